@@ -1,0 +1,160 @@
+#include "app/profile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace {
+
+QByteArray trimmedBlanks(QByteArrayView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
+        --end;
+    return text.sliced(begin, end - begin).toByteArray();
+}
+
+bool sameName(const QByteArray &a, const QByteArray &b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Splits the file into its lines, without their LF or CR LF ends.
+QList<QByteArray> splitLines(const QByteArray &content) {
+    QList<QByteArray> lines = content.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the end of the last line, not an extra line
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r')) line.chop(1);
+    }
+    return lines;
+}
+
+// Name of the section a header line opens, or nothing when the line is not a header.
+std::optional<QByteArray> sectionName(const QByteArray &line) {
+    const QByteArray trimmed = trimmedBlanks(line);
+    if (!trimmed.startsWith('[')) return std::nullopt;
+    const qsizetype close = trimmed.indexOf(']');
+    if (close < 0) return std::nullopt;
+    return trimmedBlanks(QByteArrayView(trimmed).sliced(1, close - 1));
+}
+
+// Whether a line sets the given key; the value part goes to *value.
+bool isKeyLine(const QByteArray &line, const QByteArray &key, QByteArray *value = nullptr) {
+    const qsizetype equals = line.indexOf('=');
+    if (equals < 0 || !sameName(trimmedBlanks(QByteArrayView(line).first(equals)), key))
+        return false;
+    if (value) *value = trimmedBlanks(QByteArrayView(line).sliced(equals + 1));
+    return true;
+}
+
+void setReason(QString *error, const QString &reason) {
+    if (error) *error = reason;
+}
+
+// The system's own error texts are not in French; the user gets the kind of failure instead.
+QString frenchReason(QFileDevice::FileError code) {
+    switch (code) {
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("accès refusé");
+    case QFileDevice::ReadError:
+        return QStringLiteral("erreur de lecture");
+    case QFileDevice::WriteError:
+    case QFileDevice::ResourceError:
+        return QStringLiteral("erreur d'écriture (disque plein ou retiré ?)");
+    case QFileDevice::OpenError:
+        return QStringLiteral("ouverture impossible (dossier absent ou protégé ?)");
+    default:
+        return QStringLiteral("erreur du système de fichiers");
+    }
+}
+
+} // namespace
+
+Profile::Profile(QString path) : m_path(std::move(path)) {
+}
+
+QByteArray Profile::value(const QByteArray &section, const QByteArray &key) const {
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    bool inSection = false;
+    for (const QByteArray &line : splitLines(file.readAll())) {
+        if (const auto name = sectionName(line)) {
+            if (inSection) return {}; // only the first section of that name counts
+            inSection = sameName(*name, section);
+            continue;
+        }
+        QByteArray found;
+        if (inSection && isKeyLine(line, key, &found)) return found;
+    }
+    return {};
+}
+
+bool Profile::setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value,
+                       QString *error) {
+    // A line break or a NUL in a value would split it into lines of its own, which could change
+    // other keys or sections of the file when it is read back.
+    if (value.contains('\r') || value.contains('\n') || value.contains('\0')) {
+        setReason(error, QStringLiteral("La valeur de « %1 » contient un saut de ligne : "
+                                        "elle n'a pas été enregistrée.")
+                             .arg(QString::fromLatin1(section)));
+        return false;
+    }
+
+    QList<QByteArray> lines;
+    QFile existing(m_path);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly)) {
+            setReason(error, QStringLiteral("Impossible de lire le fichier de paramètres %1 : %2.")
+                                 .arg(m_path, frenchReason(existing.error())));
+            return false;
+        }
+        lines = splitLines(existing.readAll());
+        existing.close();
+    }
+
+    qsizetype sectionStart = -1; // index of the header line
+    qsizetype insertAt = -1;     // just after the last non-blank line of the section
+    bool done = false;
+    for (qsizetype i = 0; i < lines.size() && !done; ++i) {
+        if (const auto name = sectionName(lines[i])) {
+            if (sectionStart >= 0) break;
+            if (sameName(*name, section)) sectionStart = insertAt = i;
+            continue;
+        }
+        if (sectionStart < 0) continue;
+        if (isKeyLine(lines[i], key)) {
+            // The key keeps the spelling the file gave it.
+            const qsizetype equals = lines[i].indexOf('=');
+            lines[i] = trimmedBlanks(QByteArrayView(lines[i]).first(equals)) + '=' + value;
+            done = true;
+        } else if (!trimmedBlanks(lines[i]).isEmpty()) {
+            insertAt = i;
+        }
+    }
+    if (!done && sectionStart >= 0) {
+        lines.insert(insertAt + 1, key + '=' + value);
+    } else if (!done) {
+        lines.append('[' + section + ']');
+        lines.append(key + '=' + value);
+    }
+
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres %1 : %2.")
+                             .arg(m_path, frenchReason(file.error())));
+        return false;
+    }
+    for (const QByteArray &line : std::as_const(lines)) {
+        file.write(line);
+        file.write("\r\n", 2);
+    }
+    if (!file.commit()) {
+        setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres %1 : %2.")
+                             .arg(m_path, frenchReason(file.error())));
+        return false;
+    }
+    return true;
+}
