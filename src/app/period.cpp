@@ -1,0 +1,49 @@
+#include "app/period.h"
+
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+// General number form: at most 15 significant digits, no trailing zeros, no group separator.
+QString generalNumber(double x, const QLocale &locale) {
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(x + 0.0, 'g', 15); // + 0.0 turns -0 into 0
+}
+
+} // namespace
+
+QString periodTip(double x, const QLocale &locale) {
+    return QStringLiteral("Période = %1 sec à %2 sec")
+        .arg(generalNumber(x * 0.5, locale), generalNumber(x * 0.5 * 7, locale));
+}
+
+std::optional<double> parseFreeValue(const QString &text, const QLocale &locale) {
+    QLocale strict = locale;
+    strict.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double x = strict.toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(x)) return std::nullopt;
+    return x;
+}
+
+double roundHalfEven(double x) {
+    const double nearest = std::round(x); // halves away from zero
+    if (std::fabs(x - std::trunc(x)) == 0.5) return 2.0 * std::round(x / 2.0) + 0.0;
+    return nearest + 0.0;
+}
+
+std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const QString &freeText,
+                                         const QLocale &locale, quint16 previous) {
+    quint16 value = previous;
+    if (presetIndex >= 0 && presetIndex < int(std::size(kPresetPeriodValues)))
+        value = kPresetPeriodValues[presetIndex];
+    if (!freeTicked) return value;
+
+    const std::optional<double> typed = parseFreeValue(freeText, locale);
+    if (!typed) return std::nullopt;
+    const double whole = roundHalfEven(*typed);
+    if (whole < kFreeValueMin || whole > kFreeValueMax) return std::nullopt;
+    return static_cast<quint16>(static_cast<qint32>(whole)); // two's complement for negatives
+}

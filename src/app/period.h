@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+// The acquisition period the board runs at is PeriodValue × 0.5 s × S, S being a switch on the
+// board (1 to 7) that the program cannot see. The program chooses PeriodValue: one of five presets,
+// or a free number typed in the user's regional format.
+
+// Tip of the free number box before its text first changes.
+inline constexpr char kFormulaTip[] = "Période = valeur * 0.5 * switch (1 à 7)"; // UTF-8
+
+// Largest free number the box keeps; a larger one is replaced by this one.
+inline constexpr int kFreeValueMax = 65534;
+// Smallest free number that still has a 16-bit pattern (two's complement).
+inline constexpr int kFreeValueMin = -32768;
+
+// PeriodValue of each preset range, in list order.
+inline constexpr quint16 kPresetPeriodValues[] = {1, 8, 60, 600, 5400};
+
+// Range of periods for PeriodValue x, switch at 1 and at 7, in seconds:
+// "Période = 0.5 sec à 3.5 sec" (numbers in the locale's decimal form, without group separators).
+QString periodTip(double x, const QLocale &locale);
+
+// The free number as typed: the text without the blanks around it, read as a decimal number in
+// the locale's format (its decimal separator and sign; group separators are refused, as the tip
+// never shows them). Empty, non-numeric or infinite text gives nothing.
+std::optional<double> parseFreeValue(const QString &text, const QLocale &locale);
+
+// Nearest whole number, halves to the even neighbour (2.5 → 2, 3.5 → 4, -0.5 → 0).
+double roundHalfEven(double x);
+
+// The PeriodValue to send. Presets 0 to 4 give their value; any other index (-1, nothing
+// selected) keeps previous. When the free box is ticked its number wins: rounded halves to even,
+// then taken as a 16-bit pattern (0 to 65534 unsigned, -32768 to -1 in two's complement, so -1
+// gives 0xFFFF). Nothing when ticked with a text that is not a number or whose rounded value lies
+// outside -32768 to 65534: the caller then refuses to send.
+std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const QString &freeText,
+                                         const QLocale &locale, quint16 previous);

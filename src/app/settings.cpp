@@ -1,0 +1,47 @@
+#include "app/settings.h"
+
+#include "app/period.h"
+#include "app/profile.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr char kKey[] = "valeur";
+
+// The value as a read buffer of bufferSize characters returns it: at most bufferSize - 1
+// characters, ending at the first NUL.
+QByteArray readValue(const Profile &profile, const QByteArray &section, int bufferSize) {
+    QByteArray value = profile.value(section, kKey).left(bufferSize - 1);
+    if (const qsizetype nul = value.indexOf('\0'); nul >= 0) value.truncate(nul);
+    return value;
+}
+
+} // namespace
+
+StoredSettings readSettings(const Profile &profile) {
+    return {readValue(profile, "COM", 30), readValue(profile, "temporisation", 10),
+            readValue(profile, "select", 5), readValue(profile, "Index", 5)};
+}
+
+bool restoredTick(const QByteArray &select) {
+    bool ok = false;
+    const double x = select.toDouble(&ok);
+    return ok && x == 1.0;
+}
+
+int restoredIndex(const QByteArray &index) {
+    bool ok = false;
+    const double x = index.toDouble(&ok);
+    if (!ok || !std::isfinite(x)) return 0;
+    const double whole = roundHalfEven(x);
+    return whole >= -1 && whole <= 4 ? int(whole) : 0;
+}
+
+bool saveSettings(Profile &profile, const QByteArray &port, const QByteArray &freeValue,
+                  bool ticked, int index, QString *error) {
+    return profile.setValue("COM", kKey, port, error) &&
+           profile.setValue("temporisation", kKey, freeValue, error) &&
+           profile.setValue("select", kKey, ticked ? "1" : "0", error) &&
+           profile.setValue("index", kKey, QByteArray::number(index), error);
+}
