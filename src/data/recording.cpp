@@ -1,0 +1,132 @@
+#include "data/recording.h"
+
+#include "data/filereason.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QLocale>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace {
+
+const char *findCr(const char *from, const char *end) {
+    return static_cast<const char *>(std::memchr(from, '\r', end - from));
+}
+
+// The locale's long time format without its time zone: the user sees the clock time only.
+QString longTimeFormat(const QLocale &locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'') quoted = !quoted;
+        if (quoted || c != u't') kept += c;
+    }
+    return kept.trimmed().replace(QStringLiteral("  "), QStringLiteral(" "));
+}
+
+bool fail(QString *error, const QString &reason) {
+    if (error) *error = reason;
+    return false;
+}
+
+bool presentInDir(const QString &path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+QString recordingFileName(QDate date) {
+    return QStringLiteral("transfert_%1%2%3.txt")
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.year());
+}
+
+bool keepEarlierRecording(const QDir &dir, const QString &name, QString *error) {
+    if (!presentInDir(dir.filePath(name))) return true;
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    QString kept;
+    for (int number = 1;; ++number) {
+        kept = QStringLiteral("%1-%2%3").arg(info.completeBaseName()).arg(number).arg(suffix);
+        if (!presentInDir(dir.filePath(kept))) break;
+    }
+    if (QDir(dir).rename(name, kept)) return true;
+    return fail(error, QStringLiteral("L'enregistrement précédent « %1 » ne peut pas être renommé "
+                                      "en « %2 » (dossier protégé en écriture ?).")
+                           .arg(name, kept));
+}
+
+bool writeRecording(const QString &path, QByteArrayView bytes, QString *error) {
+    // The new content goes to a temporary file that replaces the target only once everything is
+    // written and flushed, so a failed write leaves neither a truncated file nor a false success.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return fail(error, filereason::cannotCreate(path));
+    QByteArray content;
+    content.reserve(bytes.size() + 2);
+    content.append(bytes).append("\r\n", 2);
+    if (file.write(content) != content.size() || !file.commit()) {
+        file.cancelWriting();
+        return fail(error, filereason::cannotWrite(path));
+    }
+    return true;
+}
+
+QByteArray recordingText(QByteArrayView raw) {
+    const char *const begin = raw.data();
+    const char *const end = begin + raw.size();
+
+    // First pass: a lone CR and an unterminated last line each need two bytes more than they
+    // have (CR LF ends stay as they are), so the result is allocated once, at its exact size.
+    qsizetype size = raw.size();
+    for (const char *cr = begin; cr != end && (cr = findCr(cr, end)); ++cr) {
+        if (cr + 1 == end || cr[1] != '\n') ++size;
+    }
+    if (!raw.isEmpty() && !raw.endsWith('\r') && !raw.endsWith("\r\n")) size += 2;
+
+    QByteArray text(size, Qt::Uninitialized);
+    char *out = text.data();
+    const char *from = begin;
+    while (from != end) {
+        const char *cr = findCr(from, end);
+        const char *lineEnd = cr ? cr : end;
+        std::memcpy(out, from, lineEnd - from);
+        out += lineEnd - from;
+        *out++ = '\r';
+        *out++ = '\n';
+        if (!cr) break;
+        from = (cr + 1 != end && cr[1] == '\n') ? cr + 2 : cr + 1;
+    }
+    return text;
+}
+
+QByteArray loadRecording(QIODevice &in) {
+    return recordingText(in.readAll());
+}
+
+bool loadRecording(const QString &path, QByteArray *text, QString *error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return fail(error, filereason::cannotRead(path));
+    const QByteArray raw = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(error, QStringLiteral("La lecture du fichier « %1 » a échoué.")
+                               .arg(QFileInfo(path).fileName()));
+    *text = recordingText(raw);
+    return true;
+}
+
+QString recordingCaption(const QFileInfo &info, const QLocale &locale) {
+    const QDateTime modified = info.lastModified();
+    QString stamp = locale.toString(modified.date(), QLocale::ShortFormat);
+    const QTime time = modified.time();
+    if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
+        stamp += u' ' + locale.toString(time, longTimeFormat(locale));
+    return QStringLiteral("%1 - %2 - %3 oct").arg(info.fileName(), stamp).arg(info.size());
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+
+// Outcome of turning a recording into a spreadsheet file.
+struct ConversionReport {
+    qint64 values = 0;           // decoded values written
+    qint64 invalidFields = 0;    // fields left as an empty cell because they are not hexadecimal
+    qint64 firstInvalidLine = 0; // line of the recording (from 1) with the first such field, or 0
+    bool readError = false;
+    bool writeError = false;
+    QString error; // French reason when readError or writeError is set
+
+    bool ok() const { return !readError && !writeError; }
+};
+
+// Writes the spreadsheet text of a recording: the header "Voie1;Voie2;Voie3", then the value of
+// every sample field, three to a row, each value followed by ";".
+//
+// The recording is read as lines ending at a CR (CR LF counting as one end). A line holding a "."
+// is a sample line; its field area is the text before its first "." less the one separator just
+// before it, cut into 4-character fields every 5 characters (the last one possibly shorter). The
+// row count restarts at every sample line, so a line whose field count is not a multiple of three
+// leaves a row open that the next sample line continues; the last row has no CR LF when it is
+// unfinished. A field that is not hexadecimal gives an empty cell, keeping the columns aligned.
+//
+// Both devices must be open. The recording is read in large blocks until read() gives 0, the
+// output written in large blocks; a QFileDevice output is flushed, but committing or closing it
+// stays with the caller. Conversion stops at the first read or write failure.
+ConversionReport convertRecording(QIODevice &recording, QIODevice &spreadsheet);
+
+// Converts the file recordingPath into the file spreadsheetPath, which is replaced only when the
+// whole conversion succeeded. Open failures are reported as read or write errors.
+ConversionReport convertRecordingFile(const QString &recordingPath, const QString &spreadsheetPath);
