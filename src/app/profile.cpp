@@ -97,9 +97,10 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
     // A line break or a NUL in a value would split it into lines of its own, which could change
     // other keys or sections of the file when it is read back.
     if (value.contains('\r') || value.contains('\n') || value.contains('\0')) {
-        setReason(error, QStringLiteral("La valeur de « %1 » contient un saut de ligne : "
-                                        "elle n'a pas été enregistrée.")
-                             .arg(QString::fromLatin1(section)));
+        setReason(error,
+                  QStringLiteral("La valeur de « %1 » contient un saut de ligne ou un octet nul : "
+                                 "elle n'a pas été enregistrée.")
+                      .arg(QString::fromLatin1(section)));
         return false;
     }
 
