@@ -1,0 +1,59 @@
+#include "app/byteview.h"
+
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent)
+{
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+QString ByteView::displayText(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = uchar(bytes[i]);
+        char16_t shown = byte;
+        if (byte == '\r') {
+            const bool pairedWithLineFeed = i + 1 == size || bytes[i + 1] == '\n';
+            shown = pairedWithLineFeed ? u'\u200B' : u'\n';
+        } else if (byte == '\n' || byte == '\t') {
+            shown = byte;
+        } else if (byte < 0x20) {
+            shown = char16_t(0x2400 + byte);
+        } else if (byte == 0x7F) {
+            shown = u'\u2421';
+        } else if (byte >= 0x80 && byte < 0xA0) {
+            shown = u'\uFFFD';
+        }
+        out[i] = QChar(shown);
+    }
+    return text;
+}
+
+void ByteView::showBytes(const QByteArray &bytes)
+{
+    setPlainText(displayText(bytes));
+}
+
+void ByteView::appendBytes(const QByteArray &bytes)
+{
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(displayText(bytes));
+}
+
+void ByteView::moveCaretToEnd()
+{
+    QTextCursor cursor = textCursor();
+    cursor.movePosition(QTextCursor::End);
+    setTextCursor(cursor);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+class QWidget;
+
+// What the window asks of the desktop: file dialogs, message boxes and opening a file with its
+// associated program. The program uses SystemDesktop; tests hand in a stand-in that answers at
+// once and records what was asked.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Opens `path` with the desktop's associated program, without waiting for it.
+    virtual void openWithAssociatedProgram(const QString &path) = 0;
+    // Asks for an existing recording, starting in `directory` with "transfert*.txt" proposed;
+    // an empty result means the user cancelled.
+    virtual QCoro::Task<QString> chooseRecording(QWidget *parent, const QString &directory) = 0;
+    // Asks where to save data that could not be written to `suggestedPath`; empty on cancel.
+    virtual QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,
+                                                    const QString &reason) = 0;
+    // An informative message box (the About box, a problem the user must know of).
+    virtual void inform(QWidget *parent, const QString &title, const QString &text) = 0;
+    virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
+};
+
+class SystemDesktop final : public Desktop {
+public:
+    void openWithAssociatedProgram(const QString &path) override;
+    QCoro::Task<QString> chooseRecording(QWidget *parent, const QString &directory) override;
+    QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,
+                                            const QString &reason) override;
+    void inform(QWidget *parent, const QString &title, const QString &text) override;
+    void warn(QWidget *parent, const QString &title, const QString &text) override;
+};

@@ -1,0 +1,206 @@
+#include "app/form2.h"
+
+#include "app/byteview.h"
+#include "app/colours.h"
+#include "app/desktop.h"
+#include "app/period.h"
+#include "app/profile.h"
+#include "app/settings.h"
+#include "app/timetext.h"
+#include "board/operations.h"
+#include "link/serialtransport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
+} // namespace
+
+Form2::Form2(Form2Parts parts, QWidget *parent)
+    : QWidget(parent), m_parts(std::move(parts)), m_receive(*m_parts.port),
+      m_dialogue(*m_parts.port, m_receive, m_indicators, *m_parts.clock)
+{
+    buildWidgets();
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setInterval(std::chrono::milliseconds(800));
+    wireEvents();
+    m_timer1.start();
+    m_indicators.timer3().start();
+}
+
+Form2::~Form2() = default;
+
+QString Form2::settingsPath() const
+{
+    return QDir(m_parts.programDirectory).filePath(QStringLiteral("param.ini"));
+}
+
+void Form2::wireEvents()
+{
+    connect(&m_timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
+    connect(&m_indicators, &Indicators::changed, this, &Form2::showIndicators);
+    connect(m_parts.port, &Transport::problem, this, &Form2::showLinkProblem);
+
+    connect(&m_receive, &ReceivePath::latestChunkChanged, this,
+            [this] { Text2->showBytes(m_receive.latestChunk()); });
+    connect(&m_receive, &ReceivePath::receiveBufferReset, this, [this] {
+        Text1->showBytes(m_receive.receiveBuffer());
+        Text1_Change();
+    });
+    connect(&m_receive, &ReceivePath::receiveBufferAppended, this,
+            [this](const QByteArray &added) {
+                Text1->appendBytes(added);
+                Text1_Change();
+            });
+
+    connect(Combo1, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);
+    connect(Check1, &QCheckBox::toggled, this, &Form2::Check1_Click);
+    connect(libre, &QLineEdit::textChanged, this, &Form2::libre_Change);
+
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form2::Command8_Click);
+    connect(lecture_badge, &QPushButton::clicked, this, &Form2::lecture_badge_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form2::Command4_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form2::Command6_Click);
+
+    for (QObject *watched : {static_cast<QObject *>(Command1), static_cast<QObject *>(Command3),
+                             static_cast<QObject *>(Command8),
+                             static_cast<QObject *>(lecture_badge),
+                             static_cast<QObject *>(Command10), static_cast<QObject *>(gache),
+                             static_cast<QObject *>(Label7), static_cast<QObject *>(Label16),
+                             static_cast<QObject *>(Text1->viewport()),
+                             static_cast<QObject *>(Text2->viewport())})
+        watched->installEventFilter(this);
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick)
+        return QWidget::eventFilter(watched, event);
+    const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+
+    if (type == QEvent::MouseButtonPress) {
+        // The press comes before the click of the same press.
+        if (watched == Command1)
+            Command1_MouseDown(button);
+        else if (watched == Command3)
+            Command3_MouseDown(button);
+        else if (watched == Command8)
+            Command8_MouseDown(button);
+        else if (watched == lecture_badge)
+            lecture_badge_MouseDown(button);
+        else if (watched == Command10)
+            Command10_MouseDown(button);
+        else if (watched == gache)
+            gache_MouseDown(button);
+        else if (watched == Text2->viewport())
+            Text2_MouseDown(button);
+    } else if (type == QEvent::MouseButtonRelease && button == Qt::LeftButton) {
+        if (watched == Label7)
+            Label7_Click();
+        else if (watched == Label16)
+            Label16_Click();
+        else if (watched == Text1->viewport())
+            Text1_Click();
+    } else if (type == QEvent::MouseButtonDblClick) {
+        if (watched == Text1->viewport())
+            Text1_DblClick();
+        else if (watched == Text2->viewport())
+            Text2_DblClick();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form2::showIndicators()
+{
+    Label14->setText(m_indicators.linkText());
+    QPalette palette = Label14->palette();
+    palette.setColor(QPalette::WindowText, colours::toQColor(m_indicators.linkColour()));
+    Label14->setPalette(palette);
+    Label14->setVisible(m_indicators.linkVisible());
+    Label1->setText(m_indicators.status());
+    Label4->setText(m_indicators.spinner());
+    Label5->setText(m_indicators.elapsed());
+}
+
+void Form2::setBackColour(QWidget *widget, quint32 colour)
+{
+    widget->setProperty("backColour", colour);
+    QPalette palette = widget->palette();
+    const QColor shown = colours::toQColor(colour);
+    palette.setColor(QPalette::Button,
+                     shown.isValid() ? shown : QApplication::palette().color(QPalette::Button));
+    widget->setPalette(palette);
+}
+
+void Form2::showLinkProblem(const QString &message)
+{
+    // A link that cannot be opened or that vanished never stops the program: the status says
+    // why, and a waiting operation ends by its own time-out.
+    m_indicators.setLink(message, colours::kRed);
+    m_indicators.setLinkVisible(true);
+}
+
+// ---- Port, link and receive area -------------------------------------------------------------
+
+void Form2::Combo1_Click()
+{
+    m_parts.port->setPortNumber(Combo1->currentIndex() + 1);
+    Combo1->setToolTip(m_parts.port->deviceName());
+}
+
+void Form2::Command10_MouseDown(Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton) {
+        if (!m_parts.port->isOpen())
+            m_parts.port->open();
+        setBackColour(Command10, colours::kLightGreen);
+        return;
+    }
+    if (m_parts.port->isOpen())
+        m_parts.port->close();
+    setBackColour(Command10, colours::kButtonFace);
+    m_indicators.timer3().stop();
+    m_indicators.setLink(QStringLiteral("Platine Deconnectée"), colours::kBlue);
+    m_indicators.setLinkVisible(true);
+}
+
+void Form2::Text1_Change()
+{
+    Text1->moveCaretToEnd();
+}
+
+void Form2::Text1_Click()
+{
+    Text1->setToolTip(QString::number(Text1->textCursor().position()));
+}
+
+// ---- Status display ----------------------------------------------------------------------------
+
+void Form2::Timer1_Timer()
+{
+    defile->setText(timeOfDayText(QTime::currentTime(), m_parts.locale));
+}
+
+void Form2::Label7_Click()
+{
+    m_parts.desktop->inform(this, QStringLiteral("Ondrelle"),
+                            QStringLiteral("Site auteur : %1 ").arg(QLatin1String(kAuthorAddress)));
+}
+
+void Form2::Label16_Click()
+{
+    Label7_Click();
+}

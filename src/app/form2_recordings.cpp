@@ -1,0 +1,121 @@
+// The window's handlers for recordings: open, convert, hand to the desktop, dump and clear.
+#include "app/form2.h"
+
+#include "app/byteview.h"
+#include "app/colours.h"
+#include "app/desktop.h"
+#include "data/dump.h"
+#include "data/recording.h"
+#include "data/spreadsheet.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+constexpr char kSpreadsheetName[] = "fichier_excel.csv";
+constexpr char kTempName[] = "temp.txt";
+} // namespace
+
+void Form2::Command4_Click()
+{
+    openRecording();
+}
+
+QCoro::Task<> Form2::openRecording()
+{
+    const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
+    if (path.isEmpty())
+        co_return;
+    QByteArray text;
+    QString problem;
+    if (!loadRecording(path, &text, &problem)) {
+        m_parts.desktop->warn(this, QStringLiteral("Ouvrir"), problem);
+        co_return;
+    }
+    m_receive.setReceiveBuffer({});
+    nom_fichier->setText(recordingCaption(QFileInfo(path), m_parts.locale));
+    m_receive.setReceiveBuffer(text);
+}
+
+void Form2::Command2_Click()
+{
+    convertRecording();
+}
+
+QCoro::Task<> Form2::convertRecording()
+{
+    setBackColour(Command2, colours::kLightCyan);
+    const QString output = QDir(m_parts.programDirectory).filePath(kSpreadsheetName);
+    const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
+    if (path.isEmpty())
+        co_return; // the button stays light cyan until a later conversion ends
+    nom_fichier->setText(QFileInfo(path).fileName());
+
+    const ConversionReport report = convertRecordingFile(path, output);
+    setBackColour(Command2, colours::kButtonFace);
+    if (!report.ok()) {
+        m_parts.desktop->warn(this, QStringLiteral("Conversion Fichier"), report.error);
+        co_return;
+    }
+    if (report.invalidFields > 0)
+        m_indicators.setStatus(
+            QStringLiteral("Conversion : %1 champ(s) invalide(s) laissé(s) vide(s), "
+                           "le premier à la ligne %2.")
+                .arg(report.invalidFields)
+                .arg(report.firstInvalidLine));
+    m_parts.desktop->openWithAssociatedProgram(output);
+}
+
+void Form2::Text1_DblClick()
+{
+    const QString path = QDir(m_parts.programDirectory).filePath(kTempName);
+    QString problem;
+    if (!writeRecording(path, m_receive.receiveBuffer(), &problem)) {
+        m_parts.desktop->warn(this, QStringLiteral("temp.txt"), problem);
+        return;
+    }
+    m_parts.desktop->openWithAssociatedProgram(path);
+}
+
+void Form2::Text2_MouseDown(Qt::MouseButton button)
+{
+    // While a download or read-out collects, Text2 feeds the recording: leave it alone.
+    if (button != Qt::RightButton || m_receive.AppendFlag == 1)
+        return;
+    const QByteArray old = m_receive.latestChunk();
+    m_receive.setLatestChunk({});
+    m_receive.setLatestChunk(dumpLayout(old));
+}
+
+void Form2::Text2_DblClick()
+{
+    m_receive.setLatestChunk({});
+}
+
+QCoro::Task<> Form2::saveElsewhere(QString path, QByteArray content, QString reason)
+{
+    // The downloaded data stays in Text1 whatever happens; offer another place until it is
+    // written or the user gives up.
+    QString problem = reason;
+    QString suggestion = path;
+    for (;;) {
+        const QString chosen = co_await m_parts.desktop->chooseSaveLocation(
+            this, suggestion,
+            QStringLiteral("Enregistrement impossible (%1) : où enregistrer le téléchargement ?")
+                .arg(problem));
+        if (chosen.isEmpty()) {
+            m_indicators.setStatus(QStringLiteral("Transfert non enregistré (%1) : les données "
+                                                  "restent affichées.")
+                                       .arg(problem));
+            co_return;
+        }
+        if (writeRecording(chosen, content, &problem)) {
+            m_indicators.setStatus(QStringLiteral("Transfert Effecué, enregistré dans %1")
+                                       .arg(QDir::toNativeSeparators(chosen)));
+            co_return;
+        }
+        suggestion = chosen;
+    }
+}

@@ -1,0 +1,32 @@
+#include "board/operations.h"
+
+#include "link/dialogue.h"
+#include "link/indicators.h"
+#include "link/protocol.h"
+#include "link/receivepath.h"
+
+using namespace std::chrono_literals;
+
+QCoro::Task<> eepromReadout(Dialogue &dialogue)
+{
+    Dialogue::Run run(dialogue);
+    dialogue.PrepareOperation(Dialogue::ClearFlags::Both);
+    // While the link status blinks the board has already answered: no banner wait then.
+    if (!dialogue.indicators().timer3().isActive()) {
+        if (!co_await dialogue.AwaitBanner(20s))
+            co_return;
+    }
+    dialogue.receive().setLatestChunk({});
+    dialogue.indicators().timer3().start();
+    // Compared over 9 characters: only a chunk that is exactly "eeprom" names the read-out.
+    if (co_await dialogue.WaitForReply(board::kEepromWord, 9, 15s) == Dialogue::WaitEnd::TimedOut)
+        co_return;
+    dialogue.SendCommand(board::kEepromWord, board::kTrailer);
+    dialogue.receive().setLatestChunk({});
+    dialogue.indicators().setStatus(QStringLiteral("Transfert en cours..."));
+    dialogue.receive().AppendFlag = 1;
+    dialogue.markOperationStart();
+    co_await dialogue.CollectUntil(board::kEepromWord);
+    dialogue.receive().AppendFlag = 0;
+    dialogue.indicators().setStatus(QStringLiteral("Transfert EEPROM Interne Effecué"));
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "link/clock.h"
+#include "link/waker.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <qcoro/qcorotask.h>
+
+#include <chrono>
+
+class Indicators;
+class ReceivePath;
+class Transport;
+
+// The steps every board operation is made of: prepare the link and the display, wait for the
+// board's banner, wait for the board to name the operation, send the command, follow the replies.
+// Each wait is a loop of passes whose order is fixed (test, yield, time-out, progress step, abort
+// test); a pass sleeps until something that may change its outcome happens, so waiting costs no
+// processor time. A right press on an operation button sets AbortFlag: the running wait ends and
+// every later wait of the operation makes a single pass.
+class Dialogue : public QObject {
+    Q_OBJECT
+public:
+    using Duration = Clock::Duration;
+    static constexpr std::chrono::milliseconds kProgressPause{251};
+    static constexpr int kBannerCompareLength = 21;
+
+    enum class WaitEnd { Seen, Aborted, TimedOut };
+    // Which receive flags an operation clears when it starts.
+    enum class ClearFlags { None, Replace, Both };
+
+    Dialogue(Transport &transport, ReceivePath &receive, Indicators &indicators, Clock &clock,
+             QObject *parent = nullptr);
+
+    Transport &transport() { return m_transport; }
+    ReceivePath &receive() { return m_receive; }
+    Indicators &indicators() { return m_indicators; }
+    Clock &clock() { return m_clock; }
+
+    qint16 abortFlag() const { return m_abortFlag; }
+    void setAbortFlag(qint16 value);
+
+    // Time at which the running operation started its progress wait; the progress step shows the
+    // time elapsed since then.
+    Duration OperationStartTime{};
+    void markOperationStart() { OperationStartTime = m_clock.now(); }
+
+    // One board operation at a time: an operation holds a Run while it is under way.
+    class Run {
+    public:
+        explicit Run(Dialogue &dialogue) : m_dialogue(dialogue) { m_dialogue.m_busy = true; }
+        ~Run() { m_dialogue.m_busy = false; }
+        Run(const Run &) = delete;
+        Run &operator=(const Run &) = delete;
+
+    private:
+        Dialogue &m_dialogue;
+    };
+    bool busy() const { return m_busy; }
+
+    // Opens the port if needed, switches DTR off, clears AbortFlag (and the receive flags asked
+    // for), then prepares the display.
+    void PrepareOperation(ClearFlags flags);
+    // Empties both receive texts; the link status and the status line show "...".
+    void prepareDisplay();
+
+    // Waits (form A) for a chunk that is exactly the banner. On success or abort, shows the link
+    // as established and blinking. False when the board stayed silent for `timeout`.
+    QCoro::Task<bool> AwaitBanner(Duration timeout);
+    void showLinkEstablished();
+
+    // Form A: `LatestChunk` starts with `expected` (compared over `compareLength` characters).
+    QCoro::Task<WaitEnd> WaitForReply(QByteArray expected, int compareLength, Duration timeout);
+    // Form B: the same test, a progress step per pass, no time-out.
+    QCoro::Task<WaitEnd> WaitWithProgress(QByteArray expected, int compareLength);
+    // Form C: `endText` anywhere in the newest chunk (or straddling it and the chunk before),
+    // a progress step per pass, no time-out. After the end text is seen, the wait still yields and
+    // runs one progress step, so chunks that arrive meanwhile are collected too.
+    QCoro::Task<WaitEnd> CollectUntil(QByteArray endText);
+
+    // Empties Text2, writes the command word, then the trailer as a second write.
+    void SendCommand(const QByteArray &word, const QByteArray &trailer);
+
+    // The progress step: a pause of at least kProgressPause during which the window keeps running,
+    // then the spinner turns and the elapsed time is shown.
+    QCoro::Task<> anime_();
+
+    // The first `length` characters of `chunk` (all of it when shorter) equal `expected`.
+    static bool startsWith(const QByteArray &chunk, const QByteArray &expected, int length);
+
+private:
+    // One yield of a pass: returns after an event that may change the wait's outcome, at
+    // `deadline` at the latest, and at once while AbortFlag is 1 (when `abortEndsSleep`).
+    QCoro::Task<> yield(std::optional<Duration> deadline, bool abortEndsSleep = true);
+    void onLatestChunk();
+
+    Transport &m_transport;
+    ReceivePath &m_receive;
+    Indicators &m_indicators;
+    Clock &m_clock;
+    Waker m_waker;
+    qint16 m_abortFlag = 0;
+    bool m_busy = false;
+    // Tails of the two newest non-empty chunks, so an end text split across two chunks is found.
+    QByteArray m_previousTail;
+    QByteArray m_lastTail;
+};
