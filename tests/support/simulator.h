@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+
+// Runs the board simulator (the volterne-board-sim executable of this build) for as long as the
+// object lives. The simulator's first line of output is the device its serial line is on; its
+// diagnostics go to this process's standard error.
+//
+//     Simulator board({"--cycle-ms", "600", "--line-rate", "0"});
+//     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+//     port.setPortName(board.devicePath());
+class Simulator {
+public:
+    explicit Simulator(const QStringList &arguments = {}) {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral(VOLTERNE_SIM), arguments);
+        if (!m_process.waitForStarted(kPatienceMs)) {
+            m_error = m_process.errorString();
+            return;
+        }
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(kPatienceMs)) {
+                m_error = QStringLiteral("the simulator printed no device path (%1)")
+                              .arg(m_process.errorString());
+                return;
+            }
+        }
+        m_devicePath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+
+    ~Simulator() {
+        if (m_process.state() == QProcess::NotRunning) return;
+        m_process.terminate(); // SIGTERM: the simulator ends in order
+        if (!m_process.waitForFinished(kPatienceMs)) {
+            m_process.kill();
+            m_process.waitForFinished(kPatienceMs);
+        }
+    }
+
+    Simulator(const Simulator &) = delete;
+    Simulator &operator=(const Simulator &) = delete;
+
+    bool isRunning() const {
+        return !m_devicePath.isEmpty() && m_process.state() == QProcess::Running;
+    }
+    // Path of the serial device to open, e.g. "/dev/pts/4"; empty if the simulator did not start.
+    QString devicePath() const { return m_devicePath; }
+    // Why the simulator did not start.
+    QString errorString() const { return m_error; }
+    QProcess &process() { return m_process; }
+
+private:
+    // Generous: only a broken or hung simulator takes this long.
+    static constexpr std::chrono::milliseconds kPatience{30000};
+    static constexpr int kPatienceMs = int(kPatience.count());
+
+    QProcess m_process;
+    QString m_devicePath;
+    QString m_error;
+};

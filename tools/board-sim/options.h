@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+
+// What the simulated board does wrong on purpose, so that the program's handling of a misbehaving
+// board can be tried.
+enum class Fault {
+    None,
+    GluedBanner, // the banner shares its burst with the next name: "PIC 16F88\r\nRAZ"
+    SplitEnd,    // the end texts "Effectue" and "eeprom" arrive in two bursts, far apart
+    Garbage,     // bursts of stray bytes (NUL, 0x80-0xFF, ...) between the announcements
+};
+
+struct Options {
+    std::chrono::milliseconds cycle{2000}; // from one banner to the next while idle
+    std::chrono::milliseconds gap{300};    // between two bursts of the board
+    std::chrono::milliseconds erase{1500}; // time the memory erase takes
+    std::chrono::milliseconds livePeriod{1000};
+    int liveCount = 30;
+    int lineRate = 960; // bytes per second on the line; 0 sends every burst at once
+    int samples = 120;
+    QString servePath; // when set, the download sends this file's bytes as they are
+    QByteArray served; // ... read at start-up
+    QString logPath;   // every byte received, with time stamps
+    QString wirePort;  // "COMn" to record in the settings file
+    QString iniPath;
+    bool silent = false;
+    Fault fault = Fault::None;
+};
+
+// Parses the command line (arguments[0] is the program). Returns the options, or nothing after
+// printing help or an error; *exitCode then tells how the program should end.
+std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode);
