@@ -16,28 +16,20 @@ private slots:
         QTest::newRow("0C") << QByteArray("0C") << 12 << true;
         QTest::newRow("7FFF, the largest value") << QByteArray("7FFF") << 32767 << true;
         QTest::newRow("empty field") << QByteArray() << 0 << true;
-        QTest::newRow("F") << QByteArray("F") << 15 << true;
         QTest::newRow("000F, leading zeros") << QByteArray("000F") << 15 << true;
         QTest::newRow("many leading zeros") << QByteArray("0000000000007FFF") << 32767 << true;
-        QTest::newRow("every digit") << QByteArray("1234") << 0x1234 << true;
-        QTest::newRow("every letter above range") << QByteArray("ABCD") << 0 << false;
         QTest::newRow("letters within range") << QByteArray("7EDC") << 0x7EDC << true;
-        QTest::newRow("9 and A") << QByteArray("9A") << 0x9A << true;
         QTest::newRow("8000 just above range") << QByteArray("8000") << 0 << false;
-        QTest::newRow("five digits") << QByteArray("10000") << 0 << false;
         QTest::newRow("long field above range") << QByteArray("FFFFFFFFFFFFFFFF") << 0 << false;
         QTest::newRow("lowercase letter") << QByteArray("00a0") << 0 << false;
         QTest::newRow("leading blank") << QByteArray(" 12") << 0 << false;
-        QTest::newRow("trailing blank") << QByteArray("12 ") << 0 << false;
         QTest::newRow("minus sign") << QByteArray("-1") << 0 << false;
-        QTest::newRow("plus sign") << QByteArray("+1") << 0 << false;
         QTest::newRow("slash before 0") << QByteArray("0/") << 0 << false;
         QTest::newRow("colon after 9") << QByteArray("0:") << 0 << false;
         QTest::newRow("at before A") << QByteArray("0@") << 0 << false;
         QTest::newRow("G after F") << QByteArray("0G") << 0 << false;
         QTest::newRow("NUL byte") << QByteArray("0\0", 2) << 0 << false;
         QTest::newRow("byte above 0x7F") << QByteArray("0\xC9") << 0 << false;
-        QTest::newRow("line feed") << QByteArray("\n012") << 0 << false;
     }
 
     void fieldsConvertOrAreRefused() {
