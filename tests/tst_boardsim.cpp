@@ -64,9 +64,9 @@ public:
         return false;
     }
 
-    void write(const QByteArray &bytes) {
-        m_port.write(bytes);
-        QVERIFY(m_port.waitForBytesWritten(msecs(kPatience)));
+    // One write, as the program makes it.
+    [[nodiscard]] bool write(const QByteArray &bytes) {
+        return m_port.write(bytes) == bytes.size() && m_port.waitForBytesWritten(msecs(kPatience));
     }
 
 private:
@@ -161,10 +161,10 @@ void BoardSimulatorTest::answersEachCommandLikeTheBoard() {
 
     if (bytewise) {
         for (char byte : command + trailer)
-            line.write(QByteArray(1, byte));
+            QVERIFY(line.write(QByteArray(1, byte)));
     } else {
-        line.write(command);
-        line.write(trailer);
+        QVERIFY(line.write(command));
+        QVERIFY(line.write(trailer));
     }
     for (const QString &pattern : reply) {
         const QByteArray burst = line.burst();
@@ -188,8 +188,8 @@ void BoardSimulatorTest::servesAFileByteForByte() {
     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
     Line line(board.devicePath());
     QVERIFY(line.awaitBurst("Transfert"));
-    line.write("Transfert");
-    line.write("\x01\x01\x01");
+    QVERIFY(line.write("Transfert"));
+    QVERIFY(line.write("\x01\x01\x01"));
     QCOMPARE(line.burst(), everyByte + "Effectue\r\n");
 }
 
@@ -200,8 +200,8 @@ void BoardSimulatorTest::staysSilentButLogsWhatItReceives() {
     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
     Line line(board.devicePath());
     QVERIFY(line.isOpen());
-    line.write("RAZ");
-    line.write("\x01\x01\x01");
+    QVERIFY(line.write("RAZ"));
+    QVERIFY(line.write("\x01\x01\x01"));
 
     // Each line of the log: milliseconds since start, the bytes in hex, a printable rendering.
     QByteArray hex;
@@ -236,6 +236,12 @@ void BoardSimulatorTest::recordsItsDeviceInTheSettingsFile() {
     QCOMPARE(profile.value("ports", "COM4"), board.devicePath().toLocal8Bit());
     QCOMPARE(profile.value("ports", "COM1"), QByteArray("/dev/ttyUSB0"));
     QCOMPARE(profile.value("Config", "port"), QByteArray("3"));
+
+    // A termination signal ends it in order.
+    board.process().terminate();
+    QVERIFY(board.process().waitForFinished(msecs(kPatience)));
+    QCOMPARE(board.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(board.process().exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(BoardSimulatorTest)

@@ -40,7 +40,7 @@ void Board::announceRound() {
     const bool glued = m_options.fault == Fault::GluedBanner;
     const bool garbled = m_options.fault == Fault::Garbage;
 
-    m_script.push_back({glued ? banner + "\r\n" + kNames[0] : banner, gap, false, true});
+    m_script.push_back({glued ? banner + "\r\n" + kNames[0] : banner, gap});
     for (std::size_t i = glued ? 1 : 0; i < std::size(kNames); ++i) {
         m_script.push_back({kNames[i], gap});
         if (garbled && (i == 1 || i == 3)) m_script.push_back({garbage(), gap});
@@ -58,7 +58,7 @@ void Board::nextStep() {
     }
     Step step = std::move(m_script.front());
     m_script.pop_front();
-    if (step.newRound) dropStaleAnnouncements();
+    if (!step.reply) dropStaleAnnouncements();
     m_currentPause = step.pause;
     m_replyUnread = m_replyUnread || step.reply;
     if (step.bytes.isEmpty()) {
@@ -76,9 +76,10 @@ void Board::stepSent() {
     m_pause.start(m_currentPause);
 }
 
-// Nobody reads a line whose last burst, sent at least a gap ago, is still waiting: the program
-// has not opened the port. A real line would have lost those bytes; throwing them away spares the
-// program a backlog of old announcements when it opens the port. Answers are always kept.
+// Before each announcement. Nobody reads a line whose last burst, sent at least a gap ago, is
+// still waiting: the program has not opened the port (it reads within 100 ms when it has). A real
+// line would have lost those bytes; throwing them away spares the program a backlog of old
+// announcements when it opens the port. Answers are kept until they have been read.
 void Board::dropStaleAnnouncements() {
     const int unread = m_wire->unread();
     if (unread == 0)

@@ -30,8 +30,7 @@ private:
     struct Step {
         QByteArray bytes;
         std::chrono::milliseconds pause{0};
-        bool reply = false;    // part of an answer to the program, never thrown away unread
-        bool newRound = false; // first burst of a round of announcements
+        bool reply = false; // part of an answer to the program, never thrown away unread
     };
 
     void received(const QByteArray &bytes);
