@@ -7,6 +7,8 @@
 #include "link/receivepath.h"
 #include "link/transport.h"
 
+#include <QScopeGuard>
+
 namespace {
 // Longest end text searched for across two chunks.
 constexpr qsizetype kTailLength = 16;
@@ -34,8 +36,23 @@ void Dialogue::onLatestChunk()
     if (!chunk.isEmpty()) {
         m_previousTail = m_lastTail;
         m_lastTail = chunk.right(kTailLength);
+        if (m_watch && m_watch(chunk))
+            m_watchHit = true;
     }
     m_waker.wake();
+}
+
+void Dialogue::watchChunks(std::function<bool(const QByteArray &)> watch)
+{
+    m_watch = std::move(watch);
+    m_watchHit = false;
+}
+
+bool Dialogue::takeWatchHit()
+{
+    const bool hit = m_watchHit || m_watch(m_receive.latestChunk());
+    m_watchHit = false;
+    return hit;
 }
 
 void Dialogue::PrepareOperation(ClearFlags flags)
@@ -111,8 +128,12 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitForReply(QByteArray expected, int c
 
 QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitWithProgress(QByteArray expected, int compareLength)
 {
+    watchChunks([expected, compareLength](const QByteArray &chunk) {
+        return startsWith(chunk, expected, compareLength);
+    });
+    const auto done = qScopeGuard([this] { m_watch = nullptr; });
     for (;;) {
-        if (startsWith(m_receive.latestChunk(), expected, compareLength))
+        if (takeWatchHit())
             co_return WaitEnd::Seen;
         co_await yield(std::nullopt);
         co_await anime_();
@@ -125,10 +146,14 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::CollectUntil(QByteArray endText)
 {
     m_previousTail.clear();
     m_lastTail.clear();
+    // The end text may straddle the newest chunk and the one before it.
+    watchChunks([this, endText](const QByteArray &chunk) {
+        return !chunk.isEmpty() &&
+               (m_previousTail.right(endText.size() - 1) + chunk).contains(endText);
+    });
+    const auto done = qScopeGuard([this] { m_watch = nullptr; });
     for (;;) {
-        const QByteArray joined =
-            m_previousTail.right(endText.size() - 1) + m_receive.latestChunk();
-        const bool seen = !m_receive.latestChunk().isEmpty() && joined.contains(endText);
+        const bool seen = takeWatchHit();
         co_await yield(std::nullopt);
         if (m_abortFlag == 1)
             co_return WaitEnd::Aborted;

@@ -8,6 +8,7 @@
 #include <qcoro/qcorotask.h>
 
 #include <chrono>
+#include <functional>
 
 class Indicators;
 class ReceivePath;
@@ -77,6 +78,11 @@ public:
     // Form C: `endText` anywhere in the newest chunk (or straddling it and the chunk before),
     // a progress step per pass, no time-out. After the end text is seen, the wait still yields and
     // runs one progress step, so chunks that arrive meanwhile are collected too.
+    //
+    // A progress step lasts a quarter of a second, long enough for the board's reply to be
+    // followed by its next announcement before the following test; so forms B and C test every
+    // chunk as it arrives, and a pass's test holds when the reply came in any chunk since the
+    // previous test.
     QCoro::Task<WaitEnd> CollectUntil(QByteArray endText);
 
     // Empties Text2, writes the command word, then the trailer as a second write.
@@ -94,6 +100,9 @@ private:
     // `deadline` at the latest, and at once while AbortFlag is 1 (when `abortEndsSleep`).
     QCoro::Task<> yield(std::optional<Duration> deadline, bool abortEndsSleep = true);
     void onLatestChunk();
+    // Tests `watch` on LatestChunk now and on every chunk until the next takeWatchHit().
+    void watchChunks(std::function<bool(const QByteArray &chunk)> watch);
+    bool takeWatchHit();
 
     Transport &m_transport;
     ReceivePath &m_receive;
@@ -102,6 +111,8 @@ private:
     Waker m_waker;
     qint16 m_abortFlag = 0;
     bool m_busy = false;
+    std::function<bool(const QByteArray &)> m_watch;
+    bool m_watchHit = false;
     // Tails of the two newest non-empty chunks, so an end text split across two chunks is found.
     QByteArray m_previousTail;
     QByteArray m_lastTail;

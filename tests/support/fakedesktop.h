@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/desktop.h"
+
+#include <QStringList>
+
+// Stands in for the desktop: answers file dialogs with prepared paths and records what the
+// window asked of it.
+class FakeDesktop final : public Desktop {
+public:
+    QString nextRecording;    // answer of the next file-open dialog; empty = cancelled
+    QString nextSaveLocation; // answer of the next save dialog; empty = cancelled
+    QStringList opened;       // files handed to their associated program
+    QStringList messages;     // titles and texts of message boxes
+    int saveQuestions = 0;
+
+    void openWithAssociatedProgram(const QString &path) override { opened << path; }
+    QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override
+    {
+        co_return nextRecording;
+    }
+    QCoro::Task<QString> chooseSaveLocation(QWidget *, const QString &, const QString &) override
+    {
+        ++saveQuestions;
+        co_return std::exchange(nextSaveLocation, QString());
+    }
+    void inform(QWidget *, const QString &title, const QString &text) override
+    {
+        messages << title + QLatin1Char('|') + text;
+    }
+    void warn(QWidget *, const QString &title, const QString &text) override
+    {
+        messages << title + QLatin1Char('|') + text;
+    }
+};
