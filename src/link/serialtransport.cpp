@@ -56,12 +56,21 @@ void SerialTransport::write(const QByteArray &bytes)
 
 void SerialTransport::onError(QSerialPort::SerialPortError error)
 {
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError ||
+        error == QSerialPort::UnsupportedOperationError) // modem lines on a pseudo-terminal
+        return;
+    const QString systemReason = m_port.errorString();
+    m_port.clearError();
+    if (m_port.isOpen()) {
+        // The device went away while open (adapter unplugged): close, so that a later press on
+        // "Connexion" opens it again once it is back.
+        m_port.close();
+        emit problem(QStringLiteral("Port %1 perdu : le périphérique ne répond plus (%2).")
+                         .arg(portLabel(), systemReason));
+        return;
+    }
     QString reason;
     switch (error) {
-    case QSerialPort::NoError:
-    case QSerialPort::TimeoutError:
-    case QSerialPort::UnsupportedOperationError: // modem lines on a pseudo-terminal
-        return;
     case QSerialPort::DeviceNotFoundError:
         reason = QStringLiteral("périphérique introuvable");
         break;
@@ -71,17 +80,9 @@ void SerialTransport::onError(QSerialPort::SerialPortError error)
     case QSerialPort::OpenError:
         reason = QStringLiteral("port déjà ouvert");
         break;
-    case QSerialPort::ResourceError:
-        // The device went away while open (adapter unplugged): close so a later press on
-        // "Connexion" can open it again once it is back.
-        m_port.clearError();
-        m_port.close();
-        emit problem(QStringLiteral("Port %1 perdu : le périphérique a disparu.").arg(portLabel()));
-        return;
     default:
-        reason = m_port.errorString();
+        reason = systemReason;
         break;
     }
-    m_port.clearError();
     emit problem(QStringLiteral("Impossible d'ouvrir le port %1 : %2.").arg(portLabel(), reason));
 }
