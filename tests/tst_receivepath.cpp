@@ -32,6 +32,7 @@ private slots:
     void everyByteValuePassesUnchanged();
     void aTickThatFindsThePortClosedReopensItBeforeReading();
     void aSerialPortCarriesEveryByteValueBothWays();
+    void aSerialPortThatCannotOpenOrIsLostSaysSoAndStaysClosed();
 };
 
 void ReceivePathTest::aLongStreamReachesTheReceiveBufferWholeAndInOrder() {
@@ -161,6 +162,38 @@ void ReceivePathTest::aSerialPortCarriesEveryByteValueBothWays() {
     QByteArray atBoard;
     QTRY_COMPARE((atBoard += line.readAll()), bytes);
     QCOMPARE(problems, QStringList());
+}
+
+void ReceivePathTest::aSerialPortThatCannotOpenOrIsLostSaysSoAndStaysClosed() {
+    QString device = QStringLiteral("/dev/volterne-no-such-port");
+    SerialTransport port([&](int) { return device; });
+    port.setPortNumber(3);
+    QStringList problems;
+    connect(&port, &Transport::problem, this, [&](const QString &text) { problems << text; });
+
+    QVERIFY(!port.open());
+    QVERIFY(!port.isOpen());
+    port.write("RAZ");
+    QCOMPARE(problems.size(), 2);
+    QVERIFY2(problems[0].startsWith("Impossible d'ouvrir le port COM3"), qPrintable(problems[0]));
+    QVERIFY2(problems[1].contains("rien n'a été envoyé"), qPrintable(problems[1]));
+
+    // The device goes away while open, as an unplugged adapter does; it can be opened again once
+    // it is back.
+    PseudoTerminal line;
+    QString error;
+    QVERIFY2(line.open(&error), qPrintable(error));
+    device = line.slavePath();
+    QVERIFY(port.open());
+    problems.clear();
+    line.close();
+    QTRY_VERIFY(!port.isOpen());
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems[0].contains("perdu"), qPrintable(problems[0]));
+
+    QVERIFY2(line.open(&error), qPrintable(error));
+    device = line.slavePath();
+    QVERIFY(port.open());
 }
 
 QTEST_GUILESS_MAIN(ReceivePathTest)
