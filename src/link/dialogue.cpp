@@ -35,7 +35,7 @@ void Dialogue::onLatestChunk()
     const QByteArray &chunk = m_receive.latestChunk();
     if (!chunk.isEmpty()) {
         m_previousTail = m_lastTail;
-        m_lastTail = chunk.right(kTailLength);
+        m_lastTail = (m_lastTail + chunk).right(kTailLength);
         if (m_watch && m_watch(chunk))
             m_watchHit = true;
     }
@@ -135,7 +135,7 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitWithProgress(QByteArray expected, i
     for (;;) {
         if (takeWatchHit())
             co_return WaitEnd::Seen;
-        co_await yield(std::nullopt);
+        co_await yield(m_clock.now()); // let pending events run, then go on
         co_await anime_();
         if (m_abortFlag == 1)
             co_return WaitEnd::Aborted;
@@ -154,7 +154,7 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::CollectUntil(QByteArray endText)
     const auto done = qScopeGuard([this] { m_watch = nullptr; });
     for (;;) {
         const bool seen = takeWatchHit();
-        co_await yield(std::nullopt);
+        co_await yield(m_clock.now()); // let pending events run, then go on
         if (m_abortFlag == 1)
             co_return WaitEnd::Aborted;
         co_await anime_();

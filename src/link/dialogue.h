@@ -75,7 +75,7 @@ public:
     QCoro::Task<WaitEnd> WaitForReply(QByteArray expected, int compareLength, Duration timeout);
     // Form B: the same test, a progress step per pass, no time-out.
     QCoro::Task<WaitEnd> WaitWithProgress(QByteArray expected, int compareLength);
-    // Form C: `endText` anywhere in the newest chunk (or straddling it and the chunk before),
+    // Form C: `endText` anywhere in the newest chunk (or straddling it and the chunks before),
     // a progress step per pass, no time-out. After the end text is seen, the wait still yields and
     // runs one progress step, so chunks that arrive meanwhile are collected too.
     //
@@ -113,7 +113,8 @@ private:
     bool m_busy = false;
     std::function<bool(const QByteArray &)> m_watch;
     bool m_watchHit = false;
-    // Tails of the two newest non-empty chunks, so an end text split across two chunks is found.
+    // The last bytes received before the newest chunk, and up to it, so that an end text split
+    // across chunks is found.
     QByteArray m_previousTail;
     QByteArray m_lastTail;
 };
