@@ -18,12 +18,10 @@ namespace {
 struct Bench {
     explicit Bench(const QByteArray &settings = {}, QLocale locale = QLocale::c(),
                    QString device = QStringLiteral("/dev/volterne-missing"))
-        : port([device](int) { return device; })
-    {
+        : port([device](int) { return device; }) {
         if (!settings.isNull()) {
             QFile file(iniPath());
-            if (file.open(QIODevice::WriteOnly))
-                file.write(settings);
+            if (file.open(QIODevice::WriteOnly)) file.write(settings);
         }
         Form2Parts parts{&port, &clock, &desktop, directory.path()};
         parts.locale = locale;
@@ -31,8 +29,7 @@ struct Bench {
         window->Form_Load();
     }
     QString iniPath() const { return directory.filePath(QStringLiteral("param.ini")); }
-    QByteArray ini() const
-    {
+    QByteArray ini() const {
         QFile file(iniPath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
@@ -44,8 +41,7 @@ struct Bench {
 };
 
 QByteArray settingsFile(const QByteArray &com, const QByteArray &free, const QByteArray &select,
-                        const QByteArray &index)
-{
+                        const QByteArray &index) {
     return "[COM]\r\nvaleur=" + com + "\r\n[temporisation]\r\nvaleur=" + free +
            "\r\n[select]\r\nvaleur=" + select + "\r\n[Index]\r\nvaleur=" + index + "\r\n";
 }
@@ -64,28 +60,31 @@ private slots:
     void aPortThatDisappearsWhileOpenIsReported();
 };
 
-void StartupTest::startUpRestoresTheSettings_data()
-{
+void StartupTest::startUpRestoresTheSettings_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("free");
     QTest::addColumn<bool>("ticked");
     QTest::addColumn<int>("index");
-    QTest::newRow("no file") << QByteArray() << "COM12" << "" << false << 0;
+    QTest::newRow("no file") << QByteArray() << "COM12"
+                             << "" << false << 0;
     QTest::newRow("COM10, ticked, last range")
-        << settingsFile("COM10", "40000", "1", "4") << "COM10" << "40000" << true << 4;
+        << settingsFile("COM10", "40000", "1", "4") << "COM10"
+        << "40000" << true << 4;
     QTest::newRow("lower-case port name matches nothing")
-        << settingsFile("com3", "8", "0", "2") << "COM12" << "8" << false << 2;
-    QTest::newRow("no range selected") << settingsFile("COM2", "1", "0", "-1") << "COM2" << "1"
-                                       << false << -1;
+        << settingsFile("com3", "8", "0", "2") << "COM12"
+        << "8" << false << 2;
+    QTest::newRow("no range selected") << settingsFile("COM2", "1", "0", "-1") << "COM2"
+                                       << "1" << false << -1;
     QTest::newRow("index out of range, select not a number")
-        << settingsFile("COM1", "1", "abc", "7") << "COM1" << "1" << false << 0;
+        << settingsFile("COM1", "1", "abc", "7") << "COM1"
+        << "1" << false << 0;
     QTest::newRow("long free value is cut to nine characters")
-        << settingsFile("COM1", "1.2345678901", "1", "0") << "COM1" << "1.2345678" << true << 0;
+        << settingsFile("COM1", "1.2345678901", "1", "0") << "COM1"
+        << "1.2345678" << true << 0;
 }
 
-void StartupTest::startUpRestoresTheSettings()
-{
+void StartupTest::startUpRestoresTheSettings() {
     QFETCH(QByteArray, file);
     QFETCH(QString, port);
     QFETCH(QString, free);
@@ -101,8 +100,7 @@ void StartupTest::startUpRestoresTheSettings()
     QCOMPARE(w.Combo3->currentIndex(), index);
 }
 
-void StartupTest::quitterWritesTheSettingsAndKeepsTheRestOfTheFile()
-{
+void StartupTest::quitterWritesTheSettingsAndKeepsTheRestOfTheFile() {
     const QByteArray before = "; réglages de l'atelier\r\n[ports]\r\nCOM3=/dev/ttyUSB0\r\n"
                               "[com]\r\nvaleur=COM1\r\n[Index]\r\nvaleur=2\r\n[autre]\r\nx=y\r\n";
     Bench bench(before);
@@ -126,8 +124,7 @@ void StartupTest::quitterWritesTheSettingsAndKeepsTheRestOfTheFile()
     QCOMPARE(again.window->libre->text(), QStringLiteral("250"));
 }
 
-void StartupTest::aFreshSettingsFileHasExactlyEightLines()
-{
+void StartupTest::aFreshSettingsFileHasExactlyEightLines() {
     Bench bench;
     Form2 &w = *bench.window;
     w.Combo1->setCurrentIndex(2);
@@ -138,26 +135,33 @@ void StartupTest::aFreshSettingsFileHasExactlyEightLines()
                                      "[select]\r\nvaleur=0\r\n[index]\r\nvaleur=0\r\n"));
 }
 
-void StartupTest::freeValueTipFollowsTheLocaleAndTheCap_data()
-{
+void StartupTest::freeValueTipFollowsTheLocaleAndTheCap_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<QString>("tip");
     const QLocale french(QLocale::French, QLocale::France);
-    QTest::newRow("1, C") << QLocale::c() << "1" << "1" << "Période = 0.5 sec à 3.5 sec";
-    QTest::newRow("1, French") << french << "1" << "1" << "Période = 0,5 sec à 3,5 sec";
-    QTest::newRow("8") << QLocale::c() << "8" << "8" << "Période = 4 sec à 28 sec";
-    QTest::newRow("65534") << QLocale::c() << "65534" << "65534"
+    QTest::newRow("1, C") << QLocale::c() << "1"
+                          << "1"
+                          << "Période = 0.5 sec à 3.5 sec";
+    QTest::newRow("1, French") << french << "1"
+                               << "1"
+                               << "Période = 0,5 sec à 3,5 sec";
+    QTest::newRow("8") << QLocale::c() << "8"
+                       << "8"
+                       << "Période = 4 sec à 28 sec";
+    QTest::newRow("65534") << QLocale::c() << "65534"
+                           << "65534"
                            << "Période = 32767 sec à 229369 sec";
-    QTest::newRow("70000 capped") << QLocale::c() << "70000" << "65534"
+    QTest::newRow("70000 capped") << QLocale::c() << "70000"
+                                  << "65534"
                                   << "Période = 32767 sec à 229369 sec";
-    QTest::newRow("not a number keeps the tip")
-        << QLocale::c() << "abc" << "abc" << "Période = valeur * 0.5 * switch (1 à 7)";
+    QTest::newRow("not a number keeps the tip") << QLocale::c() << "abc"
+                                                << "abc"
+                                                << "Période = valeur * 0.5 * switch (1 à 7)";
 }
 
-void StartupTest::freeValueTipFollowsTheLocaleAndTheCap()
-{
+void StartupTest::freeValueTipFollowsTheLocaleAndTheCap() {
     QFETCH(QLocale, locale);
     QFETCH(QString, typed);
     QFETCH(QString, kept);
@@ -170,8 +174,7 @@ void StartupTest::freeValueTipFollowsTheLocaleAndTheCap()
     QCOMPARE(w.libre->toolTip(), tip);
 }
 
-void StartupTest::aSendWithAnInvalidFreeValueIsRefused()
-{
+void StartupTest::aSendWithAnInvalidFreeValueIsRefused() {
     Bench bench(settingsFile("COM1", "1", "1", "0"));
     Form2 &w = *bench.window;
     w.PeriodValue = 8;
@@ -183,8 +186,7 @@ void StartupTest::aSendWithAnInvalidFreeValueIsRefused()
     QVERIFY(!bench.port.isOpen());
 }
 
-void StartupTest::aPortThatDisappearsWhileOpenIsReported()
-{
+void StartupTest::aPortThatDisappearsWhileOpenIsReported() {
     PseudoTerminal terminal;
     QString problem;
     QVERIFY2(terminal.open(&problem), qPrintable(problem));

@@ -20,13 +20,12 @@
 
 namespace {
 constexpr int kBoardPatienceMs = 30000;
-const QStringList kQuickBoard = {QStringLiteral("--cycle-ms"), QStringLiteral("700"),
-                                 QStringLiteral("--gap-ms"),   QStringLiteral("260"),
-                                 QStringLiteral("--erase-ms"), QStringLiteral("400"),
+const QStringList kQuickBoard = {QStringLiteral("--cycle-ms"),  QStringLiteral("700"),
+                                 QStringLiteral("--gap-ms"),    QStringLiteral("260"),
+                                 QStringLiteral("--erase-ms"),  QStringLiteral("400"),
                                  QStringLiteral("--line-rate"), QStringLiteral("0")};
 
-quint32 backColour(QWidget *widget)
-{
+quint32 backColour(QWidget *widget) {
     return widget->property("backColour").toUInt();
 }
 
@@ -35,8 +34,7 @@ struct Bench {
     explicit Bench(const QString &device)
         : port([device](int number) {
               return number == 1 ? device : QStringLiteral("/dev/volterne-missing-%1").arg(number);
-          })
-    {
+          }) {
         Form2Parts parts{&port, &clock, &desktop, directory.path()};
         parts.today = [] { return QDate(2026, 12, 5); };
         window = std::make_unique<Form2>(parts);
@@ -67,42 +65,80 @@ private slots:
     void closingTheWindowWhileAnOperationWaitsEndsCleanly();
 };
 
-void WindowTest::everyElementHasItsDesignNameCaptionAndStartState_data()
-{
+void WindowTest::everyElementHasItsDesignNameCaptionAndStartState_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("tip");
-    QTest::newRow("Command4") << "Command4" << "Ouvrir" << "Ouverture d'un fichier enregistré";
-    QTest::newRow("Command1") << "Command1" << "RAZ mémoire"
+    QTest::newRow("Command4") << "Command4"
+                              << "Ouvrir"
+                              << "Ouverture d'un fichier enregistré";
+    QTest::newRow("Command1") << "Command1"
+                              << "RAZ mémoire"
                               << "Raz complet de la mémoire EEPROM externe";
-    QTest::newRow("Command3") << "Command3" << "Téléchargement mémoire" << "Téléchargement";
+    QTest::newRow("Command3") << "Command3"
+                              << "Téléchargement mémoire"
+                              << "Téléchargement";
     QTest::newRow("Command8")
-        << "Command8" << "Envoi programmation"
+        << "Command8"
+        << "Envoi programmation"
         << "Envoi de la programmation de la période d'acquisition vers le PIC";
-    QTest::newRow("Command10") << "Command10" << "Connexion" << "Click droit pour déconnecter";
-    QTest::newRow("Command6") << "Command6" << "Quitter" << "Quitter l'application";
-    QTest::newRow("lecture_badge") << "lecture_badge" << "Lecture en temps réel"
+    QTest::newRow("Command10") << "Command10"
+                               << "Connexion"
+                               << "Click droit pour déconnecter";
+    QTest::newRow("Command6") << "Command6"
+                              << "Quitter"
+                              << "Quitter l'application";
+    QTest::newRow("lecture_badge") << "lecture_badge"
+                                   << "Lecture en temps réel"
                                    << "Mode lecture temps réel";
-    QTest::newRow("Command2") << "Command2" << "Conversion Fichier"
+    QTest::newRow("Command2") << "Command2"
+                              << "Conversion Fichier"
                               << "Convertion et ouverture d'un fichier tableur";
-    QTest::newRow("Label16") << "Label16" << "A propos de ..." << "";
-    QTest::newRow("Label7") << "Label7" << "Brisquet" << "";
-    QTest::newRow("Label14") << "Label14" << "Platine Deconnectée" << "";
-    QTest::newRow("gache") << "gache" << "Périodes d'acquisition :" << "";
-    QTest::newRow("Label6") << "Label6" << "Port COM" << "";
-    QTest::newRow("Label1") << "Label1" << "..." << "";
-    QTest::newRow("Label4") << "Label4" << "/" << "";
-    QTest::newRow("Label5") << "Label5" << "...." << "";
-    QTest::newRow("defile") << "defile" << "..." << "";
-    QTest::newRow("nom_fichier") << "nom_fichier" << "..." << "";
-    QTest::newRow("Check1") << "Check1" << "Libre" << "";
-    QTest::newRow("Frame3") << "Frame3" << "Parametrage" << "";
-    QTest::newRow("Frame1") << "Frame1" << "Commandes" << "";
-    QTest::newRow("Frame4") << "Frame4" << "" << "";
+    QTest::newRow("Label16") << "Label16"
+                             << "A propos de ..."
+                             << "";
+    QTest::newRow("Label7") << "Label7"
+                            << "Brisquet"
+                            << "";
+    QTest::newRow("Label14") << "Label14"
+                             << "Platine Deconnectée"
+                             << "";
+    QTest::newRow("gache") << "gache"
+                           << "Périodes d'acquisition :"
+                           << "";
+    QTest::newRow("Label6") << "Label6"
+                            << "Port COM"
+                            << "";
+    QTest::newRow("Label1") << "Label1"
+                            << "..."
+                            << "";
+    QTest::newRow("Label4") << "Label4"
+                            << "/"
+                            << "";
+    QTest::newRow("Label5") << "Label5"
+                            << "...."
+                            << "";
+    QTest::newRow("defile") << "defile"
+                            << "..."
+                            << "";
+    QTest::newRow("nom_fichier") << "nom_fichier"
+                                 << "..."
+                                 << "";
+    QTest::newRow("Check1") << "Check1"
+                            << "Libre"
+                            << "";
+    QTest::newRow("Frame3") << "Frame3"
+                            << "Parametrage"
+                            << "";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "Commandes"
+                            << "";
+    QTest::newRow("Frame4") << "Frame4"
+                            << ""
+                            << "";
 }
 
-void WindowTest::everyElementHasItsDesignNameCaptionAndStartState()
-{
+void WindowTest::everyElementHasItsDesignNameCaptionAndStartState() {
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QString, tip);
@@ -120,8 +156,7 @@ void WindowTest::everyElementHasItsDesignNameCaptionAndStartState()
     QCOMPARE(element->toolTip(), tip);
 }
 
-void WindowTest::timersAndStartStatesAreAsDesigned()
-{
+void WindowTest::timersAndStartStatesAreAsDesigned() {
     Bench bench(QStringLiteral("/dev/volterne-missing"));
     Form2 &w = *bench.window;
     QCOMPARE(w.windowTitle(), QStringLiteral("Ondrelle  Volterne"));
@@ -145,8 +180,7 @@ void WindowTest::timersAndStartStatesAreAsDesigned()
     QCOMPARE(w.Combo3->accessibleName(), QStringLiteral("Période d'acquisition"));
 }
 
-void WindowTest::connexionOpensAndClosesTheRealPort()
-{
+void WindowTest::connexionOpensAndClosesTheRealPort() {
     Simulator board(QStringList{QStringLiteral("--silent")});
     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
     Bench bench(board.devicePath());
@@ -166,8 +200,7 @@ void WindowTest::connexionOpensAndClosesTheRealPort()
     QCOMPARE(w.indicators().linkColour(), colours::kBlue);
 }
 
-void WindowTest::aPortThatCannotBeOpenedIsReportedAndNothingStops()
-{
+void WindowTest::aPortThatCannotBeOpenedIsReportedAndNothingStops() {
     Bench bench(QStringLiteral("/dev/volterne-missing"));
     Form2 &w = *bench.window;
     QTest::mousePress(w.Command10, Qt::LeftButton);
@@ -179,8 +212,7 @@ void WindowTest::aPortThatCannotBeOpenedIsReportedAndNothingStops()
              qPrintable(said));
 }
 
-void WindowTest::mouseDownsFollowTheOperationButtonRules()
-{
+void WindowTest::mouseDownsFollowTheOperationButtonRules() {
     Bench bench(QStringLiteral("/dev/volterne-missing"));
     Form2 &w = *bench.window;
     w.receive().AppendFlag = 1;
@@ -212,8 +244,7 @@ void WindowTest::mouseDownsFollowTheOperationButtonRules()
     QCOMPARE(w.dialogue().abortFlag(), qint16(0));
 }
 
-void WindowTest::memoryResetRunsAgainstTheBoard()
-{
+void WindowTest::memoryResetRunsAgainstTheBoard() {
     Simulator board(kQuickBoard);
     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
     Bench bench(board.devicePath());
@@ -222,9 +253,8 @@ void WindowTest::memoryResetRunsAgainstTheBoard()
     QTest::mouseClick(w.Command1, Qt::LeftButton);
     QVERIFY(w.dialogue().busy());
     QCOMPARE(backColour(w.Command1), colours::kLightCyan);
-    QTRY_COMPARE_WITH_TIMEOUT(w.Label14->text(),
-                              QStringLiteral("Connexion établie avec la platine"),
-                              kBoardPatienceMs);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        w.Label14->text(), QStringLiteral("Connexion établie avec la platine"), kBoardPatienceMs);
     QTRY_COMPARE_WITH_TIMEOUT(w.Label1->text(), QStringLiteral("RAZ Mémoire en cours ..."),
                               kBoardPatienceMs);
     QTRY_COMPARE_WITH_TIMEOUT(w.Label1->text(), QStringLiteral("RAZ Effectué"), kBoardPatienceMs);
@@ -232,8 +262,7 @@ void WindowTest::memoryResetRunsAgainstTheBoard()
     QVERIFY(w.Label5->text().startsWith(QStringLiteral("00:00:0")));
 }
 
-void WindowTest::downloadLandsByteExactInTheDatedRecording()
-{
+void WindowTest::downloadLandsByteExactInTheDatedRecording() {
     QTemporaryDir served;
     QByteArray payload;
     for (int round = 0; round < 4; ++round)
@@ -260,8 +289,7 @@ void WindowTest::downloadLandsByteExactInTheDatedRecording()
     QVERIFY(written.endsWith("\r\n"));
 }
 
-void WindowTest::liveReadingReplacesTheReceiveAreaUntilTheRightPress()
-{
+void WindowTest::liveReadingReplacesTheReceiveAreaUntilTheRightPress() {
     Simulator board(kQuickBoard + QStringList{QStringLiteral("--live-ms"), QStringLiteral("300")});
     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
     Bench bench(board.devicePath());
@@ -281,8 +309,7 @@ void WindowTest::liveReadingReplacesTheReceiveAreaUntilTheRightPress()
     QCOMPARE(w.receive().receiveBuffer(), frozen);
 }
 
-void WindowTest::eepromReadOutAndPeriodProgrammingAgainstTheBoard()
-{
+void WindowTest::eepromReadOutAndPeriodProgrammingAgainstTheBoard() {
     Simulator board(kQuickBoard);
     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
     Bench bench(board.devicePath());
@@ -301,8 +328,7 @@ void WindowTest::eepromReadOutAndPeriodProgrammingAgainstTheBoard()
     QCOMPARE(w.PeriodValue, quint16(600));
 }
 
-void WindowTest::closingTheWindowWhileAnOperationWaitsEndsCleanly()
-{
+void WindowTest::closingTheWindowWhileAnOperationWaitsEndsCleanly() {
     Simulator board(QStringList{QStringLiteral("--silent")});
     QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
     auto bench = std::make_unique<Bench>(board.devicePath());

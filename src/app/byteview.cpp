@@ -4,8 +4,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent)
-{
+ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -14,8 +13,7 @@ ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-QString ByteView::displayText(const QByteArray &bytes)
-{
+QString ByteView::displayText(const QByteArray &bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     const qsizetype size = bytes.size();
@@ -39,20 +37,17 @@ QString ByteView::displayText(const QByteArray &bytes)
     return text;
 }
 
-void ByteView::showBytes(const QByteArray &bytes)
-{
+void ByteView::showBytes(const QByteArray &bytes) {
     setPlainText(displayText(bytes));
 }
 
-void ByteView::appendBytes(const QByteArray &bytes)
-{
+void ByteView::appendBytes(const QByteArray &bytes) {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(displayText(bytes));
 }
 
-void ByteView::moveCaretToEnd()
-{
+void ByteView::moveCaretToEnd() {
     QTextCursor cursor = textCursor();
     cursor.movePosition(QTextCursor::End);
     setTextCursor(cursor);

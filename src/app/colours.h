@@ -15,10 +15,8 @@ inline constexpr quint32 kBlue = 0xFF0000;
 inline constexpr quint32 kButtonFace = 0x8000000F;
 
 // An invalid QColor for kButtonFace: the caller then keeps the style's own colour.
-inline QColor toQColor(quint32 bgr)
-{
-    if (bgr == kButtonFace)
-        return {};
+inline QColor toQColor(quint32 bgr) {
+    if (bgr == kButtonFace) return {};
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 

@@ -6,35 +6,30 @@
 #include <QUrl>
 #include <qcoro/qcorosignal.h>
 
-void SystemDesktop::openWithAssociatedProgram(const QString &path)
-{
+void SystemDesktop::openWithAssociatedProgram(const QString &path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 namespace {
 // Shows a file dialog without a nested event loop: the caller's coroutine waits for it instead.
-QCoro::Task<QString> runDialog(QFileDialog *dialog)
-{
+QCoro::Task<QString> runDialog(QFileDialog *dialog) {
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     dialog->open();
     const int result = co_await qCoro(dialog, &QFileDialog::finished);
     const QStringList chosen = dialog->selectedFiles();
     dialog->deleteLater();
-    if (result != QDialog::Accepted || chosen.isEmpty())
-        co_return QString();
+    if (result != QDialog::Accepted || chosen.isEmpty()) co_return QString();
     co_return chosen.first();
 }
 
-void showBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
-{
+void showBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text) {
     auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
 } // namespace
 
-QCoro::Task<QString> SystemDesktop::chooseRecording(QWidget *parent, const QString &directory)
-{
+QCoro::Task<QString> SystemDesktop::chooseRecording(QWidget *parent, const QString &directory) {
     auto *dialog = new QFileDialog(parent, QString(), directory);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -46,8 +41,7 @@ QCoro::Task<QString> SystemDesktop::chooseRecording(QWidget *parent, const QStri
 
 QCoro::Task<QString> SystemDesktop::chooseSaveLocation(QWidget *parent,
                                                        const QString &suggestedPath,
-                                                       const QString &reason)
-{
+                                                       const QString &reason) {
     auto *dialog = new QFileDialog(parent, reason);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -55,12 +49,10 @@ QCoro::Task<QString> SystemDesktop::chooseSaveLocation(QWidget *parent,
     co_return co_await runDialog(dialog);
 }
 
-void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text)
-{
+void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text) {
     showBox(parent, QMessageBox::Information, title, text);
 }
 
-void SystemDesktop::warn(QWidget *parent, const QString &title, const QString &text)
-{
+void SystemDesktop::warn(QWidget *parent, const QString &title, const QString &text) {
     showBox(parent, QMessageBox::Warning, title, text);
 }

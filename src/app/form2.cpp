@@ -26,8 +26,7 @@ constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
 
 Form2::Form2(Form2Parts parts, QWidget *parent)
     : QWidget(parent), m_parts(std::move(parts)), m_receive(*m_parts.port),
-      m_dialogue(*m_parts.port, m_receive, m_indicators, *m_parts.clock)
-{
+      m_dialogue(*m_parts.port, m_receive, m_indicators, *m_parts.clock) {
     buildWidgets();
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(std::chrono::milliseconds(800));
@@ -38,13 +37,11 @@ Form2::Form2(Form2Parts parts, QWidget *parent)
 
 Form2::~Form2() = default;
 
-QString Form2::settingsPath() const
-{
+QString Form2::settingsPath() const {
     return QDir(m_parts.programDirectory).filePath(QStringLiteral("param.ini"));
 }
 
-void Form2::wireEvents()
-{
+void Form2::wireEvents() {
     connect(&m_timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
     connect(&m_indicators, &Indicators::changed, this, &Form2::showIndicators);
     connect(m_parts.port, &Transport::problem, this, &Form2::showLinkProblem);
@@ -55,11 +52,10 @@ void Form2::wireEvents()
         Text1->showBytes(m_receive.receiveBuffer());
         Text1_Change();
     });
-    connect(&m_receive, &ReceivePath::receiveBufferAppended, this,
-            [this](const QByteArray &added) {
-                Text1->appendBytes(added);
-                Text1_Change();
-            });
+    connect(&m_receive, &ReceivePath::receiveBufferAppended, this, [this](const QByteArray &added) {
+        Text1->appendBytes(added);
+        Text1_Change();
+    });
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);
     connect(Check1, &QCheckBox::toggled, this, &Form2::Check1_Click);
@@ -73,18 +69,16 @@ void Form2::wireEvents()
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     connect(Command6, &QPushButton::clicked, this, &Form2::Command6_Click);
 
-    for (QObject *watched : {static_cast<QObject *>(Command1), static_cast<QObject *>(Command3),
-                             static_cast<QObject *>(Command8),
-                             static_cast<QObject *>(lecture_badge),
-                             static_cast<QObject *>(Command10), static_cast<QObject *>(gache),
-                             static_cast<QObject *>(Label7), static_cast<QObject *>(Label16),
-                             static_cast<QObject *>(Text1->viewport()),
-                             static_cast<QObject *>(Text2->viewport())})
+    for (QObject *watched :
+         {static_cast<QObject *>(Command1), static_cast<QObject *>(Command3),
+          static_cast<QObject *>(Command8), static_cast<QObject *>(lecture_badge),
+          static_cast<QObject *>(Command10), static_cast<QObject *>(gache),
+          static_cast<QObject *>(Label7), static_cast<QObject *>(Label16),
+          static_cast<QObject *>(Text1->viewport()), static_cast<QObject *>(Text2->viewport())})
         watched->installEventFilter(this);
 }
 
-bool Form2::eventFilter(QObject *watched, QEvent *event)
-{
+bool Form2::eventFilter(QObject *watched, QEvent *event) {
     const auto type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
         type != QEvent::MouseButtonDblClick)
@@ -123,8 +117,7 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Form2::showIndicators()
-{
+void Form2::showIndicators() {
     Label14->setText(m_indicators.linkText());
     QPalette palette = Label14->palette();
     palette.setColor(QPalette::WindowText, colours::toQColor(m_indicators.linkColour()));
@@ -135,8 +128,7 @@ void Form2::showIndicators()
     Label5->setText(m_indicators.elapsed());
 }
 
-void Form2::setBackColour(QWidget *widget, quint32 colour)
-{
+void Form2::setBackColour(QWidget *widget, quint32 colour) {
     widget->setProperty("backColour", colour);
     QPalette palette = widget->palette();
     const QColor shown = colours::toQColor(colour);
@@ -145,8 +137,7 @@ void Form2::setBackColour(QWidget *widget, quint32 colour)
     widget->setPalette(palette);
 }
 
-void Form2::showLinkProblem(const QString &message)
-{
+void Form2::showLinkProblem(const QString &message) {
     // A link that cannot be opened or that vanished never stops the program: the status says
     // why, and a waiting operation ends by its own time-out.
     m_indicators.setLink(message, colours::kRed);
@@ -155,52 +146,43 @@ void Form2::showLinkProblem(const QString &message)
 
 // ---- Port, link and receive area -------------------------------------------------------------
 
-void Form2::Combo1_Click()
-{
+void Form2::Combo1_Click() {
     m_parts.port->setPortNumber(Combo1->currentIndex() + 1);
     Combo1->setToolTip(m_parts.port->deviceName());
 }
 
-void Form2::Command10_MouseDown(Qt::MouseButton button)
-{
+void Form2::Command10_MouseDown(Qt::MouseButton button) {
     if (button == Qt::LeftButton) {
-        if (!m_parts.port->isOpen())
-            m_parts.port->open();
+        if (!m_parts.port->isOpen()) m_parts.port->open();
         setBackColour(Command10, colours::kLightGreen);
         return;
     }
-    if (m_parts.port->isOpen())
-        m_parts.port->close();
+    if (m_parts.port->isOpen()) m_parts.port->close();
     setBackColour(Command10, colours::kButtonFace);
     m_indicators.timer3().stop();
     m_indicators.setLink(QStringLiteral("Platine Deconnectée"), colours::kBlue);
     m_indicators.setLinkVisible(true);
 }
 
-void Form2::Text1_Change()
-{
+void Form2::Text1_Change() {
     Text1->moveCaretToEnd();
 }
 
-void Form2::Text1_Click()
-{
+void Form2::Text1_Click() {
     Text1->setToolTip(QString::number(Text1->textCursor().position()));
 }
 
 // ---- Status display ----------------------------------------------------------------------------
 
-void Form2::Timer1_Timer()
-{
+void Form2::Timer1_Timer() {
     defile->setText(timeOfDayText(QTime::currentTime(), m_parts.locale));
 }
 
-void Form2::Label7_Click()
-{
+void Form2::Label7_Click() {
     m_parts.desktop->inform(this, QStringLiteral("Ondrelle"),
                             QStringLiteral("Site auteur : %1 ").arg(QLatin1String(kAuthorAddress)));
 }
 
-void Form2::Label16_Click()
-{
+void Form2::Label16_Click() {
     Label7_Click();
 }

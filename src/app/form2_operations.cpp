@@ -26,8 +26,7 @@ const char *const kPeriodRanges[] = {"0.5 sec à 3.5  sec", "4   sec à 28   sec
 
 // ---- Start-up and shut-down ------------------------------------------------------------------
 
-void Form2::Form_Load()
-{
+void Form2::Form_Load() {
     for (const char *name : kPortNames)
         Combo1->addItem(QLatin1String(name));
     Combo1->setCurrentIndex(0);
@@ -43,15 +42,12 @@ void Form2::Form_Load()
     // Every selection on the way sets the port number; without a match the walk ends on "COM12".
     for (int i = 0; i < Combo1->count(); ++i) {
         Combo1->setCurrentIndex(i);
-        if (Combo1->currentText().toLatin1() == stored.port)
-            break;
+        if (Combo1->currentText().toLatin1() == stored.port) break;
     }
 }
 
-void Form2::Command6_Click()
-{
-    if (m_parts.port->isOpen())
-        m_parts.port->close();
+void Form2::Command6_Click() {
+    if (m_parts.port->isOpen()) m_parts.port->close();
     Profile profile(settingsPath());
     QString problem;
     if (!saveSettings(profile, Combo1->currentText().toLatin1(), libre->text().toLatin1(),
@@ -63,16 +59,13 @@ void Form2::Command6_Click()
 
 // ---- Period choice -----------------------------------------------------------------------------
 
-void Form2::Check1_Click()
-{
+void Form2::Check1_Click() {
     libre->setEnabled(Check1->isChecked());
 }
 
-void Form2::libre_Change()
-{
+void Form2::libre_Change() {
     const std::optional<double> x = parseFreeValue(libre->text(), m_parts.locale);
-    if (!x || *x < kFreeValueMin)
-        return; // not a number (yet): the tip keeps its previous text
+    if (!x || *x < kFreeValueMin) return; // not a number (yet): the tip keeps its previous text
     if (*x > kFreeValueMax) {
         libre->setText(QString::number(kFreeValueMax)); // runs this handler again, at once
         return;
@@ -82,63 +75,48 @@ void Form2::libre_Change()
 
 // ---- Board operations --------------------------------------------------------------------------
 
-void Form2::operationMouseDown(QPushButton *button, Qt::MouseButton pressed)
-{
-    if (pressed == Qt::RightButton)
-        m_dialogue.setAbortFlag(1);
+void Form2::operationMouseDown(QPushButton *button, Qt::MouseButton pressed) {
+    if (pressed == Qt::RightButton) m_dialogue.setAbortFlag(1);
     setBackColour(button, pressed == Qt::LeftButton ? colours::kLightCyan : colours::kButtonFace);
 }
 
-void Form2::Command1_MouseDown(Qt::MouseButton button)
-{
+void Form2::Command1_MouseDown(Qt::MouseButton button) {
     operationMouseDown(Command1, button);
 }
 
-void Form2::Command3_MouseDown(Qt::MouseButton button)
-{
-    if (button == Qt::RightButton)
-        m_receive.AppendFlag = 0;
+void Form2::Command3_MouseDown(Qt::MouseButton button) {
+    if (button == Qt::RightButton) m_receive.AppendFlag = 0;
     operationMouseDown(Command3, button);
 }
 
-void Form2::Command8_MouseDown(Qt::MouseButton button)
-{
+void Form2::Command8_MouseDown(Qt::MouseButton button) {
     operationMouseDown(Command8, button);
 }
 
-void Form2::lecture_badge_MouseDown(Qt::MouseButton button)
-{
-    if (button == Qt::RightButton)
-        m_receive.ReplaceFlag = 0;
+void Form2::lecture_badge_MouseDown(Qt::MouseButton button) {
+    if (button == Qt::RightButton) m_receive.ReplaceFlag = 0;
     operationMouseDown(lecture_badge, button);
 }
 
 // A click that would start an operation while another one waits is ignored: one board dialogue at
 // a time. The right-press abort still reaches the waiting one.
 
-void Form2::Command1_Click()
-{
-    if (!m_dialogue.busy())
-        memoryReset(m_dialogue);
+void Form2::Command1_Click() {
+    if (!m_dialogue.busy()) memoryReset(m_dialogue);
 }
 
-void Form2::Command3_Click()
-{
-    if (m_dialogue.busy())
-        return;
+void Form2::Command3_Click() {
+    if (m_dialogue.busy()) return;
     DownloadTarget target{QDir(m_parts.programDirectory), m_parts.today(),
                           [this](const QString &path, const QByteArray &content,
                                  const QString &reason) { saveElsewhere(path, content, reason); }};
     memoryDownload(m_dialogue, std::move(target));
 }
 
-void Form2::Command8_Click()
-{
-    if (m_dialogue.busy())
-        return;
-    const std::optional<quint16> value =
-        selectPeriodValue(Combo3->currentIndex(), Check1->isChecked(), libre->text(),
-                          m_parts.locale, PeriodValue);
+void Form2::Command8_Click() {
+    if (m_dialogue.busy()) return;
+    const std::optional<quint16> value = selectPeriodValue(
+        Combo3->currentIndex(), Check1->isChecked(), libre->text(), m_parts.locale, PeriodValue);
     if (!value) {
         m_indicators.setStatus(
             QStringLiteral("Valeur libre « %1 » invalide : entrez un nombre de %2 à %3. "
@@ -152,14 +130,10 @@ void Form2::Command8_Click()
     periodProgramming(m_dialogue, PeriodValue);
 }
 
-void Form2::lecture_badge_Click()
-{
-    if (!m_dialogue.busy())
-        liveReading(m_dialogue);
+void Form2::lecture_badge_Click() {
+    if (!m_dialogue.busy()) liveReading(m_dialogue);
 }
 
-void Form2::gache_MouseDown(Qt::MouseButton button)
-{
-    if (button == Qt::RightButton && !m_dialogue.busy())
-        eepromReadout(m_dialogue);
+void Form2::gache_MouseDown(Qt::MouseButton button) {
+    if (button == Qt::RightButton && !m_dialogue.busy()) eepromReadout(m_dialogue);
 }

@@ -18,16 +18,13 @@ constexpr char kSpreadsheetName[] = "fichier_excel.csv";
 constexpr char kTempName[] = "temp.txt";
 } // namespace
 
-void Form2::Command4_Click()
-{
+void Form2::Command4_Click() {
     openRecording();
 }
 
-QCoro::Task<> Form2::openRecording()
-{
+QCoro::Task<> Form2::openRecording() {
     const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
-    if (path.isEmpty())
-        co_return;
+    if (path.isEmpty()) co_return;
     QByteArray text;
     QString problem;
     if (!loadRecording(path, &text, &problem)) {
@@ -39,18 +36,15 @@ QCoro::Task<> Form2::openRecording()
     m_receive.setReceiveBuffer(text);
 }
 
-void Form2::Command2_Click()
-{
+void Form2::Command2_Click() {
     convertRecording();
 }
 
-QCoro::Task<> Form2::convertRecording()
-{
+QCoro::Task<> Form2::convertRecording() {
     setBackColour(Command2, colours::kLightCyan);
     const QString output = QDir(m_parts.programDirectory).filePath(kSpreadsheetName);
     const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
-    if (path.isEmpty())
-        co_return; // the button stays light cyan until a later conversion ends
+    if (path.isEmpty()) co_return; // the button stays light cyan until a later conversion ends
     nom_fichier->setText(QFileInfo(path).fileName());
 
     const ConversionReport report = convertRecordingFile(path, output);
@@ -68,8 +62,7 @@ QCoro::Task<> Form2::convertRecording()
     m_parts.desktop->openWithAssociatedProgram(output);
 }
 
-void Form2::Text1_DblClick()
-{
+void Form2::Text1_DblClick() {
     const QString path = QDir(m_parts.programDirectory).filePath(kTempName);
     QString problem;
     if (!writeRecording(path, m_receive.receiveBuffer(), &problem)) {
@@ -79,23 +72,19 @@ void Form2::Text1_DblClick()
     m_parts.desktop->openWithAssociatedProgram(path);
 }
 
-void Form2::Text2_MouseDown(Qt::MouseButton button)
-{
+void Form2::Text2_MouseDown(Qt::MouseButton button) {
     // While a download or read-out collects, Text2 feeds the recording: leave it alone.
-    if (button != Qt::RightButton || m_receive.AppendFlag == 1)
-        return;
+    if (button != Qt::RightButton || m_receive.AppendFlag == 1) return;
     const QByteArray old = m_receive.latestChunk();
     m_receive.setLatestChunk({});
     m_receive.setLatestChunk(dumpLayout(old));
 }
 
-void Form2::Text2_DblClick()
-{
+void Form2::Text2_DblClick() {
     m_receive.setLatestChunk({});
 }
 
-QCoro::Task<> Form2::saveElsewhere(QString path, QByteArray content, QString reason)
-{
+QCoro::Task<> Form2::saveElsewhere(QString path, QByteArray content, QString reason) {
     // The downloaded data stays in Text1 whatever happens; offer another place until it is
     // written or the user gives up.
     QString problem = reason;

@@ -18,30 +18,26 @@
 #include <QVBoxLayout>
 
 namespace {
-template <typename W> W *named(W *widget, const char *name)
-{
+template <typename W> W *named(W *widget, const char *name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
 
-void setTextColour(QWidget *widget, quint32 colour)
-{
+void setTextColour(QWidget *widget, quint32 colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colours::toQColor(colour));
     palette.setColor(QPalette::Text, colours::toQColor(colour));
     widget->setPalette(palette);
 }
 
-QFont receiveAreaFont()
-{
+QFont receiveAreaFont() {
     if (QFontDatabase::families().contains(QStringLiteral("Fixedsys")))
         return QFont(QStringLiteral("Fixedsys"));
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 } // namespace
 
-void Form2::buildWidgets()
-{
+void Form2::buildWidgets() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Ondrelle  Volterne"));
 
@@ -112,9 +108,8 @@ void Form2::buildWidgets()
     Frame1 = named(new QGroupBox(QStringLiteral("Commandes"), this), "Frame1");
     auto button = [this](const char *name, const char *caption, const char *tip,
                          QStyle::StandardPixmap icon) {
-        auto *b = named(new QPushButton(style()->standardIcon(icon), QString::fromUtf8(caption),
-                                        Frame1),
-                        name);
+        auto *b = named(
+            new QPushButton(style()->standardIcon(icon), QString::fromUtf8(caption), Frame1), name);
         b->setToolTip(QString::fromUtf8(tip));
         b->setProperty("backColour", colours::kButtonFace);
         return b;
@@ -123,20 +118,18 @@ void Form2::buildWidgets()
                       QStyle::SP_DialogOpenButton);
     Command1 = button("Command1", "RAZ mémoire", "Raz complet de la mémoire EEPROM externe",
                       QStyle::SP_TrashIcon);
-    Command3 = button("Command3", "Téléchargement mémoire", "Téléchargement",
-                      QStyle::SP_ArrowDown);
+    Command3 = button("Command3", "Téléchargement mémoire", "Téléchargement", QStyle::SP_ArrowDown);
     Command8 = button("Command8", "Envoi programmation",
                       "Envoi de la programmation de la période d'acquisition vers le PIC",
                       QStyle::SP_ArrowUp);
-    Command10 = button("Command10", "Connexion", "Click droit pour déconnecter",
-                       QStyle::SP_DriveNetIcon);
-    Command6 = button("Command6", "Quitter", "Quitter l'application",
-                      QStyle::SP_DialogCloseButton);
+    Command10 =
+        button("Command10", "Connexion", "Click droit pour déconnecter", QStyle::SP_DriveNetIcon);
+    Command6 = button("Command6", "Quitter", "Quitter l'application", QStyle::SP_DialogCloseButton);
     lecture_badge = button("lecture_badge", "Lecture en temps réel", "Mode lecture temps réel",
                            QStyle::SP_MediaPlay);
-    Command2 = button("Command2", "Conversion Fichier",
-                      "Convertion et ouverture d'un fichier tableur",
-                      QStyle::SP_FileDialogDetailedView);
+    Command2 =
+        button("Command2", "Conversion Fichier", "Convertion et ouverture d'un fichier tableur",
+               QStyle::SP_FileDialogDetailedView);
     Label16 = named(new QLabel(QStringLiteral("A propos de ..."), Frame1), "Label16");
     setTextColour(Label16, colours::kRed);
     Label16->setCursor(Qt::PointingHandCursor);

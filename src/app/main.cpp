@@ -10,8 +10,7 @@
 #include <QApplication>
 #include <QDir>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("volterne"));
     QApplication::setApplicationDisplayName(QStringLiteral("Ondrelle  Volterne"));
@@ -22,7 +21,8 @@ int main(int argc, char *argv[])
     SteadyClock clock;
     SystemDesktop desktop;
     // The port map is read at each opening, so a newly wired device needs no restart.
-    SerialTransport port([settings](int number) { return deviceForPort(number, Profile(settings)); });
+    SerialTransport port(
+        [settings](int number) { return deviceForPort(number, Profile(settings)); });
 
     Form2 window(Form2Parts{&port, &clock, &desktop, directory});
     window.Form_Load();

@@ -6,18 +6,15 @@
 #include <QTemporaryFile>
 
 namespace {
-bool canWriteIn(const QString &directory)
-{
+bool canWriteIn(const QString &directory) {
     QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".volterne-XXXXXX")));
     return probe.open();
 }
 } // namespace
 
-QString programDirectory()
-{
+QString programDirectory() {
     const QString own = QCoreApplication::applicationDirPath();
-    if (canWriteIn(own))
-        return own;
+    if (canWriteIn(own)) return own;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);
     return data;

@@ -7,14 +7,12 @@
 
 using namespace std::chrono_literals;
 
-QCoro::Task<> eepromReadout(Dialogue &dialogue)
-{
+QCoro::Task<> eepromReadout(Dialogue &dialogue) {
     Dialogue::Run run(dialogue);
     dialogue.PrepareOperation(Dialogue::ClearFlags::Both);
     // While the link status blinks the board has already answered: no banner wait then.
     if (!dialogue.indicators().timer3().isActive()) {
-        if (!co_await dialogue.AwaitBanner(20s))
-            co_return;
+        if (!co_await dialogue.AwaitBanner(20s)) co_return;
     }
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().timer3().start();

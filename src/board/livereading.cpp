@@ -7,12 +7,10 @@
 
 using namespace std::chrono_literals;
 
-QCoro::Task<> liveReading(Dialogue &dialogue)
-{
+QCoro::Task<> liveReading(Dialogue &dialogue) {
     Dialogue::Run run(dialogue);
     dialogue.PrepareOperation(Dialogue::ClearFlags::Replace);
-    if (!co_await dialogue.AwaitBanner(20s))
-        co_return;
+    if (!co_await dialogue.AwaitBanner(20s)) co_return;
     if (co_await dialogue.WaitForReply(board::kLiveName, 10, 20s) == Dialogue::WaitEnd::TimedOut)
         co_return;
     dialogue.SendCommand(board::kLiveWord, board::kTrailer);

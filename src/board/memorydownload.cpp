@@ -10,17 +10,14 @@
 
 using namespace std::chrono_literals;
 
-QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target)
-{
+QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
     Dialogue::Run run(dialogue);
     const QString name = recordingFileName(target.date);
     const QString path = target.directory.filePath(name);
 
     dialogue.PrepareOperation(Dialogue::ClearFlags::Both);
-    if (!co_await dialogue.AwaitBanner(20s))
-        co_return;
-    if (co_await dialogue.WaitForReply(board::kDownloadWord, 9, 15s) ==
-        Dialogue::WaitEnd::TimedOut)
+    if (!co_await dialogue.AwaitBanner(20s)) co_return;
+    if (co_await dialogue.WaitForReply(board::kDownloadWord, 9, 15s) == Dialogue::WaitEnd::TimedOut)
         co_return;
     dialogue.SendCommand(board::kDownloadWord, board::kTrailer);
 
@@ -43,8 +40,6 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target)
     dialogue.indicators().setStatus(QStringLiteral("Transfert Effecué"));
 
     const QByteArray recording = receive.receiveBuffer();
-    if (problem.isEmpty() && writeRecording(path, recording, &problem))
-        co_return;
-    if (target.onWriteFailure)
-        target.onWriteFailure(path, recording, problem);
+    if (problem.isEmpty() && writeRecording(path, recording, &problem)) co_return;
+    if (target.onWriteFailure) target.onWriteFailure(path, recording, problem);
 }

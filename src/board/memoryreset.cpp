@@ -7,12 +7,10 @@
 
 using namespace std::chrono_literals;
 
-QCoro::Task<> memoryReset(Dialogue &dialogue)
-{
+QCoro::Task<> memoryReset(Dialogue &dialogue) {
     Dialogue::Run run(dialogue);
     dialogue.PrepareOperation(Dialogue::ClearFlags::None);
-    if (!co_await dialogue.AwaitBanner(15s))
-        co_return;
+    if (!co_await dialogue.AwaitBanner(15s)) co_return;
     if (co_await dialogue.WaitForReply(board::kResetWord, 3, 20s) == Dialogue::WaitEnd::TimedOut)
         co_return;
     dialogue.SendCommand(board::kResetWord, board::kTrailer);

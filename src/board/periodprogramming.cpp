@@ -7,14 +7,12 @@
 
 using namespace std::chrono_literals;
 
-QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue)
-{
+QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue) {
     Dialogue::Run run(dialogue);
     const QByteArray trailer = periodTrailer(periodValue);
     // Prepared like every other operation, so a stale abort never sends the period blindly.
     dialogue.PrepareOperation(Dialogue::ClearFlags::None);
-    if (!co_await dialogue.AwaitBanner(20s))
-        co_return;
+    if (!co_await dialogue.AwaitBanner(20s)) co_return;
     if (co_await dialogue.WaitForReply(board::kPeriodWord, 5, 20s) == Dialogue::WaitEnd::TimedOut)
         co_return;
     dialogue.SendCommand(board::kPeriodWord, trailer);

@@ -3,33 +3,26 @@
 #include "link/transport.h"
 
 ReceivePath::ReceivePath(Transport &transport, QObject *parent)
-    : QObject(parent), m_transport(transport)
-{
+    : QObject(parent), m_transport(transport) {
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setInterval(kTickInterval);
     connect(&m_timer2, &QTimer::timeout, this, &ReceivePath::Timer2_Timer);
-    connect(&m_transport, &Transport::received, this,
-            [this] { MSComm1_OnComm(kReceiveEvent); });
+    connect(&m_transport, &Transport::received, this, [this] { MSComm1_OnComm(kReceiveEvent); });
 }
 
-void ReceivePath::MSComm1_OnComm(int commEvent)
-{
+void ReceivePath::MSComm1_OnComm(int commEvent) {
     // Further receive events before the tick neither postpone it nor add a second one.
-    if (commEvent == kReceiveEvent && !m_timer2.isActive())
-        m_timer2.start();
+    if (commEvent == kReceiveEvent && !m_timer2.isActive()) m_timer2.start();
 }
 
-void ReceivePath::Timer2_Timer()
-{
+void ReceivePath::Timer2_Timer() {
     setLatestChunk({});
-    if (!m_transport.isOpen())
-        m_transport.open();
+    if (!m_transport.isOpen()) m_transport.open();
     setLatestChunk(m_transport.readAll());
     m_timer2.stop();
 }
 
-void ReceivePath::setLatestChunk(const QByteArray &text)
-{
+void ReceivePath::setLatestChunk(const QByteArray &text) {
     if (text == m_latest)
         return; // like a text box, an assignment that changes nothing is no change
     m_latest = text;
@@ -37,18 +30,14 @@ void ReceivePath::setLatestChunk(const QByteArray &text)
     Text2_Change();
 }
 
-void ReceivePath::setReceiveBuffer(const QByteArray &text)
-{
-    if (text == m_buffer)
-        return;
+void ReceivePath::setReceiveBuffer(const QByteArray &text) {
+    if (text == m_buffer) return;
     m_buffer = text;
     emit receiveBufferReset();
 }
 
-void ReceivePath::Text2_Change()
-{
-    if (ReplaceFlag == 1)
-        setReceiveBuffer(m_latest);
+void ReceivePath::Text2_Change() {
+    if (ReplaceFlag == 1) setReceiveBuffer(m_latest);
     if (AppendFlag == 1 && !m_latest.isEmpty()) {
         m_buffer.append(m_latest);
         emit receiveBufferAppended(m_latest);

@@ -3,59 +3,48 @@
 #include "link/protocol.h"
 
 SerialTransport::SerialTransport(DeviceResolver deviceFor, QObject *parent)
-    : Transport(parent), m_deviceFor(std::move(deviceFor))
-{
+    : Transport(parent), m_deviceFor(std::move(deviceFor)) {
     // No limit on what the port keeps between two reads: a busy window never drops board data.
     m_port.setReadBufferSize(0);
     connect(&m_port, &QSerialPort::readyRead, this, &Transport::received);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialTransport::onError);
 }
 
-QString SerialTransport::portLabel() const
-{
+QString SerialTransport::portLabel() const {
     return QStringLiteral("COM%1 (%2)").arg(m_portNumber).arg(deviceName());
 }
 
-bool SerialTransport::open()
-{
-    if (m_port.isOpen())
-        return true;
+bool SerialTransport::open() {
+    if (m_port.isOpen()) return true;
     m_port.setPortName(deviceName());
     m_port.setBaudRate(board::kBaudRate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port.open(QIODevice::ReadWrite))
-        return false; // onError() has said why
+    if (!m_port.open(QIODevice::ReadWrite)) return false; // onError() has said why
     return true;
 }
 
-void SerialTransport::close()
-{
-    if (m_port.isOpen())
-        m_port.close();
+void SerialTransport::close() {
+    if (m_port.isOpen()) m_port.close();
 }
 
-void SerialTransport::setDataTerminalReady(bool on)
-{
+void SerialTransport::setDataTerminalReady(bool on) {
     // Pseudo-terminals and some adapters have no modem lines; that is no reason to stop.
-    if (m_port.isOpen())
-        m_port.setDataTerminalReady(on);
+    if (m_port.isOpen()) m_port.setDataTerminalReady(on);
 }
 
-void SerialTransport::write(const QByteArray &bytes)
-{
+void SerialTransport::write(const QByteArray &bytes) {
     if (!m_port.isOpen()) {
-        emit problem(QStringLiteral("Port %1 fermé : rien n'a été envoyé à la platine.")
-                         .arg(portLabel()));
+        emit problem(
+            QStringLiteral("Port %1 fermé : rien n'a été envoyé à la platine.").arg(portLabel()));
         return;
     }
     m_port.write(bytes);
 }
 
-void SerialTransport::onError(QSerialPort::SerialPortError error)
-{
+void SerialTransport::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError ||
         error == QSerialPort::UnsupportedOperationError) // modem lines on a pseudo-terminal
         return;

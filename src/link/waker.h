@@ -18,11 +18,9 @@ public:
     struct Awaiter {
         Waker &waker;
         bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> handle) noexcept
-        {
+        void await_suspend(std::coroutine_handle<> handle) noexcept {
             waker.m_waiting = handle;
-            if (waker.m_wakePending)
-                waker.schedule();
+            if (waker.m_wakePending) waker.schedule();
         }
         void await_resume() const noexcept {}
     };
@@ -32,8 +30,7 @@ public:
 
     // Resumes the sleeping coroutine once the current event is handled. A wake() while nothing
     // sleeps is kept for the next sleep() only if `keep` is true.
-    void wake(bool keep = false)
-    {
+    void wake(bool keep = false) {
         if (m_waiting)
             schedule();
         else if (keep)
@@ -43,16 +40,13 @@ public:
     bool sleeping() const { return bool(m_waiting); }
 
 private:
-    void schedule()
-    {
+    void schedule() {
         m_wakePending = false;
-        if (m_scheduled)
-            return;
+        if (m_scheduled) return;
         m_scheduled = true;
         QTimer::singleShot(0, this, [this] {
             m_scheduled = false;
-            if (auto handle = std::exchange(m_waiting, nullptr))
-                handle.resume();
+            if (auto handle = std::exchange(m_waiting, nullptr)) handle.resume();
         });
     }
 

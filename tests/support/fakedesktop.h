@@ -15,21 +15,17 @@ public:
     int saveQuestions = 0;
 
     void openWithAssociatedProgram(const QString &path) override { opened << path; }
-    QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override
-    {
+    QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override {
         co_return nextRecording;
     }
-    QCoro::Task<QString> chooseSaveLocation(QWidget *, const QString &, const QString &) override
-    {
+    QCoro::Task<QString> chooseSaveLocation(QWidget *, const QString &, const QString &) override {
         ++saveQuestions;
         co_return std::exchange(nextSaveLocation, QString());
     }
-    void inform(QWidget *, const QString &title, const QString &text) override
-    {
+    void inform(QWidget *, const QString &title, const QString &text) override {
         messages << title + QLatin1Char('|') + text;
     }
-    void warn(QWidget *, const QString &title, const QString &text) override
-    {
+    void warn(QWidget *, const QString &title, const QString &text) override {
         messages << title + QLatin1Char('|') + text;
     }
 };
