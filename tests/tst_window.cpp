@@ -8,6 +8,7 @@
 #include "simulator.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -63,6 +64,7 @@ private slots:
     void liveReadingReplacesTheReceiveAreaUntilTheRightPress();
     void eepromReadOutAndPeriodProgrammingAgainstTheBoard();
     void closingTheWindowWhileAnOperationWaitsEndsCleanly();
+    void theReceiveAreaShowsBytesOneCharacterEach();
 };
 
 void WindowTest::everyElementHasItsDesignNameCaptionAndStartState_data() {
@@ -338,6 +340,32 @@ void WindowTest::closingTheWindowWhileAnOperationWaitsEndsCleanly() {
     bench->window->close();
     bench.reset(); // the waiting operation is dropped with the window
     QTest::qWait(300);
+}
+
+void WindowTest::theReceiveAreaShowsBytesOneCharacterEach() {
+    Bench bench(QStringLiteral("/dev/volterne-missing"));
+    Form2 &w = *bench.window;
+    QByteArray bytes;
+    for (int line = 0; line < 40; ++line)
+        bytes += "0123 0456 0789 .\r\n";
+    for (int byte = 0; byte < 256; ++byte)
+        bytes += char(byte);
+    w.receive().setReceiveBuffer(bytes.left(100));
+    w.receive().AppendFlag = 1;
+    w.receive().setLatestChunk(bytes.mid(100));
+
+    // The caret position shown after a click is a byte offset in the buffer.
+    QCOMPARE(w.Text1->textCursor().position(), bytes.size());
+    QTextCursor cursor = w.Text1->textCursor();
+    cursor.setPosition(18 * 17 + 5);
+    w.Text1->setTextCursor(cursor);
+    w.Text1_Click();
+    QCOMPARE(w.Text1->toolTip(), QString::number(18 * 17 + 5));
+
+    // Copying gives the bytes themselves.
+    w.Text1->selectAll();
+    w.Text1->copy();
+    QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), bytes);
 }
 
 QTEST_MAIN(WindowTest)

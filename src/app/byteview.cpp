@@ -1,7 +1,6 @@
 #include "app/byteview.h"
 
-#include <QScrollBar>
-#include <QTextBlock>
+#include <QMimeData>
 #include <QTextCursor>
 
 ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
@@ -20,10 +19,13 @@ QString ByteView::displayText(const QByteArray &bytes) {
     for (qsizetype i = 0; i < size; ++i) {
         const auto byte = uchar(bytes[i]);
         char16_t shown = byte;
-        if (byte == '\r') {
+        if (byte == '\n') {
+            shown = ++m_linesInBlock < kLinesPerBlock ? u'\u2028' : u'\n';
+            if (shown == u'\n') m_linesInBlock = 0;
+        } else if (byte == '\r') {
             const bool pairedWithLineFeed = i + 1 == size || bytes[i + 1] == '\n';
-            shown = pairedWithLineFeed ? u'\u200B' : u'\n';
-        } else if (byte == '\n' || byte == '\t') {
+            shown = pairedWithLineFeed ? u'\u200B' : u'\u2028';
+        } else if (byte == '\t') {
             shown = byte;
         } else if (byte < 0x20) {
             shown = char16_t(0x2400 + byte);
@@ -38,6 +40,7 @@ QString ByteView::displayText(const QByteArray &bytes) {
 }
 
 void ByteView::showBytes(const QByteArray &bytes) {
+    m_linesInBlock = 0;
     setPlainText(displayText(bytes));
 }
 
@@ -51,4 +54,14 @@ void ByteView::moveCaretToEnd() {
     QTextCursor cursor = textCursor();
     cursor.movePosition(QTextCursor::End);
     setTextCursor(cursor);
+}
+
+QMimeData *ByteView::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    if (!m_source || m_source->size() != document()->characterCount() - 1)
+        return QPlainTextEdit::createMimeDataFromSelection();
+    auto *data = new QMimeData;
+    data->setText(QString::fromLatin1(
+        m_source->mid(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart())));
+    return data;
 }

@@ -4,18 +4,34 @@
 #include <QPlainTextEdit>
 
 // A read-only text area that shows board bytes. The bytes themselves live elsewhere (the receive
-// path); the view maps each byte to exactly one character so that a caret position is a byte
-// offset: LF breaks the line, the CR of a CR LF pair is an invisible zero-width character, other
+// path); the view maps each byte to exactly one character, so that a caret position is a byte
+// offset: LF ends the line, the CR of a CR LF pair is an invisible zero-width character, other
 // control bytes show as their control pictures (NUL as "␀"), 0x80–0xFF as Latin-1.
+//
+// Lines are grouped by kLinesPerBlock into one text block (line separators inside a block): a
+// text document pays per block, so a 10 MB recording opens in a fraction of a second instead of
+// seconds. Copying gives the shown bytes themselves, not their display characters.
 class ByteView : public QPlainTextEdit {
     Q_OBJECT
 public:
+    static constexpr int kLinesPerBlock = 16;
+
     explicit ByteView(QWidget *parent = nullptr);
+
+    // The bytes this view shows, used for copying a selection; must outlive the view.
+    void setSource(const QByteArray *bytes) { m_source = bytes; }
 
     void showBytes(const QByteArray &bytes);
     // Adds at the end in time proportional to `bytes`, whatever is shown already.
     void appendBytes(const QByteArray &bytes);
     void moveCaretToEnd();
 
-    static QString displayText(const QByteArray &bytes);
+protected:
+    QMimeData *createMimeDataFromSelection() const override;
+
+private:
+    QString displayText(const QByteArray &bytes);
+
+    const QByteArray *m_source = nullptr;
+    int m_linesInBlock = 0;
 };

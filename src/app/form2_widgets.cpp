@@ -94,6 +94,7 @@ void Form2::buildWidgets() {
     Text1 = named(new ByteView(this), "Text1");
     Text1->setFont(receiveAreaFont());
     Text1->setAccessibleName(QStringLiteral("Données reçues"));
+    Text1->setSource(&m_receive.receiveBuffer());
     {
         QPalette palette = Text1->palette();
         palette.setColor(QPalette::Text, colours::toQColor(colours::kBlue));
@@ -102,6 +103,7 @@ void Form2::buildWidgets() {
     }
     Text2 = named(new ByteView(this), "Text2");
     Text2->setAccessibleName(QStringLiteral("Dernier bloc reçu"));
+    Text2->setSource(&m_receive.latestChunk());
     Text2->setContextMenuPolicy(Qt::NoContextMenu); // its right press lays it out as a dump
 
     // Commands group.
