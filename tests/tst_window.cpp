@@ -2,6 +2,7 @@
 #include "app/byteview.h"
 #include "app/colours.h"
 #include "app/form2.h"
+#include "app/timetext.h"
 #include "fakedesktop.h"
 #include "link/clock.h"
 #include "link/serialtransport.h"
@@ -65,6 +66,8 @@ private slots:
     void eepromReadOutAndPeriodProgrammingAgainstTheBoard();
     void closingTheWindowWhileAnOperationWaitsEndsCleanly();
     void theReceiveAreaShowsBytesOneCharacterEach();
+    void theCreditAndTheLinkOpenTheSameAboutBox();
+    void theClockShowsTheTimeOfDayWithoutTimeZone();
 };
 
 void WindowTest::everyElementHasItsDesignNameCaptionAndStartState_data() {
@@ -366,6 +369,29 @@ void WindowTest::theReceiveAreaShowsBytesOneCharacterEach() {
     w.Text1->selectAll();
     w.Text1->copy();
     QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), bytes);
+}
+
+void WindowTest::theCreditAndTheLinkOpenTheSameAboutBox() {
+    Bench bench(QStringLiteral("/dev/volterne-missing"));
+    Form2 &w = *bench.window;
+    QTest::mouseClick(w.Label7, Qt::LeftButton);
+    QTest::mouseClick(w.Label16, Qt::LeftButton);
+    QTest::mouseClick(w.Label16, Qt::RightButton);
+    QCOMPARE(bench.desktop.messages.size(), 2);
+    QCOMPARE(bench.desktop.messages[0], bench.desktop.messages[1]);
+    QVERIFY(bench.desktop.messages[0].startsWith(QStringLiteral("Ondrelle|Site auteur : http")));
+    QVERIFY(bench.desktop.messages[0].endsWith(QLatin1Char(' ')));
+}
+
+void WindowTest::theClockShowsTheTimeOfDayWithoutTimeZone() {
+    const QTime time(14, 5, 9);
+    QCOMPARE(timeOfDayText(time, QLocale(QLocale::French, QLocale::France)),
+             QStringLiteral("14:05:09"));
+    QCOMPARE(timeOfDayText(time, QLocale(QLocale::English, QLocale::UnitedStates)),
+             QStringLiteral("2:05:09 PM"));
+    Bench bench(QStringLiteral("/dev/volterne-missing"));
+    QCOMPARE(bench.window->defile->text(), QStringLiteral("..."));
+    QTRY_VERIFY(bench.window->defile->text().count(QLatin1Char(':')) == 2);
 }
 
 QTEST_MAIN(WindowTest)
