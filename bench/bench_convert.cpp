@@ -1,6 +1,7 @@
 // Speed of the spreadsheet conversion: a synthetic recording of 100 MB converted from file to
 // file, plus 25 and 50 MB to show that the time grows in proportion to the size.
 #include "data/spreadsheet.h"
+#include "rig.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,25 +14,9 @@ namespace {
 constexpr qint64 kMegabyte = 1000 * 1000;
 constexpr int kRuns = 3;
 
-// Board-like output: sample lines of three 10-bit readings, with a message line now and then.
+// A board recording of about `size` bytes, as a download writes it.
 QByteArray syntheticRecording(qint64 size) {
-    QByteArray recording;
-    recording.reserve(size + 64);
-    recording.append("Transfert\r\n");
-    quint32 seed = 12345;
-    qint64 line = 0;
-    while (recording.size() < size) {
-        for (int channel = 0; channel < 3; ++channel) {
-            seed = seed * 1103515245u + 12345u;
-            recording.append(
-                QByteArray::number((seed >> 16) & 0x3FF, 16).toUpper().rightJustified(4, '0'));
-            recording.append(' ');
-        }
-        recording.append(".\r\n");
-        if (++line % 5000 == 0) recording.append("Page suivante\r\n");
-    }
-    recording.append("Effectue\r\n\r\n");
-    return recording;
+    return "Transfert\r\n" + boardData(size) + "Effectue\r\n\r\n";
 }
 
 struct Timing {

@@ -1,10 +1,7 @@
 // Speed of "Ouvrir" on a 10 MB recording, in the real window: the file read as text lines, shown
 // in the receive area with the caret moved to its end. Also the file reading alone.
-#include "app/form2.h"
 #include "data/recording.h"
-#include "fakedesktop.h"
-#include "link/clock.h"
-#include "link/serialtransport.h"
+#include "rig.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,14 +37,11 @@ int main(int argc, char *argv[]) {
     QString error;
     const double load = secondsOf([&] { loadRecording(path, &text, &error); });
 
-    SteadyClock clock;
-    FakeDesktop desktop;
-    SerialTransport port([](int) { return QStringLiteral("/dev/null"); });
-    Form2 window(Form2Parts{&port, &clock, &desktop, dir.path()});
-    window.Form_Load();
+    WindowRig rig(QStringLiteral("/dev/volterne-unused"));
+    Form2 &window = *rig.window;
     window.show();
     app.processEvents();
-    desktop.nextRecording = path;
+    rig.desktop.nextRecording = path;
     const double open = secondsOf([&] {
         window.Command4_Click();
         app.processEvents(); // the first paint of the opened recording

@@ -5,14 +5,10 @@
 // cost. The data comes from this process, written to the master side whenever the line accepts
 // more, so the figure is the program's speed, not the line's. Last, the processor time of one
 // chunk of the board's own size, before and after the receive area holds 4 MB.
-#include "app/form2.h"
-#include "fakedesktop.h"
-#include "link/clock.h"
 #include "link/pseudoterminal.h"
-#include "link/serialtransport.h"
+#include "rig.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -36,27 +32,6 @@ constexpr int kSmallChunks = 1000;
 // Gives up on a run that stalls, so a broken receive path shows as a failure, not a hang.
 constexpr std::chrono::minutes kGiveUp{5};
 
-// Board-like output: sample lines of three 10-bit readings in hexadecimal, with a page line now
-// and then, exactly `size` bytes long.
-QByteArray boardData(qint64 size) {
-    QByteArray data;
-    data.reserve(size + 32);
-    quint32 seed = 2026;
-    qint64 line = 0;
-    while (data.size() < size) {
-        for (int channel = 0; channel < 3; ++channel) {
-            seed = seed * 1103515245u + 12345u;
-            data.append(
-                QByteArray::number((seed >> 16) & 0x3FF, 16).toUpper().rightJustified(4, '0'));
-            data.append(' ');
-        }
-        data.append(".\r\n");
-        if (++line % 5000 == 0) data.append("Page suivante\r\n");
-    }
-    data.truncate(size);
-    return data;
-}
-
 struct Run {
     double seconds = 0;
     bool complete = false;
@@ -74,16 +49,11 @@ Run streamThroughWindow(const QByteArray &data, bool shown) {
         return run;
     }
     const QString device = line.slavePath();
-    SerialTransport port([device](int) { return device; });
-    SteadyClock clock;
-    FakeDesktop desktop;
-    QTemporaryDir directory;
-    Form2 window(Form2Parts{&port, &clock, &desktop, directory.path()});
-    window.Form_Load();
-    window.Combo1->setCurrentIndex(0);
+    WindowRig rig(device);
+    Form2 &window = *rig.window;
     if (shown) window.show();
     window.Command10_MouseDown(Qt::LeftButton);
-    if (!port.isOpen()) {
+    if (!rig.port.isOpen()) {
         std::fprintf(stderr, "the window could not open %s\n", qPrintable(device));
         return run;
     }
@@ -143,12 +113,8 @@ std::chrono::nanoseconds processorTime() {
 }
 
 ChunkCost smallChunks(const QByteArray &data, const QByteArray &filling, bool shown) {
-    SerialTransport port([](int) { return QStringLiteral("/dev/volterne-unused"); });
-    SteadyClock clock;
-    FakeDesktop desktop;
-    QTemporaryDir directory;
-    Form2 window(Form2Parts{&port, &clock, &desktop, directory.path()});
-    window.Form_Load();
+    WindowRig rig(QStringLiteral("/dev/volterne-unused"));
+    Form2 &window = *rig.window;
     if (shown) window.show();
     QCoreApplication::processEvents();
     ReceivePath &receive = window.receive();

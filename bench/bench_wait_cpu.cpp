@@ -2,14 +2,10 @@
 // waits up to 15 s for the banner; over 10 s of that wait the process should be asleep nearly all
 // the time, only the clock and blink timers waking it. The figure is the process's user + system
 // time over the wall time, as a percentage of one core.
-#include "app/form2.h"
-#include "fakedesktop.h"
-#include "link/clock.h"
-#include "link/serialtransport.h"
+#include "rig.h"
 #include "simulator.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -55,14 +51,8 @@ int main(int argc, char *argv[]) {
         std::fprintf(stderr, "board simulator: %s\n", qPrintable(board.errorString()));
         return 1;
     }
-    const QString device = board.devicePath();
-    SerialTransport port([device](int) { return device; });
-    SteadyClock clock;
-    FakeDesktop desktop;
-    QTemporaryDir directory;
-    Form2 window(Form2Parts{&port, &clock, &desktop, directory.path()});
-    window.Form_Load();
-    window.Combo1->setCurrentIndex(0);
+    WindowRig rig(board.devicePath());
+    Form2 &window = *rig.window;
     if (shown) window.show();
     QCoreApplication::processEvents(); // the first paint is not part of the wait
 
@@ -75,7 +65,7 @@ int main(int argc, char *argv[]) {
     const double wall = std::chrono::duration<double>(after.wall - before.wall).count();
     const double processor =
         std::chrono::duration<double>(after.processor - before.processor).count();
-    const bool waiting = window.dialogue().busy() && port.isOpen();
+    const bool waiting = window.dialogue().busy() && rig.port.isOpen();
     std::printf("banner wait against a silent board, window %s\n", shown ? "shown" : "hidden");
     std::printf("wall time:        %.2f s\n", wall);
     std::printf("processor time:   %.3f s\n", processor);

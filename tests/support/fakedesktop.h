@@ -13,13 +13,18 @@ public:
     QStringList opened;       // files handed to their associated program
     QStringList messages;     // titles and texts of message boxes
     int saveQuestions = 0;
+    QString lastSaveSuggestion; // path proposed by the last save dialog
+    QString lastSaveReason;     // why the last save dialog was shown
 
     void openWithAssociatedProgram(const QString &path) override { opened << path; }
     QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override {
         co_return nextRecording;
     }
-    QCoro::Task<QString> chooseSaveLocation(QWidget *, const QString &, const QString &) override {
+    QCoro::Task<QString> chooseSaveLocation(QWidget *, const QString &suggestedPath,
+                                            const QString &reason) override {
         ++saveQuestions;
+        lastSaveSuggestion = suggestedPath;
+        lastSaveReason = reason;
         co_return std::exchange(nextSaveLocation, QString());
     }
     void inform(QWidget *, const QString &title, const QString &text) override {

@@ -1,5 +1,6 @@
 #include "board.h"
 
+#include "data/sampleline.h"
 #include "link/protocol.h"
 #include "wire.h"
 

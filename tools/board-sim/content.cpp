@@ -16,13 +16,6 @@ std::array<int, 3> SampleSource::next() {
     return {clamp(sine), clamp(drift), clamp(level)};
 }
 
-QByteArray sampleLine(const std::array<int, 3> &channels) {
-    QByteArray line;
-    for (int value : channels)
-        line += QByteArray::number(value, 16).toUpper().rightJustified(4, '0') + ' ';
-    return line + ".\r\n";
-}
-
 Eeprom::Eeprom() {
     m_bytes.fill(0xFF);
     // Period code 60 (30 s with the switch on 1), a record pointer at the start of the external

@@ -19,9 +19,6 @@ private:
     std::uint32_t m_noise = 0x1234567u; // state of a small linear congruential generator
 };
 
-// One sample line as the board sends it: "0123 0456 0789 .\r\n".
-QByteArray sampleLine(const std::array<int, 3> &channels);
-
 // The 256 bytes of the micro-controller's internal EEPROM: a few configuration bytes, the rest
 // erased (0xFF). The acquisition period is kept in its first two bytes, low byte first.
 class Eeprom {

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/form2.h"
+#include "data/sampleline.h"
+#include "fakedesktop.h"
+#include "link/clock.h"
+#include "link/serialtransport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// The real window on a given serial device (every port entry leads there), with its files in a
+// temporary directory, a stand-in desktop, 5 December 2026 as today, and `settings` as its
+// param.ini when given. Form_Load has run.
+struct WindowRig {
+    explicit WindowRig(const QString &device, const QByteArray &settings = {},
+                       const QLocale &locale = QLocale::c())
+        : port([device](int) { return device; }) {
+        if (!settings.isNull()) {
+            QFile file(path(QStringLiteral("param.ini")));
+            if (file.open(QIODevice::WriteOnly)) file.write(settings);
+        }
+        Form2Parts parts{&port, &clock, &desktop, directory.path()};
+        parts.today = [] { return QDate(2026, 12, 5); };
+        parts.locale = locale;
+        window = std::make_unique<Form2>(parts);
+        window->Form_Load();
+    }
+
+    QString path(const QString &name) const { return directory.filePath(name); }
+    QByteArray read(const QString &name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir directory;
+    SteadyClock clock;
+    FakeDesktop desktop;
+    SerialTransport port;
+    std::unique_ptr<Form2> window;
+};
+
+// Board-like output of `size` bytes: sample lines of three pseudo-random 10-bit readings, with a
+// message line now and then.
+inline QByteArray boardData(qint64 size) {
+    QByteArray data;
+    data.reserve(size + 32);
+    quint32 state = 2026;
+    auto reading = [&state] {
+        state = state * 1103515245u + 12345u;
+        return int((state >> 16) & 0x3FF);
+    };
+    for (qint64 line = 1; data.size() < size; ++line) {
+        data += sampleLine({reading(), reading(), reading()});
+        if (line % 5000 == 0) data += "Page suivante\r\n";
+    }
+    data.truncate(size);
+    return data;
+}
