@@ -38,7 +38,7 @@ Form2::Form2(Form2Parts parts, QWidget *parent)
 Form2::~Form2() = default;
 
 QString Form2::settingsPath() const {
-    return QDir(m_parts.programDirectory).filePath(QStringLiteral("param.ini"));
+    return QDir(m_parts.programDirectory).filePath(QLatin1String(kSettingsFileName));
 }
 
 void Form2::wireEvents() {
@@ -69,12 +69,10 @@ void Form2::wireEvents() {
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     connect(Command6, &QPushButton::clicked, this, &Form2::Command6_Click);
 
-    for (QObject *watched :
-         {static_cast<QObject *>(Command1), static_cast<QObject *>(Command3),
-          static_cast<QObject *>(Command8), static_cast<QObject *>(lecture_badge),
-          static_cast<QObject *>(Command10), static_cast<QObject *>(gache),
-          static_cast<QObject *>(Label7), static_cast<QObject *>(Label16),
-          static_cast<QObject *>(Text1->viewport()), static_cast<QObject *>(Text2->viewport())})
+    const std::initializer_list<QObject *> pressed = {
+        Command1, Command3, Command8, lecture_badge, Command10, gache, Label7, Label16,
+        Text1->viewport(), Text2->viewport()};
+    for (QObject *watched : pressed)
         watched->installEventFilter(this);
 }
 
