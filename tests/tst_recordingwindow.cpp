@@ -145,6 +145,14 @@ void RecordingWindowTest::ouvrirCancelledOrOnAMissingFileChangesNothing() {
     QCOMPARE(w.receive().receiveBuffer(), text);
     QCOMPARE(w.nom_fichier->text(), caption);
     QVERIFY(bench.desktop.opened.isEmpty());
+
+    // While a download collects into Text1, opening a file there is refused.
+    w.receive().AppendFlag = 1;
+    bench.desktop.nextRecording = bench.path(kRecordingName);
+    w.receive().setReceiveBuffer("0123 0456");
+    QTest::mouseClick(w.Command4, Qt::LeftButton);
+    QCOMPARE(w.receive().receiveBuffer(), QByteArray("0123 0456"));
+    QCOMPARE(bench.desktop.messages.size(), 2);
 }
 
 void RecordingWindowTest::conversionWritesTheSpreadsheetOpensItAndRestoresTheButton_data() {

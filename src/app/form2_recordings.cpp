@@ -16,6 +16,7 @@
 namespace {
 constexpr char kSpreadsheetName[] = "fichier_excel.csv";
 constexpr char kTempName[] = "temp.txt";
+constexpr char kConversionNote[] = "Conversion :";
 } // namespace
 
 void Form2::Command4_Click() {
@@ -25,6 +26,13 @@ void Form2::Command4_Click() {
 QCoro::Task<> Form2::openRecording() {
     const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
     if (path.isEmpty()) co_return;
+    if (m_receive.AppendFlag == 1) {
+        // A download or read-out is collecting into Text1: opening a file there would lose it.
+        m_parts.desktop->warn(this, QStringLiteral("Ouvrir"),
+                              QStringLiteral("Un transfert est en cours : attendez sa fin avant "
+                                             "d'ouvrir un enregistrement."));
+        co_return;
+    }
     QByteArray text;
     QString problem;
     if (!loadRecording(path, &text, &problem)) {
@@ -55,10 +63,12 @@ QCoro::Task<> Form2::convertRecording() {
     }
     if (report.invalidFields > 0)
         m_indicators.setStatus(
-            QStringLiteral("Conversion : %1 champ(s) invalide(s) laissé(s) vide(s), "
-                           "le premier à la ligne %2.")
+            QStringLiteral("%1 %2 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne %3.")
+                .arg(QLatin1String(kConversionNote))
                 .arg(report.invalidFields)
                 .arg(report.firstInvalidLine));
+    else if (m_indicators.status().startsWith(QLatin1String(kConversionNote)))
+        m_indicators.setStatus(QStringLiteral("...")); // an earlier conversion's note is stale
     m_parts.desktop->openWithAssociatedProgram(output);
 }
 
