@@ -41,7 +41,9 @@ void SerialTransport::write(const QByteArray &bytes) {
             QStringLiteral("Port %1 fermé : rien n'a été envoyé à la platine.").arg(portLabel()));
         return;
     }
+    // Each write leaves at once, so a command word and its trailer stay two separate writes.
     m_port.write(bytes);
+    m_port.flush();
 }
 
 void SerialTransport::onError(QSerialPort::SerialPortError error) {
