@@ -1,41 +1,27 @@
+// The five board operations on a fake board and a manual clock: what goes on the wire and when,
+// time-outs, aborts, and where the received bytes end up.
 #include "fakeboard.h"
 
 #include "app/colours.h"
 #include "board/operations.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
 
 namespace {
-
 const QByteArray kTrailer("\x01\x01\x01", 3);
 const QString kEstablished = QStringLiteral("Connexion établie avec la platine");
 
-QByteArray everyByteValue() {
-    QByteArray bytes;
-    for (int value = 0; value < 256; ++value)
-        bytes.append(char(value));
-    return bytes;
-}
-
-QByteArray contentOf(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "(cannot be read)";
-    return file.readAll();
-}
-
-// Runs the passes that follow the chunk carrying the end text of a collection: the board sends
-// one more line during the last pass, which still belongs to the collection.
+// The passes after the chunk that carries a collection's end text: the board sends one more line
+// during the last pass, which still belongs to the collection.
 void endCollection(BoardRig &rig, const QByteArray &lastLine) {
     rig.advance(Dialogue::kProgressPause);
     rig.chunk(lastLine);
     rig.advance(Dialogue::kProgressPause);
 }
-
 } // namespace
 
 class OperationsTest : public QObject {
@@ -46,11 +32,10 @@ private slots:
     void memoryResetAbortedDuringTheBannerWaitSendsAtOnceAndEnds();
     void operationsWithoutABannerEndSilentlyAtTheirTimeOut_data();
     void operationsWithoutABannerEndSilentlyAtTheirTimeOut();
-    void liveReadingShowsEachChunkOnceTheBoardConfirms();
+    void liveReadingSendsTrAndReplacesTheReceiveAreaOnceConfirmed();
     void eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks_data();
     void eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks();
-    void periodProgrammingSendsThePeriodLowByteFirst_data();
-    void periodProgrammingSendsThePeriodLowByteFirst();
+    void periodProgrammingSendsThePeriodAndShowsTheConfirmation();
     void memoryDownloadWritesTheReceivedBytesToTheDatedRecording();
     void memoryDownloadStoppedByTheUserKeepsWhatCameBefore();
 };
@@ -59,7 +44,6 @@ void OperationsTest::memoryResetSendsItsCommandOnlyOnceTheBoardNamedIt() {
     BoardRig rig;
     auto reset = memoryReset(rig.dialogue);
     QCOMPARE(rig.board.calls, QStringList({"open", "dtr off"}));
-
     rig.chunk("RAZ"); // before the banner it names nothing
     rig.chunk("PIC 16F88");
     QCOMPARE(rig.indicators.linkText(), kEstablished);
@@ -70,14 +54,12 @@ void OperationsTest::memoryResetSendsItsCommandOnlyOnceTheBoardNamedIt() {
     rig.chunk("RAZ\r\n");
     QCOMPARE(rig.board.writes, QByteArrayList({"RAZ", kTrailer}));
     QCOMPARE(rig.indicators.status(), QString("RAZ Mémoire en cours ..."));
-
     // The erase lasts until the board says "RAZ" again.
     for (int pass = 0; pass < 4; ++pass)
         rig.advance(Dialogue::kProgressPause);
     QVERIFY(!reset.isReady());
     rig.chunk("RAZ");
     rig.advance(Dialogue::kProgressPause);
-
     QVERIFY(reset.isReady());
     QCOMPARE(rig.indicators.status(), QString("RAZ Effectué"));
     QCOMPARE(rig.indicators.elapsed(), QString("00:00:01"));
@@ -88,14 +70,11 @@ void OperationsTest::memoryResetAbortedDuringTheBannerWaitSendsAtOnceAndEnds() {
     BoardRig rig;
     auto reset = memoryReset(rig.dialogue);
     settle();
-
     rig.dialogue.setAbortFlag(1);
     settle();
     QCOMPARE(rig.indicators.linkText(), kEstablished);
     QCOMPARE(rig.board.writes, QByteArrayList({"RAZ", kTrailer}));
-
-    // One pass of the erase wait: a single progress step.
-    rig.advance(Dialogue::kProgressPause);
+    rig.advance(Dialogue::kProgressPause); // one pass of the erase wait
     QVERIFY(reset.isReady());
     QCOMPARE(rig.indicators.status(), QString("RAZ Effectué"));
 }
@@ -103,7 +82,6 @@ void OperationsTest::memoryResetAbortedDuringTheBannerWaitSendsAtOnceAndEnds() {
 void OperationsTest::operationsWithoutABannerEndSilentlyAtTheirTimeOut_data() {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<int>("limitSeconds");
-
     QTest::newRow("memory reset") << "reset" << 15;
     QTest::newRow("real-time reading") << "live" << 20;
     QTest::newRow("internal EEPROM read-out") << "eeprom" << 20;
@@ -114,27 +92,18 @@ void OperationsTest::operationsWithoutABannerEndSilentlyAtTheirTimeOut_data() {
 void OperationsTest::operationsWithoutABannerEndSilentlyAtTheirTimeOut() {
     QFETCH(QString, operation);
     QFETCH(int, limitSeconds);
-
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     BoardRig rig;
-    QCoro::Task<> task;
-    if (operation == "reset")
-        task = memoryReset(rig.dialogue);
-    else if (operation == "live")
-        task = liveReading(rig.dialogue);
-    else if (operation == "eeprom")
-        task = eepromReadout(rig.dialogue);
-    else if (operation == "period")
-        task = periodProgramming(rig.dialogue, 600);
-    else
-        task = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2026, 12, 5), {}});
+    QCoro::Task<> task = operation == "reset"    ? memoryReset(rig.dialogue)
+                         : operation == "live"   ? liveReading(rig.dialogue)
+                         : operation == "eeprom" ? eepromReadout(rig.dialogue)
+                         : operation == "period"
+                             ? periodProgramming(rig.dialogue, 600)
+                             : memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2026, 12, 5)});
     rig.chunk("PIC 16F88\r\n"); // not the banner
-
     rig.advance(std::chrono::seconds(limitSeconds));
     QVERIFY(!task.isReady());
     rig.advance(1ms);
-
     QVERIFY(task.isReady());
     QVERIFY(!rig.dialogue.busy());
     QVERIFY(rig.board.writes.isEmpty());
@@ -143,12 +112,11 @@ void OperationsTest::operationsWithoutABannerEndSilentlyAtTheirTimeOut() {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
 
-void OperationsTest::liveReadingShowsEachChunkOnceTheBoardConfirms() {
+void OperationsTest::liveReadingSendsTrAndReplacesTheReceiveAreaOnceConfirmed() {
     BoardRig rig;
     rig.receive.ReplaceFlag = 1;
     auto live = liveReading(rig.dialogue);
     QCOMPARE(rig.receive.ReplaceFlag, 0);
-
     rig.chunk("PIC 16F88");
     // The confirmation also begins with the name: it lets the command go, and the confirmation
     // wait then needs a chunk of its own.
@@ -156,28 +124,20 @@ void OperationsTest::liveReadingShowsEachChunkOnceTheBoardConfirms() {
     QCOMPARE(rig.board.writes, QByteArrayList({"TR", kTrailer}));
     QVERIFY(!live.isReady());
     QCOMPARE(rig.receive.ReplaceFlag, 0);
-
     rig.chunk("Temps reel actif\r\n");
     QVERIFY(live.isReady());
     QCOMPARE(rig.indicators.status(), QString("Temps reel actif"));
     QCOMPARE(rig.receive.ReplaceFlag, 1);
-
-    rig.chunk("0123 0456 0789 .\r\n");
-    QCOMPARE(rig.receive.receiveBuffer(), QByteArray("0123 0456 0789 .\r\n"));
-    rig.chunk("0124 0457 078A .\r\n0125 ");
-    QCOMPARE(rig.receive.receiveBuffer(), QByteArray("0124 0457 078A .\r\n0125 "));
 }
 
 void OperationsTest::eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks_data() {
     QTest::addColumn<bool>("blinking");
-
     QTest::newRow("link blinking") << true;
     QTest::newRow("link closed") << false;
 }
 
 void OperationsTest::eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks() {
     QFETCH(bool, blinking);
-
     BoardRig rig;
     if (blinking) rig.indicators.timer3().start();
     rig.receive.ReplaceFlag = 1;
@@ -185,7 +145,6 @@ void OperationsTest::eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks() {
     auto readout = eepromReadout(rig.dialogue);
     QCOMPARE(rig.receive.ReplaceFlag, 0);
     QCOMPARE(rig.receive.AppendFlag, 0);
-
     if (!blinking) {
         rig.chunk("eeprom");
         QVERIFY(rig.board.writes.isEmpty());
@@ -199,61 +158,39 @@ void OperationsTest::eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks() {
     QCOMPARE(rig.indicators.status(), QString("Transfert en cours..."));
     QVERIFY(rig.indicators.timer3().isActive());
 
-    const QByteArray dump = everyByteValue();
-    rig.chunk(dump);
+    rig.chunk(allBytes());
     rig.advance(Dialogue::kProgressPause);
     rig.chunk("\r\neeprom\r\n");
     endCollection(rig, "PIC 16F88");
-
     QVERIFY(readout.isReady());
     QCOMPARE(rig.receive.AppendFlag, 0);
     QCOMPARE(rig.indicators.status(), QString("Transfert EEPROM Interne Effecué"));
-    QCOMPARE(rig.receive.receiveBuffer(), dump + "\r\neeprom\r\nPIC 16F88");
+    QCOMPARE(rig.receive.receiveBuffer(), allBytes() + "\r\neeprom\r\nPIC 16F88");
 }
 
-void OperationsTest::periodProgrammingSendsThePeriodLowByteFirst_data() {
-    QTest::addColumn<int>("period");
-    QTest::addColumn<QByteArray>("trailer");
-
-    QTest::newRow("1") << 1 << QByteArray("\x01\x00\x01", 3);
-    QTest::newRow("255") << 255 << QByteArray("\xFF\x00\x01", 3);
-    QTest::newRow("256") << 256 << QByteArray("\x00\x01\x01", 3);
-    QTest::newRow("600") << 600 << QByteArray("\x58\x02\x01", 3);
-    QTest::newRow("5400") << 5400 << QByteArray("\x18\x15\x01", 3);
-}
-
-void OperationsTest::periodProgrammingSendsThePeriodLowByteFirst() {
-    QFETCH(int, period);
-    QFETCH(QByteArray, trailer);
-
+void OperationsTest::periodProgrammingSendsThePeriodAndShowsTheConfirmation() {
     BoardRig rig;
-    auto programming = periodProgramming(rig.dialogue, quint16(period));
+    auto programming = periodProgramming(rig.dialogue, 5400);
     rig.chunk("PIC 16F88");
+    QVERIFY(rig.board.writes.isEmpty());
     rig.chunk("Param\r\n");
-    QCOMPARE(rig.board.writes, QByteArrayList({"Param", trailer}));
+    QCOMPARE(rig.board.writes, QByteArrayList({"Param", QByteArray("\x18\x15\x01")}));
     QVERIFY(!programming.isReady());
-
-    const QByteArray confirmation = "Periode=" + QByteArray::number(period) + "\r\n";
-    rig.chunk(confirmation);
+    rig.chunk("Periode=5400\r\n");
     QVERIFY(programming.isReady());
-    QCOMPARE(rig.receive.receiveBuffer(), confirmation);
-    QCOMPARE(rig.indicators.status(), QString("..."));
+    QCOMPARE(rig.receive.receiveBuffer(), QByteArray("Periode=5400\r\n"));
 }
 
 void OperationsTest::memoryDownloadWritesTheReceivedBytesToTheDatedRecording() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     const QString path = dir.filePath("transfert_05122026.txt");
-    {
-        QFile earlier(path);
-        QVERIFY(earlier.open(QIODevice::WriteOnly));
-        earlier.write("earlier download\r\n");
-    }
+    // Two earlier downloads of the day: the newer one moves to the first free number.
+    QVERIFY(writeFile(path, "earlier\r\n"));
+    QVERIFY(writeFile(dir.filePath("transfert_05122026-1.txt"), "earliest\r\n"));
     QStringList failures;
     DownloadTarget target{
         QDir(dir.path()), QDate(2026, 12, 5),
         [&](const QString &, const QByteArray &, const QString &reason) { failures << reason; }};
-
     BoardRig rig;
     rig.receive.ReplaceFlag = 1;
     auto download = memoryDownload(rig.dialogue, target);
@@ -264,41 +201,37 @@ void OperationsTest::memoryDownloadWritesTheReceivedBytesToTheDatedRecording() {
     QCOMPARE(rig.receive.AppendFlag, 1);
     QVERIFY(QFile::exists(path));
 
-    const QByteArray first = everyByteValue() + "\r\n";
+    const QByteArray first = allBytes() + "\r\n";
     const QByteArray last = "0123 0456 0789 .\r\nEffectue\r\n";
     rig.chunk(first);
     rig.advance(Dialogue::kProgressPause);
     rig.chunk(last);
     endCollection(rig, "PIC 16F88");
-
     QVERIFY(download.isReady());
     QCOMPARE(rig.indicators.status(), QString("Transfert Effecué"));
     QCOMPARE(rig.receive.AppendFlag, 0);
-    QCOMPARE(contentOf(path), first + last + "PIC 16F88" + "\r\n");
-    QCOMPARE(contentOf(dir.filePath("transfert_05122026-1.txt")),
-             QByteArray("earlier download\r\n"));
+    QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
+    QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));
+    QCOMPARE(readFile(dir.filePath("transfert_05122026-2.txt")), QByteArray("earlier\r\n"));
     QCOMPARE(failures, QStringList());
 }
 
 void OperationsTest::memoryDownloadStoppedByTheUserKeepsWhatCameBefore() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     BoardRig rig;
-    auto download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2027, 3, 1), {}});
+    auto download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2027, 3, 1)});
     rig.chunk("PIC 16F88");
     rig.chunk("Transfert");
     rig.chunk("0123 0456 0789 .\r\n");
     rig.advance(Dialogue::kProgressPause);
-
     // A right press on the download button: nothing more is appended, and the wait ends.
     rig.receive.AppendFlag = 0;
     rig.dialogue.setAbortFlag(1);
     rig.chunk("0124 0457 078A .\r\n");
     rig.advance(Dialogue::kProgressPause);
-
     QVERIFY(download.isReady());
     QCOMPARE(rig.indicators.status(), QString("Transfert Effecué"));
-    QCOMPARE(contentOf(dir.filePath("transfert_01032027.txt")),
+    QCOMPARE(readFile(dir.filePath("transfert_01032027.txt")),
              QByteArray("0123 0456 0789 .\r\n\r\n"));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bytes.h"
 #include "link/clock.h"
 #include "link/dialogue.h"
 #include "link/indicators.h"
@@ -24,8 +25,7 @@ public:
     bool isOpen() const override { return m_open; }
     bool open() override {
         calls << QStringLiteral("open");
-        m_open = true;
-        return true;
+        return m_open = true;
     }
     void close() override {
         calls << QStringLiteral("close");
@@ -39,8 +39,7 @@ public:
     }
     QByteArray readAll() override {
         calls << QStringLiteral("read");
-        if (!m_open) return {};
-        return std::exchange(m_pending, {});
+        return m_open ? std::exchange(m_pending, {}) : QByteArray();
     }
 
     // The board sends `bytes`: they wait to be read, and the link hears of them.
@@ -78,7 +77,6 @@ struct BoardRig {
         receive.Timer2_Timer();
         settle();
     }
-
     void advance(Clock::Duration step) {
         clock.advance(step);
         settle();

@@ -18,7 +18,7 @@ public:
 
     void openWithAssociatedProgram(const QString &path) override { opened << path; }
     QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override {
-        co_return nextRecording;
+        co_return std::exchange(nextRecording, QString());
     }
     QCoro::Task<QString> chooseSaveLocation(QWidget *, const QString &suggestedPath,
                                             const QString &reason) override {

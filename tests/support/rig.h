@@ -1,28 +1,26 @@
 #pragma once
 
 #include "app/form2.h"
+#include "bytes.h"
 #include "data/sampleline.h"
 #include "fakedesktop.h"
 #include "link/clock.h"
 #include "link/serialtransport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
 
 // The real window on a given serial device (every port entry leads there), with its files in a
-// temporary directory, a stand-in desktop, 5 December 2026 as today, and `settings` as its
-// param.ini when given. Form_Load has run.
+// temporary directory (or `programDirectory` when given), a stand-in desktop, 5 December 2026 as
+// today, and `settings` as its param.ini when given. Form_Load has run.
 struct WindowRig {
     explicit WindowRig(const QString &device, const QByteArray &settings = {},
-                       const QLocale &locale = QLocale::c())
+                       const QLocale &locale = QLocale::c(), const QString &programDirectory = {})
         : port([device](int) { return device; }) {
-        if (!settings.isNull()) {
-            QFile file(path(QStringLiteral("param.ini")));
-            if (file.open(QIODevice::WriteOnly)) file.write(settings);
-        }
-        Form2Parts parts{&port, &clock, &desktop, directory.path()};
+        if (!settings.isNull()) writeFile(path(QStringLiteral("param.ini")), settings);
+        Form2Parts parts{&port, &clock, &desktop,
+                         programDirectory.isEmpty() ? directory.path() : programDirectory};
         parts.today = [] { return QDate(2026, 12, 5); };
         parts.locale = locale;
         window = std::make_unique<Form2>(parts);
@@ -30,10 +28,6 @@ struct WindowRig {
     }
 
     QString path(const QString &name) const { return directory.filePath(name); }
-    QByteArray read(const QString &name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     QTemporaryDir directory;
     SteadyClock clock;
@@ -41,6 +35,13 @@ struct WindowRig {
     SerialTransport port;
     std::unique_ptr<Form2> window;
 };
+
+// A device path that leads nowhere.
+inline const QString kNoDevice = QStringLiteral("/dev/volterne-missing");
+
+inline quint32 backColour(const QWidget *widget) {
+    return widget->property("backColour").toUInt();
+}
 
 // Board-like output of `size` bytes: sample lines of three pseudo-random 10-bit readings, with a
 // message line now and then.

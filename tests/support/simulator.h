@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
-
 // Runs the board simulator (the volterne-board-sim executable of this build) for as long as the
 // object lives. The simulator's first line of output is the device its serial line is on; its
 // diagnostics go to this process's standard error.
@@ -15,6 +13,9 @@
 //     port.setPortName(board.devicePath());
 class Simulator {
 public:
+    // Generous: only a broken or hung simulator (or board dialogue) takes this long.
+    static constexpr int kPatienceMs = 30000;
+
     explicit Simulator(const QStringList &arguments = {}) {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral(VOLTERNE_SIM), arguments);
@@ -54,11 +55,14 @@ public:
     QProcess &process() { return m_process; }
 
 private:
-    // Generous: only a broken or hung simulator takes this long.
-    static constexpr std::chrono::milliseconds kPatience{30000};
-    static constexpr int kPatienceMs = int(kPatience.count());
-
     QProcess m_process;
     QString m_devicePath;
     QString m_error;
 };
+
+// Quick timings: a round of announcements in under a second, bursts still well apart (the program
+// gathers a burst for 100 ms), every burst sent at once.
+inline const QStringList kQuickBoard = {QStringLiteral("--cycle-ms"),  QStringLiteral("700"),
+                                        QStringLiteral("--gap-ms"),    QStringLiteral("260"),
+                                        QStringLiteral("--erase-ms"),  QStringLiteral("400"),
+                                        QStringLiteral("--line-rate"), QStringLiteral("0")};
