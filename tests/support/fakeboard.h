@@ -24,21 +24,19 @@ public:
 
     bool isOpen() const override { return m_open; }
     bool open() override {
-        calls << QStringLiteral("open");
+        calls << "open";
         return m_open = true;
     }
     void close() override {
-        calls << QStringLiteral("close");
+        calls << "close";
         m_open = false;
     }
-    void setDataTerminalReady(bool on) override {
-        calls << (on ? QStringLiteral("dtr on") : QStringLiteral("dtr off"));
-    }
+    void setDataTerminalReady(bool on) override { calls << (on ? "dtr on" : "dtr off"); }
     void write(const QByteArray &bytes) override {
         if (m_open) writes << bytes;
     }
     QByteArray readAll() override {
-        calls << QStringLiteral("read");
+        calls << "read";
         return m_open ? std::exchange(m_pending, {}) : QByteArray();
     }
 

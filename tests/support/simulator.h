@@ -19,31 +19,17 @@ public:
     explicit Simulator(const QStringList &arguments = {}) {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(QStringLiteral(VOLTERNE_SIM), arguments);
-        if (!m_process.waitForStarted(kPatienceMs)) {
-            m_error = m_process.errorString();
-            return;
-        }
-        while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(kPatienceMs)) {
-                m_error = QStringLiteral("the simulator printed no device path (%1)")
-                              .arg(m_process.errorString());
-                return;
-            }
-        }
+        while (m_process.waitForStarted(kPatienceMs) && !m_process.canReadLine() &&
+               m_process.waitForReadyRead(kPatienceMs))
+            continue;
         m_devicePath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
 
     ~Simulator() {
-        if (m_process.state() == QProcess::NotRunning) return;
         m_process.terminate(); // SIGTERM: the simulator ends in order
-        if (!m_process.waitForFinished(kPatienceMs)) {
-            m_process.kill();
-            m_process.waitForFinished(kPatienceMs);
-        }
+        if (!m_process.waitForFinished(kPatienceMs)) m_process.kill();
+        m_process.waitForFinished(kPatienceMs);
     }
-
-    Simulator(const Simulator &) = delete;
-    Simulator &operator=(const Simulator &) = delete;
 
     bool isRunning() const {
         return !m_devicePath.isEmpty() && m_process.state() == QProcess::Running;
@@ -51,18 +37,18 @@ public:
     // Path of the serial device to open, e.g. "/dev/pts/4"; empty if the simulator did not start.
     QString devicePath() const { return m_devicePath; }
     // Why the simulator did not start.
-    QString errorString() const { return m_error; }
+    QString errorString() const {
+        return QStringLiteral("no device path from the simulator (%1)")
+            .arg(m_process.errorString());
+    }
     QProcess &process() { return m_process; }
 
 private:
     QProcess m_process;
     QString m_devicePath;
-    QString m_error;
 };
 
 // Quick timings: a round of announcements in under a second, bursts still well apart (the program
 // gathers a burst for 100 ms), every burst sent at once.
-inline const QStringList kQuickBoard = {QStringLiteral("--cycle-ms"),  QStringLiteral("700"),
-                                        QStringLiteral("--gap-ms"),    QStringLiteral("260"),
-                                        QStringLiteral("--erase-ms"),  QStringLiteral("400"),
-                                        QStringLiteral("--line-rate"), QStringLiteral("0")};
+inline const QStringList kQuickBoard =
+    QStringLiteral("--cycle-ms 700 --gap-ms 260 --erase-ms 400 --line-rate 0").split(u' ');
