@@ -1,14 +1,17 @@
-// The board dialogue's three waits and its progress step, and the five board operations built on
-// them: what goes on the wire and when, time-outs, aborts, and where the received bytes end up.
-// All on a fake board and a manual clock.
+// The serial link without a window, on a fake board: the receive path that gathers bursts into
+// chunks, the board dialogue's three waits and its progress step, and the five board operations
+// built on them (what goes on the wire and when, time-outs, aborts, where the received bytes end
+// up). The dialogue runs on a manual clock.
 #include "fakeboard.h"
 
 #include "app/colours.h"
 #include "board/operations.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -32,25 +35,82 @@ void finish(BoardRig &rig, const Outcome &end) {
 const QByteArray kTrailer("\x01\x01\x01");
 const QString kEstablished = QStringLiteral("Connexion établie avec la platine");
 
-// The passes after the chunk that carries a collection's end text: the board sends one more line
-// during the last pass, which still belongs to the collection.
-void endCollection(BoardRig &rig) {
-    rig.advance(Dialogue::kProgressPause);
-    rig.chunk("PIC 16F88");
-    rig.advance(Dialogue::kProgressPause);
-}
-
 } // namespace
 
-class DialogueTest : public QObject {
+class LinkTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void aLongStreamReachesTheReceiveBufferWholeAndInOrder() {
+        FakeBoard board;
+        board.open();
+        ReceivePath receive(board);
+        receive.AppendFlag = 1;
+        QByteArrayList chunks;
+        connect(&receive, &ReceivePath::latestChunkChanged, this, [&] {
+            if (!receive.latestChunk().isEmpty()) chunks << receive.latestChunk();
+        });
+        // 24 lines, one every 30 ms: a continuous transmission that spans several ticks.
+        QByteArrayList lines;
+        for (int line = 0; line < 24; ++line)
+            lines << QByteArray::number(1000 + line) + " 0A1B 0C2D 0E3F .\r\n";
+        const QByteArray stream = lines.join();
+        QTimer pacer;
+        connect(&pacer, &QTimer::timeout, this, [&] {
+            board.deliver(lines.takeFirst());
+            if (lines.isEmpty()) pacer.stop();
+        });
+        pacer.start(30ms);
+        QTRY_COMPARE(receive.receiveBuffer(), stream);
+        QVERIFY2(chunks.size() > 1, "the stream should have been read in several ticks");
+        QCOMPARE(chunks.join(), stream);
+    }
+
+    void receiveEventsOfOneBurstGiveOneTickWhichOpensThePortAndTakesOneChunk() {
+        FakeBoard board; // closed: the tick opens it before reading
+        ReceivePath receive(board);
+        QSignalSpy ticks(&receive.timer2(), &QTimer::timeout);
+        board.deliver("PIC ");
+        const int firstTimer = receive.timer2().timerId();
+        board.deliver("1"); // neither restarts the tick nor adds one
+        QCOMPARE(receive.timer2().timerId(), firstTimer);
+        QTimer::singleShot(50ms, &board, [&] { board.deliver("6F88"); });
+        QTRY_COMPARE(receive.latestChunk(), QByteArray("PIC 16F88"));
+        QCOMPARE(ticks.size(), 1);
+        QVERIFY(!receive.timer2().isActive());
+        QCOMPARE(board.calls, QStringList({"open", "read"}));
+    }
+
+    void receiveFlagsDecideWhatTheReceiveBufferMakesOfEveryByteOfAChunk_data() {
+        QTest::addColumn<int>("replaceFlag");
+        QTest::addColumn<int>("appendFlag");
+        QTest::addColumn<QByteArray>("expected");
+        // The receive buffer holds "earlier" when a chunk of all 256 byte values arrives.
+        QTest::newRow("copied") << 1 << 0 << allBytes();
+        QTest::newRow("appended") << 0 << 1 << "earlier" + allBytes();
+        QTest::newRow("left alone") << 0 << 0 << QByteArray("earlier");
+        QTest::newRow("copied, then appended") << 1 << 1 << allBytes() + allBytes();
+    }
+
+    void receiveFlagsDecideWhatTheReceiveBufferMakesOfEveryByteOfAChunk() {
+        QFETCH(int, replaceFlag);
+        QFETCH(int, appendFlag);
+        QFETCH(QByteArray, expected);
+        FakeBoard board;
+        board.open();
+        ReceivePath receive(board);
+        receive.setReceiveBuffer("earlier");
+        receive.ReplaceFlag = qint16(replaceFlag);
+        receive.AppendFlag = qint16(appendFlag);
+        board.deliver(allBytes());
+        QTRY_COMPARE(receive.latestChunk(), allBytes());
+        QCOMPARE(receive.receiveBuffer(), expected);
+    }
+
     void startsWithWaitsTestTheChunkAlreadyThereBeforeTheirFirstYield_data() {
         QTest::addColumn<QByteArray>("chunk");
         QTest::addColumn<bool>("seen"); // awaited: "RAZ", compared over 3 characters
         QTest::newRow("name followed by more") << QByteArray("RAZ 0%") << true;
-        QTest::newRow("name in other case") << QByteArray("Raz") << false;
         QTest::newRow("name cut short") << QByteArray("RA") << false;
         QTest::newRow("name after other text") << QByteArray("\r\nRAZ") << false;
     }
@@ -58,17 +118,18 @@ private slots:
     void startsWithWaitsTestTheChunkAlreadyThereBeforeTheirFirstYield() {
         QFETCH(QByteArray, chunk);
         QFETCH(bool, seen);
-        // No event needs to run for either form to end.
-        BoardRig rig;
-        rig.receive.setLatestChunk(chunk);
-        Outcome a, b;
-        auto withTimeOut = keepOutcome(rig.dialogue.WaitForReply("RAZ", 3, 20s), &a);
-        auto withProgress = keepOutcome(rig.dialogue.WaitWithProgress("RAZ", 3), &b);
-        QCOMPARE(describe(a), seen ? "Seen" : "waiting");
-        QCOMPARE(describe(b), seen ? "Seen" : "waiting");
-        QCOMPARE(rig.indicators.spinner(), QString("/"));
-        finish(rig, a);
-        finish(rig, b);
+        // No event needs to run for either form to end, and no progress step runs first.
+        for (const bool withProgress : {false, true}) {
+            BoardRig rig;
+            rig.receive.setLatestChunk(chunk);
+            Outcome end;
+            auto wait = keepOutcome(withProgress ? rig.dialogue.WaitWithProgress("RAZ", 3)
+                                                 : rig.dialogue.WaitForReply("RAZ", 3, 20s),
+                                    &end);
+            QCOMPARE(describe(end), seen ? "Seen" : "waiting");
+            QCOMPARE(rig.indicators.spinner(), QString("/"));
+            finish(rig, end);
+        }
     }
 
     void waitTimesOutOnlyPastItsLimitEvenWhenTheNameAndAnAbortComeWithIt() {
@@ -91,7 +152,7 @@ private slots:
     void abortEndsTheRunningWaitAndEveryLaterWaitAfterOnePass() {
         BoardRig rig;
         rig.dialogue.PrepareOperation(Dialogue::ClearFlags::None);
-        Outcome a, b, c, b2;
+        Outcome a, b, c;
         // During a wait with progress: the progress step under way still ends its pause first.
         auto progress = keepOutcome(rig.dialogue.WaitWithProgress("RAZ", 3), &b);
         settle();
@@ -103,8 +164,7 @@ private slots:
         QCOMPARE(rig.indicators.spinner(), QString("--"));
 
         // Every later wait makes a single pass: the starts-with wait with a time-out and the
-        // collection end at once, the latter before its progress step; the wait with progress
-        // ends after its step.
+        // collection end at once, the latter before its progress step.
         auto timeOut = keepOutcome(rig.dialogue.WaitForReply("RAZ", 3, 20s), &a);
         settle();
         QCOMPARE(describe(a), "Aborted");
@@ -112,12 +172,6 @@ private slots:
         settle();
         QCOMPARE(describe(c), "Aborted");
         QCOMPARE(rig.indicators.spinner(), QString("--"));
-        auto progressAgain = keepOutcome(rig.dialogue.WaitWithProgress("RAZ", 3), &b2);
-        settle();
-        rig.advance(Dialogue::kProgressPause - 1ms);
-        QCOMPARE(describe(b2), "waiting");
-        rig.advance(1ms);
-        QCOMPARE(describe(b2), "Aborted");
     }
 
     void collectionFindsItsEndTextInAChunkOrAcrossNeighbours_data() {
@@ -127,7 +181,6 @@ private slots:
         const QByteArray sample = "0123 0456 0789 .\r\n";
         const auto row = [](const char *name, const QByteArrayList &chunks, bool onePass,
                             bool found) { QTest::newRow(name) << chunks << onePass << found; };
-        row("within a chunk", {sample + "Effectue\r\n"}, false, true);
         row("split in two", {sample + "Eff", "ectue\r\n"}, false, true);
         row("split in two, one pass", {sample + "Eff", "ectue\r\n"}, true, true);
         row("followed by a chunk in the same pass", {sample + "Effectue", "\r\n"}, true, true);
@@ -159,39 +212,21 @@ private slots:
         finish(rig, end);
     }
 
-    void collectionEndsWhenTheBoardFallsSilentAfterTheEndText() {
-        BoardRig rig;
-        rig.dialogue.PrepareOperation(Dialogue::ClearFlags::Both);
-        Outcome end;
-        auto task = keepOutcome(rig.dialogue.CollectUntil("Effectue"), &end);
-        rig.chunk("0123 0456 0789 .\r\nEffectue\r\n");
-        for (int pass = 0; pass < 4; ++pass)
-            rig.advance(Dialogue::kProgressPause);
-        QCOMPARE(describe(end), "Seen");
-    }
-
-    void progressStepPausesThenTurnsTheSpinnerAndShowsTheElapsedTime() {
+    void progressStepPausesAtLeast251MsThenShowsTheTimeSinceTheStart() {
         BoardRig rig;
         rig.board.open();
         rig.dialogue.markOperationStart();
-        rig.advance(65s - 3 * Dialogue::kProgressPause);
-        for (const char *turned : {"--", "\\", "/"}) {
-            auto step = rig.dialogue.anime_();
-            settle();
-            // Neither a chunk nor the abort flag shortens the pause.
-            rig.chunk("RAZ");
-            rig.dialogue.setAbortFlag(1);
-            rig.advance(Dialogue::kProgressPause - 1ms);
-            QVERIFY(!step.isReady());
-            rig.advance(1ms);
-            QVERIFY(step.isReady());
-            QCOMPARE(rig.indicators.spinner(), QString(turned));
-        }
-        QCOMPARE(rig.indicators.elapsed(), QString("00:01:05"));
-        rig.indicators.setSpinner("-"); // any other caption stays
+        rig.advance(65s - Dialogue::kProgressPause);
         auto step = rig.dialogue.anime_();
-        rig.advance(Dialogue::kProgressPause);
-        QCOMPARE(rig.indicators.spinner(), QString("-"));
+        settle();
+        // Neither a chunk nor the abort flag shortens the pause.
+        rig.chunk("RAZ");
+        rig.dialogue.setAbortFlag(1);
+        rig.advance(Dialogue::kProgressPause - 1ms);
+        QVERIFY(!step.isReady());
+        rig.advance(1ms);
+        QVERIFY(step.isReady());
+        QCOMPARE(rig.indicators.elapsed(), QString("00:01:05"));
     }
 
     void memoryResetSendsItsCommandOnlyOnceTheBoardNamedIt() {
@@ -207,7 +242,8 @@ private slots:
         QCOMPARE(rig.board.writes, QByteArrayList({"RAZ", kTrailer}));
         QCOMPARE(rig.indicators.status(), QString("RAZ Mémoire en cours ..."));
 
-        // The erase lasts until the board says "RAZ" again; the silent passes still show progress.
+        // The erase lasts until the board says "RAZ" again; the silent passes still show progress,
+        // the spinner turning through its cycle.
         for (int pass = 0; pass < 4; ++pass)
             rig.advance(Dialogue::kProgressPause);
         QVERIFY(!reset.isReady());
@@ -299,13 +335,15 @@ private slots:
         rig.chunk(allBytes());
         rig.advance(Dialogue::kProgressPause);
         rig.chunk("\r\neeprom\r\n");
-        endCollection(rig);
+        // The board then falls silent: the pass that saw the end text ends the collection.
+        rig.advance(Dialogue::kProgressPause);
+        rig.advance(Dialogue::kProgressPause);
         QVERIFY(readout.isReady());
         QCOMPARE(rig.indicators.status(), QString("Transfert EEPROM Interne Effecué"));
-        QCOMPARE(rig.receive.receiveBuffer(), allBytes() + "\r\neeprom\r\nPIC 16F88");
+        QCOMPARE(rig.receive.receiveBuffer(), allBytes() + "\r\neeprom\r\n");
     }
 
-    void memoryDownloadWritesTheReceivedBytesToTheDatedRecording() {
+    void memoryDownloadsWriteTheReceivedBytesToTheDatedRecordingEvenWhenStopped() {
         QTemporaryDir dir;
         const QString path = dir.filePath("transfert_05122026.txt");
         // Two earlier downloads of the day: the newer one moves to the first free number.
@@ -324,34 +362,31 @@ private slots:
         rig.chunk(first);
         rig.advance(Dialogue::kProgressPause);
         rig.chunk(last);
-        endCollection(rig);
+        rig.advance(Dialogue::kProgressPause);
+        rig.chunk("PIC 16F88"); // during the last pass: still collected
+        rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());
         QCOMPARE(rig.indicators.status(), QString("Transfert Effecué"));
         QCOMPARE(rig.receive.AppendFlag, 0);
         QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
         QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));
         QCOMPARE(readFile(dir.filePath("transfert_05122026-2.txt")), QByteArray("earlier\r\n"));
-    }
 
-    void memoryDownloadStoppedByTheUserKeepsWhatCameBefore() {
-        QTemporaryDir dir;
-        BoardRig rig;
-        auto download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2027, 3, 1), {}});
+        // Another day's download, stopped by a right press on the download button: nothing more
+        // is appended, the wait ends, and the recording keeps what came before.
+        download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2027, 3, 1), {}});
         rig.chunk("PIC 16F88");
         rig.chunk("Transfert");
         rig.chunk("0123 0456 0789 .\r\n");
         rig.advance(Dialogue::kProgressPause);
-        // A right press on the download button: nothing more is appended, and the wait ends.
         rig.receive.AppendFlag = 0;
         rig.dialogue.setAbortFlag(1);
         rig.chunk("0124 0457 078A .\r\n");
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());
-        QCOMPARE(rig.indicators.status(), QString("Transfert Effecué"));
-        QCOMPARE(readFile(dir.filePath("transfert_01032027.txt")),
-                 QByteArray("0123 0456 0789 .\r\n\r\n"));
+        QCOMPARE(readFile(dir.filePath("transfert_01032027.txt")), "0123 0456 0789 .\r\n\r\n");
     }
 };
 
-QTEST_GUILESS_MAIN(DialogueTest)
-#include "tst_dialogue.moc"
+QTEST_GUILESS_MAIN(LinkTest)
+#include "tst_link.moc"
