@@ -1,13 +1,15 @@
 #include "app/timetext.h"
 
-#include <QRegularExpression>
-
 QString timeOfDayText(QTime time, const QLocale &locale) {
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    // "t" is the time-zone field; drop it with the blanks around it.
-    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
-    format.replace(zone, QStringLiteral(" "));
-    return locale.toString(time, format.trimmed());
+    // Drop the time-zone field "t" (outside quoted text) and the blank it leaves.
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'') quoted = !quoted;
+        if (quoted || c != u't') kept += c;
+    }
+    return locale.toString(time, kept.trimmed().replace(QStringLiteral("  "), QStringLiteral(" ")));
 }
 
 QString elapsedText(std::chrono::nanoseconds elapsed) {

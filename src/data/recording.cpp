@@ -1,12 +1,12 @@
 #include "data/recording.h"
 
+#include "app/timetext.h"
 #include "data/filereason.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QIODevice>
 #include <QLocale>
 #include <QSaveFile>
 
@@ -19,17 +19,6 @@ const char *findCr(const char *from, const char *end) {
 }
 
 // The locale's long time format without its time zone: the user sees the clock time only.
-QString longTimeFormat(const QLocale &locale) {
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString kept;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == u'\'') quoted = !quoted;
-        if (quoted || c != u't') kept += c;
-    }
-    return kept.trimmed().replace(QStringLiteral("  "), QStringLiteral(" "));
-}
-
 bool fail(QString *error, const QString &reason) {
     if (error) *error = reason;
     return false;
@@ -107,10 +96,6 @@ QByteArray recordingText(QByteArrayView raw) {
     return text;
 }
 
-QByteArray loadRecording(QIODevice &in) {
-    return recordingText(in.readAll());
-}
-
 bool loadRecording(const QString &path, QByteArray *text, QString *error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return fail(error, filereason::cannotRead(path));
@@ -127,6 +112,6 @@ QString recordingCaption(const QFileInfo &info, const QLocale &locale) {
     QString stamp = locale.toString(modified.date(), QLocale::ShortFormat);
     const QTime time = modified.time();
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
-        stamp += u' ' + locale.toString(time, longTimeFormat(locale));
+        stamp += u' ' + timeOfDayText(time, locale);
     return QStringLiteral("%1 - %2 - %3 oct").arg(info.fileName(), stamp).arg(info.size());
 }

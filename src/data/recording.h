@@ -7,7 +7,6 @@
 
 class QDir;
 class QFileInfo;
-class QIODevice;
 class QLocale;
 
 // Name of the recording file a download started on date writes: "transfert_" followed by the day
@@ -28,9 +27,6 @@ bool writeRecording(const QString &path, QByteArrayView bytes, QString *error);
 // counting as one end) followed by CR LF, the last line too when the file does not end with a line
 // end. A lone LF is an ordinary character. Empty input gives empty text.
 QByteArray recordingText(QByteArrayView raw);
-
-// Reads the whole device and returns recordingText() of it.
-QByteArray loadRecording(QIODevice &in);
 
 // Reads the recording file at path into *text. False with a French reason when it cannot be read.
 bool loadRecording(const QString &path, QByteArray *text, QString *error);
