@@ -126,6 +126,9 @@ void Board::answer(const Command &command) {
     } else if (command.word == board::kEepromWord) {
         reply = eepromReply();
     }
+    // After its answer the board stays quiet for a cycle before announcing itself again, so that
+    // the program's last collecting pass does not pick up the next banner.
+    if (!reply.empty()) reply.back().pause = std::max(reply.back().pause, m_options.cycle);
     // The announcements stop; a burst already on the line finishes first and the answer follows.
     m_busy = true;
     m_reader.clear();
