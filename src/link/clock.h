@@ -49,7 +49,6 @@ public:
 
     // Moves time forward and rings the alarm when its deadline has been reached.
     void advance(Duration step);
-    bool alarmArmed() const { return m_armed; }
 
 private:
     Duration m_now{std::chrono::hours(1)};

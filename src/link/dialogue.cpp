@@ -54,10 +54,6 @@ void Dialogue::PrepareOperation(ClearFlags flags) {
     m_abortFlag = 0;
     if (flags != ClearFlags::None) m_receive.ReplaceFlag = 0;
     if (flags == ClearFlags::Both) m_receive.AppendFlag = 0;
-    prepareDisplay();
-}
-
-void Dialogue::prepareDisplay() {
     m_receive.setReceiveBuffer({});
     m_receive.setLatestChunk({});
     m_indicators.setLinkText(QStringLiteral("..."));
@@ -68,26 +64,22 @@ void Dialogue::prepareDisplay() {
 QCoro::Task<bool> Dialogue::AwaitBanner(Duration timeout) {
     const WaitEnd end = co_await WaitForReply(board::kBanner, kBannerCompareLength, timeout);
     if (end == WaitEnd::TimedOut) co_return false;
-    showLinkEstablished();
+    m_indicators.setLink(QStringLiteral("Connexion établie avec la platine"), colours::kRed);
+    m_indicators.timer3().start(); // the established link blinks
     m_receive.setLatestChunk({});
     co_return true;
-}
-
-void Dialogue::showLinkEstablished() {
-    m_indicators.setLink(QStringLiteral("Connexion établie avec la platine"), colours::kRed);
-    m_indicators.timer3().start();
 }
 
 bool Dialogue::startsWith(const QByteArray &chunk, const QByteArray &expected, int length) {
     return chunk.left(length) == expected.left(length);
 }
 
-QCoro::Task<> Dialogue::yield(std::optional<Duration> deadline, bool abortEndsSleep) {
-    if (deadline) m_clock.setAlarm(*deadline);
+QCoro::Task<> Dialogue::yield(Duration deadline, bool abortEndsSleep) {
+    m_clock.setAlarm(deadline);
     if (abortEndsSleep && m_abortFlag == 1)
         m_waker.wake(true); // the flag test right after this yield ends the wait
     co_await m_waker.sleep();
-    if (deadline) m_clock.cancelAlarm();
+    m_clock.cancelAlarm();
 }
 
 QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitForReply(QByteArray expected, int compareLength,

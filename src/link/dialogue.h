@@ -61,15 +61,12 @@ public:
     bool busy() const { return m_busy; }
 
     // Opens the port if needed, switches DTR off, clears AbortFlag (and the receive flags asked
-    // for), then prepares the display.
+    // for), empties both receive texts and shows "..." as link status and status line.
     void PrepareOperation(ClearFlags flags);
-    // Empties both receive texts; the link status and the status line show "...".
-    void prepareDisplay();
 
     // Waits (form A) for a chunk that is exactly the banner. On success or abort, shows the link
     // as established and blinking. False when the board stayed silent for `timeout`.
     QCoro::Task<bool> AwaitBanner(Duration timeout);
-    void showLinkEstablished();
 
     // Form A: `LatestChunk` starts with `expected` (compared over `compareLength` characters).
     QCoro::Task<WaitEnd> WaitForReply(QByteArray expected, int compareLength, Duration timeout);
@@ -97,8 +94,9 @@ public:
 
 private:
     // One yield of a pass: returns after an event that may change the wait's outcome, at
-    // `deadline` at the latest, and at once while AbortFlag is 1 (when `abortEndsSleep`).
-    QCoro::Task<> yield(std::optional<Duration> deadline, bool abortEndsSleep = true);
+    // `deadline` at the latest (a deadline already past lets pending events run and goes on),
+    // and at once while AbortFlag is 1 (when `abortEndsSleep`).
+    QCoro::Task<> yield(Duration deadline, bool abortEndsSleep = true);
     void onLatestChunk();
     // Tests `watch` on LatestChunk now and on every chunk until the next takeWatchHit().
     void watchChunks(std::function<bool(const QByteArray &chunk)> watch);

@@ -37,7 +37,6 @@ public:
             m_wakePending = true;
     }
 
-    bool sleeping() const { return bool(m_waiting); }
 
 private:
     void schedule() {
