@@ -37,7 +37,6 @@ public:
             m_wakePending = true;
     }
 
-
 private:
     void schedule() {
         m_wakePending = false;
