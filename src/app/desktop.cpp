@@ -22,10 +22,12 @@ QCoro::Task<QString> runDialog(QFileDialog *dialog) {
     co_return chosen.first();
 }
 
-void showBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text) {
+QMessageBox *showBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                     const QString &text) {
     auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+    return box;
 }
 } // namespace
 
@@ -55,4 +57,10 @@ void SystemDesktop::inform(QWidget *parent, const QString &title, const QString 
 
 void SystemDesktop::warn(QWidget *parent, const QString &title, const QString &text) {
     showBox(parent, QMessageBox::Warning, title, text);
+}
+
+QCoro::Task<> SystemDesktop::warnAndWait(QWidget *parent, const QString &title,
+                                         const QString &text) {
+    QMessageBox *box = showBox(parent, QMessageBox::Warning, title, text);
+    co_await qCoro(box, &QMessageBox::finished);
 }

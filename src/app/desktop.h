@@ -24,6 +24,9 @@ public:
     // An informative message box (the About box, a problem the user must know of).
     virtual void inform(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
+    // A warning the caller waits for: it returns once the user has closed the box.
+    virtual QCoro::Task<> warnAndWait(QWidget *parent, const QString &title,
+                                      const QString &text) = 0;
 };
 
 class SystemDesktop final : public Desktop {
@@ -34,4 +37,6 @@ public:
                                             const QString &reason) override;
     void inform(QWidget *parent, const QString &title, const QString &text) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
+    QCoro::Task<> warnAndWait(QWidget *parent, const QString &title,
+                              const QString &text) override;
 };

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -35,7 +36,16 @@ Form2::Form2(Form2Parts parts, QWidget *parent)
     m_indicators.timer3().start();
 }
 
-Form2::~Form2() = default;
+Form2::~Form2() {
+    // An operation still waiting is run through to its end now, so that nothing of it stays
+    // suspended once the window is gone.
+    m_tearingDown = true;
+    if (m_dialogue.busy()) {
+        m_receive.AppendFlag = 0;
+        m_dialogue.finish();
+        m_dialogue.resumeNow();
+    }
+}
 
 QString Form2::settingsPath() const {
     return QDir(m_parts.programDirectory).filePath(QLatin1String(kSettingsFileName));
@@ -45,6 +55,9 @@ void Form2::wireEvents() {
     connect(&m_timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
     connect(&m_indicators, &Indicators::changed, this, &Form2::showIndicators);
     connect(m_parts.port, &Transport::problem, this, &Form2::showLinkProblem);
+    connect(m_parts.port, &Transport::lost, this, &Form2::onPortLost);
+    // Queued: the ending goes on once the operation's coroutine has finished unwinding.
+    connect(&m_dialogue, &Dialogue::idle, this, &Form2::onOperationEnded, Qt::QueuedConnection);
 
     connect(&m_receive, &ReceivePath::latestChunkChanged, this,
             [this] { Text2->showBytes(m_receive.latestChunk()); });
@@ -58,6 +71,12 @@ void Form2::wireEvents() {
     });
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);
+    for (QComboBox *list : {Combo1, Combo3}) {
+        connect(list->lineEdit(), &QLineEdit::textEdited, this,
+                [this, list] { followTypedText(list); });
+        connect(list->lineEdit(), &QLineEdit::editingFinished, this,
+                [this, list] { settleTypedText(list); });
+    }
     connect(Check1, &QCheckBox::toggled, this, &Form2::Check1_Click);
     connect(libre, &QLineEdit::textChanged, this, &Form2::libre_Change);
 
@@ -137,9 +156,71 @@ void Form2::setBackColour(QWidget *widget, quint32 colour) {
 
 void Form2::showLinkProblem(const QString &message) {
     // A link that cannot be opened or that vanished never stops the program: the status says
-    // why, and a waiting operation ends by its own time-out.
+    // why and keeps saying it until the user acts.
     m_indicators.setLink(message, colours::kRed);
     m_indicators.setLinkVisible(true);
+}
+
+void Form2::onPortLost() {
+    // Real-time reading has no operation waiting: it stops here. A waiting operation ends by
+    // itself and says so.
+    if (m_receive.ReplaceFlag == 1 && !m_dialogue.busy()) {
+        m_receive.ReplaceFlag = 0;
+        m_indicators.setStatus(QStringLiteral("Lecture en temps réel interrompue : port perdu"));
+    }
+}
+
+void Form2::closeEvent(QCloseEvent *event) {
+    if (m_dialogue.busy()) {
+        event->ignore();
+        endAfterOperation(Ending::Close);
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void Form2::endAfterOperation(Ending ending) {
+    if (m_ending != Ending::Quit) m_ending = ending;
+    m_receive.AppendFlag = 0; // what arrives from now on is not collected
+    m_dialogue.finish();
+}
+
+void Form2::onOperationEnded() {
+    switch (std::exchange(m_ending, Ending::None)) {
+    case Ending::Quit:
+        Command6_Click();
+        break;
+    case Ending::Close:
+        close();
+        break;
+    case Ending::None:
+        break;
+    }
+}
+
+void Form2::followTypedText(QComboBox *list) {
+    const int index = list->findText(list->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0 && index != list->currentIndex()) list->setCurrentIndex(index);
+}
+
+void Form2::settleTypedText(QComboBox *list) {
+    const QString typed = list->currentText();
+    const QString inUse = list->itemText(list->currentIndex());
+    if (typed == inUse) return;
+    list->setEditText(inUse);
+    if (list == Combo1)
+        m_indicators.setStatus(
+            QStringLiteral("« %1 » n'est pas un port de la liste : le port reste %2.")
+                .arg(typed, inUse));
+    else if (inUse.isEmpty())
+        m_indicators.setStatus(
+            QStringLiteral("« %1 » n'est pas une période de la liste : aucune période n'est "
+                           "choisie.")
+                .arg(typed));
+    else
+        m_indicators.setStatus(
+            QStringLiteral("« %1 » n'est pas une période de la liste : la période reste « %2 ».")
+                .arg(typed, inUse));
 }
 
 // ---- Port, link and receive area -------------------------------------------------------------

@@ -89,8 +89,23 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Closing while an operation runs first ends it (a download saves what it collected), then
+    // closes.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
+    // How the program ends once the running operation has ended.
+    enum class Ending { None, Close, Quit };
+    void endAfterOperation(Ending ending);
+    void onOperationEnded();
+    QCoro::Task<> quit();
+    // False, with the reason in the status line, while another operation runs.
+    bool canStartOperation();
+    // The port list and the period list have editable text: typed text that names an entry
+    // selects it; other text is put back to the selected entry when editing ends.
+    void followTypedText(QComboBox *list);
+    void settleTypedText(QComboBox *list);
+    void onPortLost();
     void buildWidgets();
     void wireEvents();
     void showIndicators();
@@ -99,13 +114,17 @@ private:
     void showLinkProblem(const QString &message);
     QCoro::Task<> openRecording();
     QCoro::Task<> convertRecording();
-    QCoro::Task<> saveElsewhere(QString path, QByteArray content, QString reason);
+    // Offers other places for a recording that could not be written; gives where it was saved,
+    // or nothing when the user gave up.
+    QCoro::Task<QString> saveElsewhere(QString path, QByteArray content, QString reason);
 
     Form2Parts m_parts;
     ReceivePath m_receive;
     Indicators m_indicators;
     Dialogue m_dialogue;
     QTimer m_timer1;
+    Ending m_ending = Ending::None;
+    bool m_tearingDown = false;
 
 public:
     // The window's elements, by their design names (also their objectName).

@@ -47,12 +47,27 @@ void Form2::Form_Load() {
 }
 
 void Form2::Command6_Click() {
+    // A running operation ends first: a download saves what it collected.
+    if (m_dialogue.busy()) {
+        endAfterOperation(Ending::Quit);
+        return;
+    }
+    quit();
+}
+
+QCoro::Task<> Form2::quit() {
     if (m_parts.port->isOpen()) m_parts.port->close();
     Profile profile(settingsPath());
     QString problem;
-    if (!saveSettings(profile, Combo1->currentText().toLatin1(), libre->text().toLatin1(),
-                      Check1->isChecked(), Combo3->currentIndex(), &problem))
-        qWarning("%s", qUtf8Printable(problem)); // the program ends all the same
+    // The port in use, which typed text in the list never differs from once editing ended.
+    const QString port = Combo1->itemText(Combo1->currentIndex());
+    if (!saveSettings(profile, port.toLatin1(), libre->text().toLatin1(), Check1->isChecked(),
+                      Combo3->currentIndex(), &problem)) {
+        // The program ends all the same, but not before the user knows.
+        co_await m_parts.desktop->warnAndWait(
+            this, QStringLiteral("Quitter"),
+            QStringLiteral("Les paramètres n'ont pas pu être enregistrés. %1").arg(problem));
+    }
     QCoreApplication::exit(0);
     close();
 }
@@ -98,23 +113,29 @@ void Form2::lecture_badge_MouseDown(Qt::MouseButton button) {
     operationMouseDown(lecture_badge, button);
 }
 
-// A click that would start an operation while another one waits is ignored: one board dialogue at
-// a time. The right-press abort still reaches the waiting one.
+// A click that would start an operation while another one waits starts nothing: one board
+// dialogue at a time. The right-press abort still reaches the waiting one.
+bool Form2::canStartOperation() {
+    if (!m_dialogue.busy()) return true;
+    m_indicators.setStatus(QStringLiteral("Une opération est déjà en cours"));
+    return false;
+}
 
 void Form2::Command1_Click() {
-    if (!m_dialogue.busy()) memoryReset(m_dialogue);
+    if (canStartOperation()) memoryReset(m_dialogue);
 }
 
 void Form2::Command3_Click() {
-    if (m_dialogue.busy()) return;
+    if (!canStartOperation()) return;
     DownloadTarget target{QDir(m_parts.programDirectory), m_parts.today(),
-                          [this](const QString &path, const QByteArray &content,
-                                 const QString &reason) { saveElsewhere(path, content, reason); }};
+                          [this](QString path, QByteArray content, QString reason) {
+                              return saveElsewhere(path, content, reason);
+                          }};
     memoryDownload(m_dialogue, std::move(target));
 }
 
 void Form2::Command8_Click() {
-    if (m_dialogue.busy()) return;
+    if (!canStartOperation()) return;
     const std::optional<quint16> value = selectPeriodValue(
         Combo3->currentIndex(), Check1->isChecked(), libre->text(), m_parts.locale, PeriodValue);
     if (!value) {
@@ -131,9 +152,9 @@ void Form2::Command8_Click() {
 }
 
 void Form2::lecture_badge_Click() {
-    if (!m_dialogue.busy()) liveReading(m_dialogue);
+    if (canStartOperation()) liveReading(m_dialogue);
 }
 
 void Form2::gache_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::RightButton && !m_dialogue.busy()) eepromReadout(m_dialogue);
+    if (button == Qt::RightButton && canStartOperation()) eepromReadout(m_dialogue);
 }

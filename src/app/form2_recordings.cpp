@@ -33,6 +33,14 @@ QCoro::Task<> Form2::openRecording() {
                                              "d'ouvrir un enregistrement."));
         co_return;
     }
+    if (m_receive.ReplaceFlag == 1) {
+        // The next chunk of the live display would replace the recording at once.
+        m_parts.desktop->warn(this, QStringLiteral("Ouvrir"),
+                              QStringLiteral("La lecture en temps réel est en cours : arrêtez-la "
+                                             "(clic droit sur « Lecture en temps réel ») avant "
+                                             "d'ouvrir un enregistrement."));
+        co_return;
+    }
     QByteArray text;
     QString problem;
     if (!loadRecording(path, &text, &problem)) {
@@ -94,9 +102,10 @@ void Form2::Text2_DblClick() {
     m_receive.setLatestChunk({});
 }
 
-QCoro::Task<> Form2::saveElsewhere(QString path, QByteArray content, QString reason) {
+QCoro::Task<QString> Form2::saveElsewhere(QString path, QByteArray content, QString reason) {
     // The downloaded data stays in Text1 whatever happens; offer another place until it is
-    // written or the user gives up.
+    // written or the user gives up. Not while the window goes away: nobody would answer.
+    if (m_tearingDown) co_return QString();
     QString problem = reason;
     QString suggestion = path;
     for (;;) {
@@ -108,13 +117,9 @@ QCoro::Task<> Form2::saveElsewhere(QString path, QByteArray content, QString rea
             m_indicators.setStatus(QStringLiteral("Transfert non enregistré (%1) : les données "
                                                   "restent affichées.")
                                        .arg(problem));
-            co_return;
+            co_return QString();
         }
-        if (writeRecording(chosen, content, &problem)) {
-            m_indicators.setStatus(QStringLiteral("Transfert Effecué, enregistré dans %1")
-                                       .arg(QDir::toNativeSeparators(chosen)));
-            co_return;
-        }
+        if (writeRecording(chosen, content, &problem)) co_return QDir::toNativeSeparators(chosen);
         suggestion = chosen;
     }
 }

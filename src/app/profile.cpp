@@ -1,8 +1,11 @@
 #include "app/profile.h"
 
+#include "data/filereason.h"
+
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <optional>
 
 namespace {
@@ -54,23 +57,6 @@ void setReason(QString *error, const QString &reason) {
     if (error) *error = reason;
 }
 
-// The system's own error texts are not in French; the user gets the kind of failure instead.
-QString frenchReason(QFileDevice::FileError code) {
-    switch (code) {
-    case QFileDevice::PermissionsError:
-        return QStringLiteral("accès refusé");
-    case QFileDevice::ReadError:
-        return QStringLiteral("erreur de lecture");
-    case QFileDevice::WriteError:
-    case QFileDevice::ResourceError:
-        return QStringLiteral("erreur d'écriture (disque plein ou retiré ?)");
-    case QFileDevice::OpenError:
-        return QStringLiteral("ouverture impossible (dossier absent ou protégé ?)");
-    default:
-        return QStringLiteral("erreur du système de fichiers");
-    }
-}
-
 } // namespace
 
 Profile::Profile(QString path) : m_path(std::move(path)) {
@@ -108,8 +94,9 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
     QFile existing(m_path);
     if (existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly)) {
+            const int cause = errno;
             setReason(error, QStringLiteral("Impossible de lire le fichier de paramètres %1 : %2.")
-                                 .arg(m_path, frenchReason(existing.error())));
+                                 .arg(m_path, filereason::systemReason(cause)));
             return false;
         }
         lines = splitLines(existing.readAll());
@@ -144,8 +131,8 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
 
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
-        setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres %1 : %2.")
-                             .arg(m_path, frenchReason(file.error())));
+        setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")
+                             .arg(filereason::cannotCreate(m_path, errno)));
         return false;
     }
     for (const QByteArray &line : std::as_const(lines)) {
@@ -153,8 +140,8 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
         file.write("\r\n", 2);
     }
     if (!file.commit()) {
-        setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres %1 : %2.")
-                             .arg(m_path, frenchReason(file.error())));
+        setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")
+                             .arg(filereason::cannotWrite(m_path, errno)));
         return false;
     }
     return true;

@@ -9,7 +9,7 @@ using namespace std::chrono_literals;
 
 QCoro::Task<> eepromReadout(Dialogue &dialogue) {
     Dialogue::Run run(dialogue);
-    dialogue.PrepareOperation(Dialogue::ClearFlags::Both);
+    if (!dialogue.PrepareOperation(Dialogue::ClearFlags::Both)) co_return;
     // While the link status blinks the board has already answered: no banner wait then.
     if (!dialogue.indicators().timer3().isActive()) {
         if (!co_await dialogue.AwaitBanner(20s)) co_return;
@@ -17,14 +17,15 @@ QCoro::Task<> eepromReadout(Dialogue &dialogue) {
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().timer3().start();
     // Compared over 9 characters: only a chunk that is exactly "eeprom" names the read-out.
-    if (co_await dialogue.WaitForReply(board::kEepromWord, 9, 15s) == Dialogue::WaitEnd::TimedOut)
-        co_return;
+    if (!co_await dialogue.AwaitName(board::kEepromWord, 9, 15s)) co_return;
     dialogue.SendCommand(board::kEepromWord, board::kTrailer);
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().setStatus(QStringLiteral("Transfert en cours..."));
     dialogue.receive().AppendFlag = 1;
     dialogue.markOperationStart();
-    co_await dialogue.CollectUntil(board::kEepromWord);
+    const Dialogue::WaitEnd end = co_await dialogue.CollectUntil(board::kEepromWord);
     dialogue.receive().AppendFlag = 0;
-    dialogue.indicators().setStatus(QStringLiteral("Transfert EEPROM Interne Effecué"));
+    dialogue.indicators().setStatus(end == Dialogue::WaitEnd::Seen
+                                        ? QStringLiteral("Transfert EEPROM Interne Effecué")
+                                        : QStringLiteral("Transfert EEPROM Interne interrompu"));
 }

@@ -1,5 +1,6 @@
 #include "board/operations.h"
 
+#include "data/filereason.h"
 #include "data/recording.h"
 #include "link/dialogue.h"
 #include "link/indicators.h"
@@ -8,17 +9,37 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 using namespace std::chrono_literals;
+
+namespace {
+// What the status line says once the recording is saved, at `savedAt` when that is not the
+// standard place. A collection ended by a stop or a lost port never claims success.
+QString endText(Dialogue::WaitEnd end, qsizetype bytes, const QString &savedAt) {
+    const QString where = savedAt.isEmpty() ? QString() : QStringLiteral(" dans %1").arg(savedAt);
+    switch (end) {
+    case Dialogue::WaitEnd::Seen:
+        return savedAt.isEmpty() ? QStringLiteral("Transfert Effecué")
+                                 : QStringLiteral("Transfert Effecué, enregistré%1").arg(where);
+    case Dialogue::WaitEnd::PortLost:
+        return QStringLiteral("Transfert interrompu : port perdu (%1 octets enregistrés%2)")
+            .arg(bytes)
+            .arg(where);
+    default:
+        return QStringLiteral("Transfert interrompu (%1 octets enregistrés%2)").arg(bytes).arg(where);
+    }
+}
+} // namespace
 
 QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
     Dialogue::Run run(dialogue);
     const QString name = recordingFileName(target.date);
     const QString path = target.directory.filePath(name);
 
-    dialogue.PrepareOperation(Dialogue::ClearFlags::Both);
+    if (!dialogue.PrepareOperation(Dialogue::ClearFlags::Both)) co_return;
     if (!co_await dialogue.AwaitBanner(20s)) co_return;
-    if (co_await dialogue.WaitForReply(board::kDownloadWord, 9, 15s) == Dialogue::WaitEnd::TimedOut)
-        co_return;
+    if (!co_await dialogue.AwaitName(board::kDownloadWord, 9, 15s)) co_return;
     dialogue.SendCommand(board::kDownloadWord, board::kTrailer);
 
     // The file exists from the sending of the command on. An earlier recording of the same day is
@@ -27,7 +48,7 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
     if (keepEarlierRecording(target.directory, name, &problem)) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            problem = QStringLiteral("impossible de créer %1 (%2)").arg(path, file.errorString());
+            problem = filereason::cannotCreate(path, errno);
     }
 
     ReceivePath &receive = dialogue.receive();
@@ -35,11 +56,18 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
     dialogue.indicators().setStatus(QStringLiteral("Transfert en cours..."));
     receive.AppendFlag = 1;
     dialogue.markOperationStart();
-    co_await dialogue.CollectUntil(board::kDownloadEnd);
+    const Dialogue::WaitEnd end = co_await dialogue.CollectUntil(board::kDownloadEnd);
     receive.AppendFlag = 0;
-    dialogue.indicators().setStatus(QStringLiteral("Transfert Effecué"));
+    if (end == Dialogue::WaitEnd::Seen) dialogue.indicators().setStatus(endText(end, 0, {}));
 
+    // Whatever ended the collection, what arrived is saved.
     const QByteArray recording = receive.receiveBuffer();
-    if (problem.isEmpty() && writeRecording(path, recording, &problem)) co_return;
-    if (target.onWriteFailure) target.onWriteFailure(path, recording, problem);
+    if (problem.isEmpty() && writeRecording(path, recording, &problem)) {
+        dialogue.indicators().setStatus(endText(end, recording.size(), {}));
+        co_return;
+    }
+    if (!target.onWriteFailure) co_return;
+    const QString savedAt = co_await target.onWriteFailure(path, recording, problem);
+    if (!savedAt.isEmpty())
+        dialogue.indicators().setStatus(endText(end, recording.size(), savedAt));
 }

@@ -9,14 +9,16 @@ using namespace std::chrono_literals;
 
 QCoro::Task<> memoryReset(Dialogue &dialogue) {
     Dialogue::Run run(dialogue);
-    dialogue.PrepareOperation(Dialogue::ClearFlags::None);
+    if (!dialogue.PrepareOperation(Dialogue::ClearFlags::None)) co_return;
     if (!co_await dialogue.AwaitBanner(15s)) co_return;
-    if (co_await dialogue.WaitForReply(board::kResetWord, 3, 20s) == Dialogue::WaitEnd::TimedOut)
-        co_return;
+    if (!co_await dialogue.AwaitName(board::kResetWord, 3, 20s)) co_return;
     dialogue.SendCommand(board::kResetWord, board::kTrailer);
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().setStatus(QStringLiteral("RAZ Mémoire en cours ..."));
     dialogue.markOperationStart();
-    co_await dialogue.WaitWithProgress(board::kResetWord, 3);
-    dialogue.indicators().setStatus(QStringLiteral("RAZ Effectué"));
+    const Dialogue::WaitEnd end = co_await dialogue.WaitWithProgress(board::kResetWord, 3);
+    // A stop during the erase does not make it done: only the board's "RAZ" says so.
+    dialogue.indicators().setStatus(end == Dialogue::WaitEnd::Seen
+                                        ? QStringLiteral("RAZ Effectué")
+                                        : QStringLiteral("RAZ envoyé, fin non confirmée par la platine"));
 }

@@ -11,9 +11,11 @@
 class Dialogue;
 
 // The five board operations. Each runs on the window's event loop from the click (or press) that
-// starts it to its completion text, and reads like the list of its steps. A time-out ends an
-// operation silently; an abort (right press on an operation button) lets it run on to its end
-// without waiting for the board.
+// starts it to its completion text, and reads like the list of its steps. Until its command is
+// sent, an operation that meets a time-out, a stop (right press on an operation button) or a lost
+// port ends there, having sent nothing, and the status line says why. After the command, a stop
+// ends the remaining waits after one pass; what arrived is kept, and the status line never claims
+// a success the board did not confirm.
 
 // "RAZ mémoire": erases the board's sample memory.
 QCoro::Task<> memoryReset(Dialogue &dialogue);
@@ -31,11 +33,12 @@ QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue);
 
 // "Téléchargement mémoire": downloads the board's memory into transfert_<DDMMYYYY>.txt in
 // `directory`. When the recording cannot be written, `onWriteFailure` gets the bytes that should
-// have been written and the reason, so the window can offer to save them elsewhere.
+// have been written and the reason, so the window can offer to save them elsewhere; it gives the
+// path where they were saved, or nothing when they were not. The download ends only after it.
 struct DownloadTarget {
     QDir directory;
     QDate date;
-    std::function<void(const QString &path, const QByteArray &content, const QString &reason)>
+    std::function<QCoro::Task<QString>(QString path, QByteArray content, QString reason)>
         onWriteFailure;
 };
 QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target);

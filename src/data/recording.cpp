@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -57,13 +58,14 @@ bool writeRecording(const QString &path, QByteArrayView bytes, QString *error) {
     // The new content goes to a temporary file that replaces the target only once everything is
     // written and flushed, so a failed write leaves neither a truncated file nor a false success.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(error, filereason::cannotCreate(path));
+    if (!file.open(QIODevice::WriteOnly)) return fail(error, filereason::cannotCreate(path, errno));
     QByteArray content;
     content.reserve(bytes.size() + 2);
     content.append(bytes).append("\r\n", 2);
     if (file.write(content) != content.size() || !file.commit()) {
+        const int cause = errno; // before cancelling, which may touch it
         file.cancelWriting();
-        return fail(error, filereason::cannotWrite(path));
+        return fail(error, filereason::cannotWrite(path, cause));
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -182,7 +183,7 @@ ConversionReport convertRecordingFile(const QString &recordingPath,
     QSaveFile spreadsheet(spreadsheetPath);
     if (!spreadsheet.open(QIODevice::WriteOnly)) {
         report.writeError = true;
-        report.error = filereason::cannotCreate(spreadsheetPath);
+        report.error = filereason::cannotCreate(spreadsheetPath, errno);
         return report;
     }
     report = convertRecording(recording, spreadsheet);
@@ -192,7 +193,7 @@ ConversionReport convertRecordingFile(const QString &recordingPath,
     }
     if (!spreadsheet.commit()) {
         report.writeError = true;
-        report.error = filereason::cannotWrite(spreadsheetPath);
+        report.error = filereason::cannotWrite(spreadsheetPath, errno);
     }
     return report;
 }

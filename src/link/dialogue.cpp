@@ -12,6 +12,9 @@
 namespace {
 // Longest end text searched for across two chunks.
 constexpr qsizetype kTailLength = 16;
+
+const QString kNoAnswer = QStringLiteral("Pas de réponse de la platine (délai dépassé) : vérifiez "
+                                         "le câble, l'alimentation et le port");
 } // namespace
 
 Dialogue::Dialogue(Transport &transport, ReceivePath &receive, Indicators &indicators, Clock &clock,
@@ -20,6 +23,20 @@ Dialogue::Dialogue(Transport &transport, ReceivePath &receive, Indicators &indic
       m_clock(clock) {
     connect(&m_receive, &ReceivePath::latestChunkChanged, this, &Dialogue::onLatestChunk);
     connect(&m_clock, &Clock::alarm, &m_waker, [this] { m_waker.wake(); });
+    connect(&m_transport, &Transport::lost, this, &Dialogue::onPortLost);
+}
+
+void Dialogue::onPortLost() {
+    if (!m_busy) return;
+    m_portLost = true;
+    m_waker.wake(true);
+}
+
+void Dialogue::finish() {
+    if (!m_busy) return;
+    m_finishing = true;
+    setAbortFlag(1);
+    m_waker.wake(true);
 }
 
 void Dialogue::setAbortFlag(qint16 value) {
@@ -48,8 +65,14 @@ bool Dialogue::takeWatchHit() {
     return hit;
 }
 
-void Dialogue::PrepareOperation(ClearFlags flags) {
-    if (!m_transport.isOpen()) m_transport.open();
+bool Dialogue::PrepareOperation(ClearFlags flags) {
+    m_portLost = false;
+    if (!m_transport.isOpen() && !m_transport.open()) {
+        // The link status already says why the port did not open.
+        m_indicators.setStatus(
+            QStringLiteral("Port fermé : rien n'a été envoyé à la platine"));
+        return false;
+    }
     m_transport.setDataTerminalReady(false);
     m_abortFlag = 0;
     if (flags != ClearFlags::None) m_receive.ReplaceFlag = 0;
@@ -59,11 +82,44 @@ void Dialogue::PrepareOperation(ClearFlags flags) {
     m_indicators.setLinkText(QStringLiteral("..."));
     m_indicators.setStatus(QStringLiteral("..."));
     m_indicators.setLinkVisible(true);
+    return true;
+}
+
+void Dialogue::sayNoAnswer() {
+    m_indicators.setStatus(kNoAnswer);
+}
+
+void Dialogue::sayWhyNothingWasSent(WaitEnd end) {
+    switch (end) {
+    case WaitEnd::Seen:
+        return;
+    case WaitEnd::TimedOut:
+        sayNoAnswer();
+        return;
+    case WaitEnd::Aborted:
+        m_indicators.setStatus(
+            QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
+        return;
+    case WaitEnd::PortLost:
+        m_indicators.setStatus(
+            QStringLiteral("Opération interrompue : port perdu, rien n'a été envoyé à la platine"));
+        return;
+    }
+}
+
+QCoro::Task<bool> Dialogue::AwaitName(QByteArray name, int compareLength, Duration timeout) {
+    const WaitEnd end = co_await WaitForReply(name, compareLength, timeout);
+    sayWhyNothingWasSent(end);
+    co_return end == WaitEnd::Seen;
 }
 
 QCoro::Task<bool> Dialogue::AwaitBanner(Duration timeout) {
     const WaitEnd end = co_await WaitForReply(board::kBanner, kBannerCompareLength, timeout);
-    if (end == WaitEnd::TimedOut) co_return false;
+    // Only a banner really seen shows the link as established.
+    if (end != WaitEnd::Seen) {
+        sayWhyNothingWasSent(end);
+        co_return false;
+    }
     m_indicators.setLink(QStringLiteral("Connexion établie avec la platine"), colours::kRed);
     m_indicators.timer3().start(); // the established link blinks
     m_receive.setLatestChunk({});
@@ -75,8 +131,9 @@ bool Dialogue::startsWith(const QByteArray &chunk, const QByteArray &expected, i
 }
 
 QCoro::Task<> Dialogue::yield(Duration deadline, bool abortEndsSleep) {
+    if (m_finishing) co_return;
     m_clock.setAlarm(deadline);
-    if (abortEndsSleep && m_abortFlag == 1)
+    if (abortEndsSleep && (m_abortFlag == 1 || m_portLost))
         m_waker.wake(true); // the flag test right after this yield ends the wait
     co_await m_waker.sleep();
     m_clock.cancelAlarm();
@@ -91,6 +148,7 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitForReply(QByteArray expected, int c
         if (startsWith(m_receive.latestChunk(), expected, compareLength)) co_return WaitEnd::Seen;
         co_await yield(limit);
         if (m_clock.now() - start > timeout) co_return WaitEnd::TimedOut;
+        if (m_portLost) co_return WaitEnd::PortLost;
         if (m_abortFlag == 1) co_return WaitEnd::Aborted;
     }
 }
@@ -103,7 +161,9 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitWithProgress(QByteArray expected, i
     for (;;) {
         if (takeWatchHit()) co_return WaitEnd::Seen;
         co_await yield(m_clock.now()); // let pending events run, then go on
+        if (m_portLost) co_return WaitEnd::PortLost;
         co_await anime_();
+        if (m_portLost) co_return WaitEnd::PortLost;
         if (m_abortFlag == 1) co_return WaitEnd::Aborted;
     }
 }
@@ -120,8 +180,10 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::CollectUntil(QByteArray endText) {
     for (;;) {
         const bool seen = takeWatchHit();
         co_await yield(m_clock.now()); // let pending events run, then go on
+        if (m_portLost) co_return WaitEnd::PortLost;
         if (m_abortFlag == 1) co_return WaitEnd::Aborted;
         co_await anime_();
+        if (m_portLost) co_return WaitEnd::PortLost;
         if (seen) co_return WaitEnd::Seen;
     }
 }
@@ -135,7 +197,8 @@ void Dialogue::SendCommand(const QByteArray &word, const QByteArray &trailer) {
 QCoro::Task<> Dialogue::anime_() {
     const Duration noted = m_clock.now();
     const Duration until = noted + kProgressPause;
-    while (m_clock.now() < until)
+    // The pause is a pause for the board: a lost port or the program's end cut it short.
+    while (m_clock.now() < until && !m_portLost && !m_finishing)
         co_await yield(until, false);
 
     const QString spinner = m_indicators.spinner();

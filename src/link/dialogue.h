@@ -27,7 +27,9 @@ public:
     static constexpr std::chrono::milliseconds kProgressPause{251};
     static constexpr int kBannerCompareLength = 21;
 
-    enum class WaitEnd { Seen, Aborted, TimedOut };
+    // How a wait ended: the awaited text came, a stop (AbortFlag), the time-out, or the port was
+    // lost while waiting (the wait then ends at once, as after a stop).
+    enum class WaitEnd { Seen, Aborted, TimedOut, PortLost };
     // Which receive flags an operation clears when it starts.
     enum class ClearFlags { None, Replace, Both };
 
@@ -47,11 +49,16 @@ public:
     Duration OperationStartTime{};
     void markOperationStart() { OperationStartTime = m_clock.now(); }
 
-    // One board operation at a time: an operation holds a Run while it is under way.
+    // One board operation at a time: an operation holds a Run while it is under way; idle() is
+    // emitted when it ends.
     class Run {
     public:
         explicit Run(Dialogue &dialogue) : m_dialogue(dialogue) { m_dialogue.m_busy = true; }
-        ~Run() { m_dialogue.m_busy = false; }
+        ~Run() {
+            m_dialogue.m_busy = false;
+            m_dialogue.m_finishing = false;
+            emit m_dialogue.idle();
+        }
         Run(const Run &) = delete;
         Run &operator=(const Run &) = delete;
 
@@ -60,13 +67,32 @@ public:
     };
     bool busy() const { return m_busy; }
 
-    // Opens the port if needed, switches DTR off, clears AbortFlag (and the receive flags asked
-    // for), empties both receive texts and shows "..." as link status and status line.
-    void PrepareOperation(ClearFlags flags);
+    // Ends the running operation as soon as possible, for the program's end: its waits and
+    // progress pauses return at once, as after a stop, so it runs through to its end (a download
+    // saves what it collected) without waiting for the board.
+    void finish();
+    bool finishing() const { return m_finishing; }
+    // Resumes a sleeping operation at once, inside this call; used with finish() when the window
+    // goes away, so that the operation's state is released rather than left suspended.
+    void resumeNow() { m_waker.resumeNow(); }
 
-    // Waits (form A) for a chunk that is exactly the banner. On success or abort, shows the link
-    // as established and blinking. False when the board stayed silent for `timeout`.
+    // Opens the port if needed, switches DTR off, clears AbortFlag (and the receive flags asked
+    // for), empties both receive texts and shows "..." as link status and status line. False,
+    // with nothing cleared and the reason in the status line, when the port cannot be opened:
+    // the operation then ends at once instead of waiting for a board it cannot hear.
+    bool PrepareOperation(ClearFlags flags);
+
+    // The handshake before a command. Each returns true when the board gave its text. Otherwise
+    // the operation must end there, having sent nothing: the status line says why (no answer in
+    // time, a stop, the port lost), and the link status stays as it was.
+    //
+    // AwaitBanner waits (form A) for a chunk that is exactly the banner, then shows the link as
+    // established and blinking. AwaitName waits (form A) for the board to name the operation.
     QCoro::Task<bool> AwaitBanner(Duration timeout);
+    QCoro::Task<bool> AwaitName(QByteArray name, int compareLength, Duration timeout);
+
+    // Shows in the status line that the board did not answer in time.
+    void sayNoAnswer();
 
     // Form A: `LatestChunk` starts with `expected` (compared over `compareLength` characters).
     QCoro::Task<WaitEnd> WaitForReply(QByteArray expected, int compareLength, Duration timeout);
@@ -92,7 +118,14 @@ public:
     // The first `length` characters of `chunk` (all of it when shorter) equal `expected`.
     static bool startsWith(const QByteArray &chunk, const QByteArray &expected, int length);
 
+signals:
+    // The running operation has ended.
+    void idle();
+
 private:
+    void onPortLost();
+    // Shows in the status line why a handshake wait ended without its text; nothing was sent.
+    void sayWhyNothingWasSent(WaitEnd end);
     // One yield of a pass: returns after an event that may change the wait's outcome, at
     // `deadline` at the latest (a deadline already past lets pending events run and goes on),
     // and at once while AbortFlag is 1 (when `abortEndsSleep`).
@@ -109,6 +142,9 @@ private:
     Waker m_waker;
     qint16 m_abortFlag = 0;
     bool m_busy = false;
+    bool m_finishing = false;
+    // The port was lost during the running wait; reset when the next operation prepares.
+    bool m_portLost = false;
     std::function<bool(const QByteArray &)> m_watch;
     bool m_watchHit = false;
     // The last bytes received before the newest chunk, and up to it, so that an end text split

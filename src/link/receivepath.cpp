@@ -8,6 +8,15 @@ ReceivePath::ReceivePath(Transport &transport, QObject *parent)
     m_timer2.setInterval(kTickInterval);
     connect(&m_timer2, &QTimer::timeout, this, &ReceivePath::Timer2_Timer);
     connect(&m_transport, &Transport::received, this, [this] { MSComm1_OnComm(kReceiveEvent); });
+    // A port about to be lost still holds what it received: deliver it now, as the pending tick
+    // would have, or it would be gone with the port.
+    connect(&m_transport, &Transport::lost, this, [this] {
+        m_timer2.stop();
+        const QByteArray rest = m_transport.readAll();
+        if (rest.isEmpty()) return;
+        setLatestChunk({});
+        setLatestChunk(rest);
+    });
 }
 
 void ReceivePath::MSComm1_OnComm(int commEvent) {
@@ -17,8 +26,7 @@ void ReceivePath::MSComm1_OnComm(int commEvent) {
 
 void ReceivePath::Timer2_Timer() {
     setLatestChunk({});
-    if (!m_transport.isOpen()) m_transport.open();
-    setLatestChunk(m_transport.readAll());
+    if (m_transport.isOpen()) setLatestChunk(m_transport.readAll());
     m_timer2.stop();
 }
 

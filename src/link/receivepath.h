@@ -37,6 +37,8 @@ public:
 
     // The serial port's event: a receive event (code 2) switches Timer2 on; others are ignored.
     void MSComm1_OnComm(int commEvent);
+    // Takes everything the port holds as the new LatestChunk. The tick never opens the port: a
+    // port closed by the user, or lost, stays closed until "Connexion" or an operation opens it.
     void Timer2_Timer();
     void Text2_Change();
 

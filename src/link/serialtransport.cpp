@@ -53,8 +53,10 @@ void SerialTransport::onError(QSerialPort::SerialPortError error) {
     const QString systemReason = m_port.errorString();
     m_port.clearError();
     if (m_port.isOpen()) {
-        // The device went away while open (adapter unplugged): close, so that a later press on
-        // "Connexion" opens it again once it is back.
+        // The device went away while open (adapter unplugged). What it had already received is
+        // taken first (lost() lets the receive path read it), then the port closes, so that a
+        // later press on "Connexion" opens it again once it is back.
+        emit lost();
         m_port.close();
         emit problem(QStringLiteral("Port %1 perdu : le périphérique ne répond plus (%2).")
                          .arg(portLabel(), systemReason));

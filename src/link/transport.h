@@ -26,4 +26,7 @@ signals:
     void received();
     // The link could not be opened, or was lost while open: a plain French sentence for the user.
     void problem(const QString &message);
+    // The link is being lost while open (the adapter was pulled out). Emitted before the link
+    // closes, while what it received can still be read; problem() follows once it is closed.
+    void lost();
 };

@@ -37,6 +37,12 @@ public:
             m_wakePending = true;
     }
 
+    // Resumes the sleeping coroutine now, inside this call.
+    void resumeNow() {
+        m_wakePending = false;
+        if (auto handle = std::exchange(m_waiting, nullptr)) handle.resume();
+    }
+
 private:
     void schedule() {
         m_wakePending = false;
