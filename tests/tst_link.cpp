@@ -65,8 +65,9 @@ private slots:
         QCOMPARE(chunks.join(), stream);
     }
 
-    void receiveEventsOfOneBurstGiveOneTickWhichOpensThePortAndTakesOneChunk() {
-        FakeBoard board; // closed: the tick opens it before reading
+    void receiveEventsOfOneBurstGiveOneTickWhichTakesOneChunkAndNeverOpensThePort() {
+        FakeBoard board;
+        board.open();
         ReceivePath receive(board);
         QSignalSpy ticks(&receive.timer2(), &QTimer::timeout);
         board.deliver("PIC ");
@@ -77,7 +78,26 @@ private slots:
         QTRY_COMPARE(receive.latestChunk(), QByteArray("PIC 16F88"));
         QCOMPARE(ticks.size(), 1);
         QVERIFY(!receive.timer2().isActive());
-        QCOMPARE(board.calls, QStringList({"open", "read"}));
+
+        // A port closed by the user (or lost) stays closed: only "Connexion" or an operation
+        // opens it.
+        board.close();
+        board.deliver("RAZ");
+        QTRY_COMPARE(ticks.size(), 2);
+        QVERIFY(!board.isOpen());
+        QCOMPARE(board.calls, QStringList({"open", "read", "close"}));
+    }
+
+    void aLostPortHandsOverWhatItHeldBeforeItCloses() {
+        FakeBoard board;
+        board.open();
+        ReceivePath receive(board);
+        receive.AppendFlag = 1;
+        board.deliver("0123 0456 0789 .\r\n"); // the tick is still 100 ms away
+        emit board.lost();
+        QCOMPARE(receive.latestChunk(), QByteArray("0123 0456 0789 .\r\n"));
+        QCOMPARE(receive.receiveBuffer(), QByteArray("0123 0456 0789 .\r\n"));
+        QVERIFY(!receive.timer2().isActive());
     }
 
     void receiveFlagsDecideWhatTheReceiveBufferMakesOfEveryByteOfAChunk_data() {
@@ -253,19 +273,32 @@ private slots:
         QCOMPARE(rig.indicators.status(), QString("RAZ Effectué"));
     }
 
-    void operationsWithoutABannerEndSilentlyAtTheirTimeOut_data() {
+    void aHandshakeThatTimesOutSaysSoAndSendsNothingMore_data() {
         QTest::addColumn<QString>("operation");
+        QTest::addColumn<QByteArrayList>("answers"); // the board's chunks before it falls silent
         QTest::addColumn<int>("limitSeconds");
-        QTest::newRow("memory reset") << "reset" << 15;
-        QTest::newRow("real-time reading") << "live" << 20;
-        QTest::newRow("internal EEPROM read-out") << "eeprom" << 20;
-        QTest::newRow("period programming") << "period" << 20;
-        QTest::newRow("memory download") << "download" << 20;
+        QTest::addColumn<int>("writes"); // command words and trailers sent
+        const QByteArray banner = "PIC 16F88";
+        const auto row = [](const char *name, const char *operation, const QByteArrayList &answers,
+                            int limit, int writes) {
+            QTest::newRow(name) << QString(operation) << answers << limit << writes;
+        };
+        row("reset, no banner", "reset", {"PIC 16F88\r\n"}, 15, 0);
+        row("live, no banner", "live", {}, 20, 0);
+        row("read-out, no banner", "eeprom", {}, 20, 0);
+        row("period, no banner", "period", {}, 20, 0);
+        row("download, no banner", "download", {}, 20, 0);
+        row("reset, no name", "reset", {banner}, 20, 0);
+        row("download, no name", "download", {banner, "Transfer"}, 15, 0);
+        row("period, no confirmation", "period", {banner, "Param"}, 15, 2);
+        row("live, no confirmation", "live", {banner, "Temps reel"}, 15, 2);
     }
 
-    void operationsWithoutABannerEndSilentlyAtTheirTimeOut() {
+    void aHandshakeThatTimesOutSaysSoAndSendsNothingMore() {
         QFETCH(QString, operation);
+        QFETCH(QByteArrayList, answers);
         QFETCH(int, limitSeconds);
+        QFETCH(int, writes);
         QTemporaryDir dir;
         BoardRig rig;
         Dialogue &d = rig.dialogue;
@@ -275,14 +308,43 @@ private slots:
                              : operation == "period"
                                  ? periodProgramming(d, 600)
                                  : memoryDownload(d, {QDir(dir.path()), QDate(2026, 12, 5), {}});
-        rig.chunk("PIC 16F88\r\n"); // not the banner
+        for (const QByteArray &answer : answers)
+            rig.chunk(answer);
+        const QString linkBefore = rig.indicators.linkText();
         rig.advance(std::chrono::seconds(limitSeconds));
         QVERIFY(!task.isReady());
         rig.advance(1ms);
-        QVERIFY(task.isReady() && !d.busy() && rig.board.writes.isEmpty());
-        QCOMPARE(rig.indicators.linkText(), QString("..."));
-        QCOMPARE(rig.indicators.status(), QString("..."));
+        QVERIFY(task.isReady() && !d.busy());
+        QCOMPARE(rig.board.writes.size(), writes);
+        QVERIFY(rig.indicators.status().startsWith("Pas de réponse de la platine (délai dépassé)"));
+        QCOMPARE(rig.indicators.linkText(), linkBefore);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(rig.receive.ReplaceFlag, 0);
+    }
+
+    void aPortLostDuringAnyWaitEndsItAtOnceAndSendsNothingMore() {
+        QTemporaryDir dir;
+        BoardRig rig;
+        // Before the command: nothing is sent, nothing is written.
+        auto reset = memoryReset(rig.dialogue);
+        emit rig.board.lost();
+        settle();
+        QVERIFY(reset.isReady() && rig.board.writes.isEmpty());
+        QVERIFY(rig.indicators.status().contains("port perdu"));
+        QCOMPARE(rig.indicators.linkText(), QString("..."));
+
+        // While a download collects, with no time-out: it ends at once and saves what came.
+        auto download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2026, 12, 5), {}});
+        rig.chunk("PIC 16F88");
+        rig.chunk("Transfert");
+        rig.chunk("0123 0456 0789 .\r\n");
+        emit rig.board.lost();
+        settle();
+        QVERIFY(download.isReady());
+        QCOMPARE(rig.board.writes, QByteArrayList({"Transfert", kTrailer}));
+        QCOMPARE(rig.indicators.status(),
+                 QString("Transfert interrompu : port perdu (18 octets enregistrés)"));
+        QCOMPARE(readFile(dir.filePath("transfert_05122026.txt")), "0123 0456 0789 .\r\n\r\n");
     }
 
     void liveReadingSendsTrOnceNamedAndReplacesTheReceiveAreaOnceConfirmed() {

@@ -185,20 +185,39 @@ private slots:
         QTRY_VERIFY(w.Label14->text().contains(QStringLiteral("perdu")));
         QVERIFY(!rig.port.isOpen());
 
-        auto missing = std::make_unique<WindowRig>(kNoDevice);
-        QTest::mousePress(missing->window->Command10, Qt::LeftButton);
-        QVERIFY(!missing->port.isOpen());
-        const QString said = missing->window->Label14->text();
+        // A port that cannot be opened is said, and an operation then ends at once, clearing
+        // nothing.
+        WindowRig missing(kNoDevice);
+        QTest::mousePress(missing.window->Command10, Qt::LeftButton);
+        QVERIFY(!missing.port.isOpen());
+        const QString said = missing.window->Label14->text();
         QVERIFY2(said.contains("COM12") && said.contains(kNoDevice) && said.contains("introuvable"),
                  qPrintable(said));
+        missing.window->receive().setReceiveBuffer("affiché");
+        QTest::mouseClick(missing.window->Command1, Qt::LeftButton);
+        QVERIFY(!missing.window->dialogue().busy());
+        QCOMPARE(missing.window->Label14->text(), said);
+        QCOMPARE(missing.window->receive().receiveBuffer(), QByteArray("affiché"));
+        QVERIFY(missing.window->Label1->text().contains("rien n'a été envoyé"));
+    }
 
-        // Closing the window while an operation waits ends cleanly.
-        QTest::mouseClick(missing->window->Command1, Qt::LeftButton);
-        QVERIFY(missing->window->dialogue().busy());
-        QTest::qWait(300);
-        missing->window->close();
-        missing.reset(); // the waiting operation is dropped with the window
-        QTest::qWait(300);
+    void closingWhileAnOperationWaitsEndsItCleanly() {
+        PseudoTerminal silent;
+        QVERIFY(silent.open());
+        // Closed by the user: the operation ends first, then the window closes.
+        auto rig = std::make_unique<WindowRig>(silent.slavePath());
+        QTest::mouseClick(rig->window->Command1, Qt::LeftButton);
+        QVERIFY(rig->window->dialogue().busy());
+        rig->window->show();
+        rig->window->close();
+        QTRY_VERIFY(!rig->window->isVisible());
+        QVERIFY(!rig->window->dialogue().busy());
+        QVERIFY(silent.readAll().isEmpty());
+        // Dropped with the window: the waiting operation is run through to its end, not leaked.
+        QTest::mouseClick(rig->window->Command8, Qt::LeftButton);
+        QVERIFY(rig->window->dialogue().busy());
+        rig.reset();
+        QVERIFY(silent.readAll().isEmpty());
     }
 
     void mouseDownsFollowTheOperationButtonRules() {
@@ -227,21 +246,28 @@ private slots:
         QTest::mousePress(w.lecture_badge, Qt::RightButton);
         QCOMPARE(w.receive().ReplaceFlag, qint16(0));
 
-        // A right press on another operation's button ends a waiting operation; with no board,
-        // the reset then runs on to its end and its command meets a closed port, which is said.
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
-        QVERIFY(w.dialogue().busy());
-        QTest::mousePress(w.Command8, Qt::RightButton);
-        QTRY_VERIFY(!w.dialogue().busy());
-        QCOMPARE(w.Label1->text(), QStringLiteral("RAZ Effectué"));
-        QVERIFY(w.Label14->text().contains(QStringLiteral("rien n'a été envoyé")));
+        // A click while an operation runs starts nothing, and says so.
+        PseudoTerminal silent;
+        QVERIFY(silent.open());
+        WindowRig live(silent.slavePath());
+        QTest::mouseClick(live.window->Command1, Qt::LeftButton);
+        QTest::mouseClick(live.window->lecture_badge, Qt::LeftButton);
+        QCOMPARE(live.window->Label1->text(), QStringLiteral("Une opération est déjà en cours"));
+        // A right press on another operation's button stops the waiting one; before its command
+        // that means nothing is sent and no success is claimed.
+        QTest::mousePress(live.window->Command8, Qt::RightButton);
+        QTRY_VERIFY(!live.window->dialogue().busy());
+        QCOMPARE(live.window->Label1->text(),
+                 QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
+        QCOMPARE(live.window->Label14->text(), QStringLiteral("..."));
+        QVERIFY(silent.readAll().isEmpty());
 
         // A right press on the period caption starts a read-out, never an abort.
-        QTest::mousePress(w.gache, Qt::LeftButton);
-        QVERIFY(!w.dialogue().busy());
-        QTest::mousePress(w.gache, Qt::RightButton);
-        QVERIFY(w.dialogue().busy());
-        QCOMPARE(w.dialogue().abortFlag(), qint16(0));
+        QTest::mousePress(live.window->gache, Qt::LeftButton);
+        QVERIFY(!live.window->dialogue().busy());
+        QTest::mousePress(live.window->gache, Qt::RightButton);
+        QVERIFY(live.window->dialogue().busy());
+        QCOMPARE(live.window->dialogue().abortFlag(), qint16(0));
     }
 
     void theStatusAreaShowsTheTimeOfDayAndTheAboutBox() {

@@ -113,6 +113,10 @@ void Board::received(const QByteArray &bytes) {
 }
 
 void Board::answer(const Command &command) {
+    if (m_options.fault == Fault::Mute) {
+        note("mute: no answer");
+        return;
+    }
     const auto gap = m_options.gap;
     std::deque<Step> reply;
     if (command.word == board::kResetWord) {

@@ -76,7 +76,7 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
         value("ini", "Settings file for --wire.", "file"),
         QCommandLineOption(QStringLiteral("silent"),
                            QStringLiteral("Never send anything; still read and log.")),
-        value("fault", "Misbehave: glued-banner, split-end or garbage.", "kind"),
+        value("fault", "Misbehave: glued-banner, split-end, garbage or mute.", "kind"),
     });
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
@@ -138,9 +138,11 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
         options.fault = Fault::SplitEnd;
     else if (fault == QLatin1String("garbage"))
         options.fault = Fault::Garbage;
+    else if (fault == QLatin1String("mute"))
+        options.fault = Fault::Mute;
     else if (!fault.isEmpty()) {
         printError(
-            QStringLiteral("unknown fault %1 (glued-banner, split-end, garbage)").arg(fault));
+            QStringLiteral("unknown fault %1 (glued-banner, split-end, garbage, mute)").arg(fault));
         return std::nullopt;
     }
     *exitCode = 0;

@@ -14,6 +14,7 @@ enum class Fault {
     GluedBanner, // the banner shares its burst with the next name: "PIC 16F88\r\nRAZ"
     SplitEnd,    // the end texts "Effectue" and "eeprom" arrive in two bursts, far apart
     Garbage,     // bursts of stray bytes (NUL, 0x80-0xFF, ...) between the announcements
+    Mute,        // takes every command but never answers it, and goes on announcing itself
 };
 
 struct Options {
