@@ -37,6 +37,5 @@ public:
                                             const QString &reason) override;
     void inform(QWidget *parent, const QString &title, const QString &text) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
-    QCoro::Task<> warnAndWait(QWidget *parent, const QString &title,
-                              const QString &text) override;
+    QCoro::Task<> warnAndWait(QWidget *parent, const QString &title, const QString &text) override;
 };

@@ -12,12 +12,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -89,8 +89,8 @@ void Form2::wireEvents() {
     connect(Command6, &QPushButton::clicked, this, &Form2::Command6_Click);
 
     const std::initializer_list<QObject *> pressed = {
-        Command1, Command3, Command8, lecture_badge, Command10, gache, Label7, Label16,
-        Text1->viewport(), Text2->viewport()};
+        Command1, Command3, Command8, lecture_badge,     Command10,
+        gache,    Label7,   Label16,  Text1->viewport(), Text2->viewport()};
     for (QObject *watched : pressed)
         watched->installEventFilter(this);
 }
@@ -199,7 +199,8 @@ void Form2::onOperationEnded() {
 }
 
 void Form2::followTypedText(QComboBox *list) {
-    const int index = list->findText(list->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int index =
+        list->findText(list->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0 && index != list->currentIndex()) list->setCurrentIndex(index);
 }
 

@@ -71,7 +71,8 @@ QCoro::Task<> Form2::convertRecording() {
     }
     if (report.invalidFields > 0)
         m_indicators.setStatus(
-            QStringLiteral("%1 %2 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne %3.")
+            QStringLiteral(
+                "%1 %2 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne %3.")
                 .arg(QLatin1String(kConversionNote))
                 .arg(report.invalidFields)
                 .arg(report.firstInvalidLine));

@@ -27,7 +27,9 @@ QString endText(Dialogue::WaitEnd end, qsizetype bytes, const QString &savedAt) 
             .arg(bytes)
             .arg(where);
     default:
-        return QStringLiteral("Transfert interrompu (%1 octets enregistrés%2)").arg(bytes).arg(where);
+        return QStringLiteral("Transfert interrompu (%1 octets enregistrés%2)")
+            .arg(bytes)
+            .arg(where);
     }
 }
 } // namespace

@@ -18,7 +18,8 @@ QCoro::Task<> memoryReset(Dialogue &dialogue) {
     dialogue.markOperationStart();
     const Dialogue::WaitEnd end = co_await dialogue.WaitWithProgress(board::kResetWord, 3);
     // A stop during the erase does not make it done: only the board's "RAZ" says so.
-    dialogue.indicators().setStatus(end == Dialogue::WaitEnd::Seen
-                                        ? QStringLiteral("RAZ Effectué")
-                                        : QStringLiteral("RAZ envoyé, fin non confirmée par la platine"));
+    dialogue.indicators().setStatus(
+        end == Dialogue::WaitEnd::Seen
+            ? QStringLiteral("RAZ Effectué")
+            : QStringLiteral("RAZ envoyé, fin non confirmée par la platine"));
 }

@@ -69,8 +69,7 @@ bool Dialogue::PrepareOperation(ClearFlags flags) {
     m_portLost = false;
     if (!m_transport.isOpen() && !m_transport.open()) {
         // The link status already says why the port did not open.
-        m_indicators.setStatus(
-            QStringLiteral("Port fermé : rien n'a été envoyé à la platine"));
+        m_indicators.setStatus(QStringLiteral("Port fermé : rien n'a été envoyé à la platine"));
         return false;
     }
     m_transport.setDataTerminalReady(false);

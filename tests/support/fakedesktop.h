@@ -33,8 +33,7 @@ public:
     void warn(QWidget *, const QString &title, const QString &text) override {
         messages << title + QLatin1Char('|') + text;
     }
-    QCoro::Task<> warnAndWait(QWidget *parent, const QString &title,
-                              const QString &text) override {
+    QCoro::Task<> warnAndWait(QWidget *parent, const QString &title, const QString &text) override {
         warn(parent, title, text);
         co_return;
     }

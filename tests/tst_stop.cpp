@@ -1,0 +1,237 @@
+// The real window against the board simulator, stopped at every point of every operation: a stop
+// before the command never reaches the board, a stop after it never claims success, and nothing
+// received is lost when the program ends or the line goes.
+#include "link/pseudoterminal.h"
+#include "rig.h"
+#include "simulator.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+const QString kRecording = QStringLiteral("transfert_05122026.txt");
+const QString kEstablished = QStringLiteral("Connexion établie avec la platine");
+const QString kNothingSent =
+    QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine");
+
+enum class Stage { Banner, Name, AfterCommand };
+
+struct Stop {
+    QString operation; // reset, download, period, live, eeprom
+    Stage stage;
+    QString status;      // Label1 afterwards; for the download, its start
+    QByteArray sent;     // what the board received, in hex as its log writes it
+    const char *pressOn; // the button whose right press stops the operation
+};
+
+// The bytes the simulator logged, in hex, one line of the log after another.
+QByteArray loggedHex(const QString &log) {
+    QByteArrayList hex;
+    for (const QByteArray &entry : readFile(log).split('\n')) {
+        const QByteArrayList fields = entry.split('\t');
+        if (fields.size() >= 2) hex << fields[1];
+    }
+    return hex.join(' ');
+}
+
+QPushButton *button(Form2 &w, const char *name) {
+    return w.findChild<QPushButton *>(QLatin1String(name));
+}
+
+void start(Form2 &w, const QString &operation) {
+    if (operation == "reset") QTest::mouseClick(w.Command1, Qt::LeftButton);
+    if (operation == "download") QTest::mouseClick(w.Command3, Qt::LeftButton);
+    if (operation == "period") QTest::mouseClick(w.Command8, Qt::LeftButton);
+    if (operation == "live") QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
+    if (operation == "eeprom") QTest::mousePress(w.gache, Qt::RightButton);
+}
+} // namespace
+
+class StopTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aStopInEachWaitSendsNothingBeforeTheCommandAndNeverClaimsSuccess_data() {
+        QTest::addColumn<Stop>("stop");
+        const QByteArray raz = "52 41 5A 01 01 01";
+        const QByteArray param = "50 61 72 61 6D 3C 00 01"; // preset 30 s to 210 s: 60
+        const QByteArray tr = "54 52 01 01 01";
+        const QByteArray eeprom = "65 65 70 72 6F 6D 01 01 01";
+        const QByteArray transfert = "54 72 61 6E 73 66 65 72 74 01 01 01";
+        const auto row = [](const char *name, Stop stop) { QTest::newRow(name) << stop; };
+        row("reset, banner", {"reset", Stage::Banner, kNothingSent, {}, "Command1"});
+        row("reset, name", {"reset", Stage::Name, kNothingSent, {}, "Command1"});
+        row("reset, erasing", {"reset", Stage::AfterCommand,
+                               "RAZ envoyé, fin non confirmée par la platine", raz, "Command1"});
+        row("download, banner", {"download", Stage::Banner, kNothingSent, {}, "Command3"});
+        row("download, name", {"download", Stage::Name, kNothingSent, {}, "Command8"});
+        row("download, collecting",
+            {"download", Stage::AfterCommand, "Transfert interrompu (", transfert, "Command3"});
+        row("period, banner", {"period", Stage::Banner, kNothingSent, {}, "Command8"});
+        row("period, name", {"period", Stage::Name, kNothingSent, {}, "Command8"});
+        row("period, confirmation",
+            {"period", Stage::AfterCommand, "Programmation envoyée, non confirmée par la platine",
+             param, "Command8"});
+        row("live, banner", {"live", Stage::Banner, kNothingSent, {}, "lecture_badge"});
+        row("live, name", {"live", Stage::Name, kNothingSent, {}, "lecture_badge"});
+        row("live, confirmation",
+            {"live", Stage::AfterCommand,
+             "Lecture en temps réel interrompue : TR envoyé, non confirmé par la platine", tr,
+             "lecture_badge"});
+        row("read-out, banner", {"eeprom", Stage::Banner, kNothingSent, {}, "Command1"});
+        row("read-out, name", {"eeprom", Stage::Name, kNothingSent, {}, "Command3"});
+        row("read-out, collecting", {"eeprom", Stage::AfterCommand,
+                                     "Transfert EEPROM Interne interrompu", eeprom, "Command1"});
+    }
+
+    void aStopInEachWaitSendsNothingBeforeTheCommandAndNeverClaimsSuccess() {
+        QFETCH(Stop, stop);
+        QTemporaryDir dir;
+        const QString log = dir.filePath("received.log");
+        // The download's data crawls at the line rate; the other commands get no answer at all,
+        // so that a stop after the command meets an operation still waiting.
+        QStringList arguments = kQuickBoard + QStringList{"--log", log};
+        if (stop.operation == "download")
+            arguments << "--line-rate"
+                      << "960"
+                      << "--samples"
+                      << "400";
+        else
+            arguments << "--fault"
+                      << "mute";
+        Simulator board(arguments);
+        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+        WindowRig rig(board.devicePath());
+        Form2 &w = *rig.window;
+        QVERIFY(writeFile(rig.path(kRecording), "premier\r\n"));
+        w.Combo3->setCurrentIndex(2);
+        if (stop.operation == "eeprom") // closing the link makes the read-out wait for the banner
+            QTest::mousePress(w.Command10, Qt::RightButton);
+        const int patience = Simulator::kPatienceMs;
+
+        start(w, stop.operation);
+        QVERIFY(w.dialogue().busy());
+        if (stop.stage == Stage::Name)
+            QTRY_COMPARE_WITH_TIMEOUT(w.Label14->text(), kEstablished, patience);
+        if (stop.stage == Stage::AfterCommand)
+            QTRY_VERIFY_WITH_TIMEOUT(stop.operation == "download"
+                                         ? !w.receive().receiveBuffer().isEmpty()
+                                         : loggedHex(log) == stop.sent,
+                                     patience);
+        QTest::mousePress(button(w, stop.pressOn), Qt::RightButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+
+        QVERIFY2(w.Label1->text().startsWith(stop.status), qPrintable(w.Label1->text()));
+        QCOMPARE(w.Label14->text(), stop.stage == Stage::Banner ? QString("...") : kEstablished);
+        QTest::qWait(300); // anything sent late would be in the log by now
+        QCOMPARE(loggedHex(log), stop.sent);
+        QCOMPARE(w.receive().ReplaceFlag, 0);
+        QCOMPARE(w.receive().AppendFlag, 0);
+
+        // Only a download that sent its command touches files: the day's earlier recording is
+        // kept as -1 and the new one holds what was collected.
+        const bool saved = stop.operation == "download" && stop.stage == Stage::AfterCommand;
+        QStringList files{kRecording};
+        if (saved) files.prepend("transfert_05122026-1.txt");
+        QCOMPARE(QDir(rig.directory.path()).entryList({"transfert*"}, QDir::Files), files);
+        const QByteArray collected = w.receive().receiveBuffer();
+        QCOMPARE(readFile(rig.path(kRecording)), saved ? collected + "\r\n" : "premier\r\n");
+        if (saved)
+            QCOMPARE(w.Label1->text(),
+                     QString("Transfert interrompu (%1 octets enregistrés)").arg(collected.size()));
+    }
+
+    void endingTheProgramMidCollectionSavesWhatWasCollectedFirst_data() {
+        QTest::addColumn<bool>("quitter");  // "Quitter", or the window's close
+        QTest::addColumn<bool>("writable"); // the program's directory
+        QTest::newRow("Quitter") << true << true;
+        QTest::newRow("closed") << false << true;
+        QTest::newRow("Quitter, recording saved elsewhere") << true << false;
+    }
+
+    void endingTheProgramMidCollectionSavesWhatWasCollectedFirst() {
+        QFETCH(bool, quitter);
+        QFETCH(bool, writable);
+        Simulator board(kQuickBoard + QStringList{"--line-rate", "960", "--samples", "400"});
+        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+        QTemporaryDir elsewhere;
+        const QString programDirectory =
+            writable ? QString() : elsewhere.filePath(QStringLiteral("absent"));
+        WindowRig rig(board.devicePath(), {}, QLocale::c(), programDirectory);
+        Form2 &w = *rig.window;
+        const QString chosen = elsewhere.filePath("sauvé.txt");
+        rig.desktop.nextSaveLocation = chosen;
+        w.show();
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(w.receive().receiveBuffer().size() > 100, Simulator::kPatienceMs);
+        if (quitter)
+            QTest::mouseClick(w.Command6, Qt::LeftButton);
+        else
+            w.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), Simulator::kPatienceMs);
+
+        const QByteArray collected = w.receive().receiveBuffer();
+        QVERIFY(!collected.contains("Effectue"));
+        QCOMPARE(readFile(writable ? rig.path(kRecording) : chosen), collected + "\r\n");
+        QCOMPARE(rig.desktop.saveQuestions, writable ? 0 : 1);
+        QCOMPARE(QFile::exists(rig.path("param.ini")), quitter && writable);
+        // Settings that cannot be saved are said before the end.
+        QCOMPARE(rig.desktop.messages.size(), writable ? 0 : 1);
+    }
+
+    void aPortLostRightAfterDataArrivedKeepsTheDataAndSaysSo_data() {
+        QTest::addColumn<bool>("live"); // real-time reading, or a download collecting
+        QTest::newRow("download") << false;
+        QTest::newRow("real-time reading") << true;
+    }
+
+    void aPortLostRightAfterDataArrivedKeepsTheDataAndSaysSo() {
+        QFETCH(bool, live);
+        // This test plays the board by hand on the line, and pulls the line out.
+        PseudoTerminal line;
+        QVERIFY(line.open());
+        WindowRig rig(line.slavePath());
+        Form2 &w = *rig.window;
+        QByteArray heard; // what the window sent
+        const auto say = [&](const QByteArray &bytes) {
+            QCOMPARE(line.write(bytes), bytes.size());
+        };
+        QTest::mouseClick(live ? w.lecture_badge : w.Command3, Qt::LeftButton);
+        say("PIC 16F88");
+        QTRY_COMPARE(w.Label14->text(), kEstablished);
+        say(live ? "Temps reel" : "Transfert");
+        QTRY_VERIFY((heard += line.readAll()).endsWith("\x01\x01\x01"));
+        if (live) say("Temps reel actif");
+        QTRY_VERIFY(live ? w.receive().ReplaceFlag == 1 : w.receive().AppendFlag == 1);
+        say("0123 0456 0789 .\r\n");
+        QTRY_COMPARE(w.receive().latestChunk(), QByteArray("0123 0456 0789 .\r\n"));
+
+        const QByteArray last = "0124 0457 078A .\r\n";
+        QCOMPARE(line.write(last), last.size());
+        QTRY_VERIFY(w.receive().timer2().isActive()); // received, not yet delivered
+        line.close();
+        QTRY_VERIFY(!rig.port.isOpen());
+        QCOMPARE(w.receive().latestChunk(), last);
+        const QString lost = w.Label14->text();
+        QVERIFY2(lost.contains("perdu"), qPrintable(lost));
+        QTRY_VERIFY(!w.dialogue().busy());
+        if (live) {
+            QCOMPARE(w.receive().receiveBuffer(), last);
+            QCOMPARE(w.receive().ReplaceFlag, 0);
+            QCOMPARE(w.Label1->text(), QString("Lecture en temps réel interrompue : port perdu"));
+        } else {
+            const QByteArray both = "0123 0456 0789 .\r\n" + last;
+            QCOMPARE(readFile(rig.path(kRecording)), both + "\r\n");
+            QCOMPARE(w.Label1->text(),
+                     QString("Transfert interrompu : port perdu (36 octets enregistrés)"));
+        }
+        // No receive tick reopens the port or replaces the message.
+        QTest::qWait(300);
+        QCOMPARE(w.Label14->text(), lost);
+        QVERIFY(!rig.port.isOpen());
+    }
+};
+
+QTEST_MAIN(StopTest)
+#include "tst_stop.moc"
