@@ -5,12 +5,18 @@
 #include "fakeboard.h"
 
 #include "board/operations.h"
+#include "link/pseudoterminal.h"
+#include "link/serialtransport.h"
 
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -86,6 +92,31 @@ private slots:
         QTRY_COMPARE(ticks.size(), 2);
         QVERIFY(!board.isOpen());
         QCOMPARE(board.calls, QStringList({"open", "read", "close"}));
+    }
+
+    void theLineOpensAt9600Baud8DataBitsNoParityOneStopBitWithoutFlowControl() {
+        PseudoTerminal line;
+        QVERIFY(line.open());
+        SerialTransport port([&](int) { return line.slavePath(); });
+        QVERIFY(port.open());
+        // What the terminal itself was set to.
+        const int fd = ::open(line.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(fd >= 0);
+        termios settings{};
+        QCOMPARE(tcgetattr(fd, &settings), 0);
+        ::close(fd);
+        QCOMPARE(cfgetispeed(&settings), speed_t(B9600));
+        QCOMPARE(cfgetospeed(&settings), speed_t(B9600));
+        QCOMPARE(settings.c_cflag & CSIZE, tcflag_t(CS8));
+        QCOMPARE(settings.c_cflag & CSTOPB, tcflag_t(0));
+        QCOMPARE(settings.c_cflag & CRTSCTS, tcflag_t(0));
+        // Parity makes no difference on a pseudo-terminal: the port's own settings tell it.
+        const QSerialPort &serial = port.serialPort();
+        QCOMPARE(serial.baudRate(), 9600);
+        QCOMPARE(serial.dataBits(), QSerialPort::Data8);
+        QCOMPARE(serial.parity(), QSerialPort::NoParity);
+        QCOMPARE(serial.stopBits(), QSerialPort::OneStop);
+        QCOMPARE(serial.flowControl(), QSerialPort::NoFlowControl);
     }
 
     void aLostPortHandsOverWhatItHeldBeforeItCloses() {

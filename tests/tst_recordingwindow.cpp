@@ -11,6 +11,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 const QLocale kFrench(QLocale::French, QLocale::France);
 const QString kRecordingName = QStringLiteral("transfert_05122026.txt");
@@ -58,6 +62,46 @@ private slots:
         QTest::mouseClick(w.Command4, Qt::LeftButton);
         QCOMPARE(rig.desktop.messages.size(), 2);
         QCOMPARE(w.receive().receiveBuffer(), shown);
+        // Nor while real-time reading would replace it with the next chunk.
+        w.receive().AppendFlag = 0;
+        w.receive().ReplaceFlag = 1;
+        w.receive().setReceiveBuffer("en direct");
+        rig.desktop.nextRecording = path;
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QCOMPARE(rig.desktop.messages.size(), 3);
+        QVERIFY(rig.desktop.messages[2].contains("temps réel"));
+        QCOMPARE(w.receive().receiveBuffer(), QByteArray("en direct"));
+    }
+
+    void writeFailuresNameTheirRealReason() {
+        WindowRig rig(kNoDevice);
+        const QString temp = rig.path(QStringLiteral("temp.txt"));
+        rig.window->receive().setReceiveBuffer(QByteArray(64 * 1024, 'x'));
+        // A device that refuses to grow the file: the system's reason, not a guess.
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 4096;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        QTest::mouseDClick(rig.window->Text1->viewport(), Qt::LeftButton);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previousHandler);
+        QCOMPARE(rig.desktop.messages.size(), 1);
+        QVERIFY2(rig.desktop.messages[0].contains("trop grand") &&
+                     !rig.desktop.messages[0].contains("disque plein"),
+                 qPrintable(rig.desktop.messages[0]));
+        QVERIFY(!QFile::exists(temp) && rig.desktop.opened.isEmpty());
+
+        // A file nobody may write (the superuser may write anything, so only others can see it).
+        if (geteuid() == 0) QSKIP("a read-only file is writable for the superuser");
+        QVERIFY(writeFile(temp, "ancien\r\n"));
+        QVERIFY(QFile::setPermissions(temp, QFileDevice::ReadOwner));
+        QTest::mouseDClick(rig.window->Text1->viewport(), Qt::LeftButton);
+        QCOMPARE(rig.desktop.messages.size(), 2);
+        QVERIFY2(rig.desktop.messages[1].contains("lecture seule"),
+                 qPrintable(rig.desktop.messages[1]));
+        QCOMPARE(readFile(temp), "ancien\r\n");
     }
 
     void conversionWritesTheSpreadsheetOpensItAndNotesInvalidFields() {

@@ -45,6 +45,13 @@ private slots:
         QCOMPARE(Profile(path()).value(read.section, read.key), QByteArray(read.expected));
     }
 
+    void aByteOrderMarkHidesNoSectionAndIsKept() {
+        QVERIFY(writeFile(path(), "\xEF\xBB\xBF[COM]\r\nvaleur=COM3\r\n"));
+        QCOMPARE(Profile(path()).value("COM", "valeur"), QByteArray("COM3"));
+        QVERIFY(Profile(path()).setValue("COM", "valeur", "COM4"));
+        QCOMPARE(readFile(path()), "\xEF\xBB\xBF[COM]\r\nvaleur=COM4\r\n");
+    }
+
     void refusedWritesChangeNothingAndSayWhy() {
         const QByteArray before = "[COM]\r\nvaleur=COM3\r\n";
         QVERIFY(writeFile(path(), before));

@@ -144,6 +144,42 @@ private slots:
                  "[temporisation]\r\nvaleur=250\r\n");
     }
 
+    void theListsUseWhatTheyShow() {
+        WindowRig rig(kNoDevice, settingsFile("COM1", "1", "0", "0"));
+        Form2 &w = *rig.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const auto type = [](QComboBox *list, const QString &text) {
+            list->setFocus();
+            list->lineEdit()->selectAll();
+            for (const QChar c : text) // as typed, accented letters too
+                QTest::sendKeyEvent(QTest::Click, list, Qt::Key_unknown, QString(c), {});
+        };
+        // Text that names an entry selects it as it is typed.
+        type(w.Combo1, QStringLiteral("COM3"));
+        QCOMPARE(w.Combo1->currentIndex(), 2);
+        QCOMPARE(rig.port.portNumber(), 3);
+        type(w.Combo3, QStringLiteral("45  mn  à 315  min"));
+        QCOMPARE(w.Combo3->currentIndex(), 4);
+
+        // Other text goes back to the entry in use when editing ends, and the status says why.
+        type(w.Combo1, QStringLiteral("COMX"));
+        QTest::keyClick(w.Combo1, Qt::Key_Return);
+        QCOMPARE(w.Combo1->currentText(), QStringLiteral("COM3"));
+        QCOMPARE(rig.port.portNumber(), 3);
+        QVERIFY2(w.Label1->text().contains("COMX"), qPrintable(w.Label1->text()));
+        type(w.Combo3, QStringLiteral("2 heures"));
+        w.Combo1->setFocus(); // focus leaves the list
+        QCOMPARE(w.Combo3->currentText(), QStringLiteral("45  mn  à 315  min"));
+        QVERIFY(w.Label1->text().contains("2 heures"));
+
+        // "Quitter" saves what is in use.
+        type(w.Combo1, QStringLiteral("COMy"));
+        w.Command6_Click();
+        const QByteArray saved = readFile(rig.path("param.ini"));
+        QVERIFY2(saved.startsWith("[COM]\r\nvaleur=COM3\r\n"), saved.constData());
+    }
+
     void freeValueTipFollowsTheLocaleAndTheCap_data() {
         QTest::addColumn<Tip>("tip");
         const QString top = "Période = 32767 sec à 229369 sec";

@@ -24,8 +24,13 @@ bool sameName(const QByteArray &a, const QByteArray &b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Splits the file into its lines, without their LF or CR LF ends.
-QList<QByteArray> splitLines(const QByteArray &content) {
+// Some editors start the file with a UTF-8 byte-order mark. It is no part of the first line (it
+// would hide the first section), but it is kept when the file is rewritten.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// Splits the file into its lines, without their LF or CR LF ends, and without a byte-order mark.
+QList<QByteArray> splitLines(QByteArray content) {
+    if (content.startsWith(kByteOrderMark)) content.remove(0, 3);
     QList<QByteArray> lines = content.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the end of the last line, not an extra line
@@ -91,6 +96,7 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
     }
 
     QList<QByteArray> lines;
+    bool byteOrderMark = false;
     QFile existing(m_path);
     if (existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly)) {
@@ -99,7 +105,9 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
                                  .arg(m_path, filereason::systemReason(cause)));
             return false;
         }
-        lines = splitLines(existing.readAll());
+        const QByteArray content = existing.readAll();
+        byteOrderMark = content.startsWith(kByteOrderMark);
+        lines = splitLines(content);
         existing.close();
     }
 
@@ -135,6 +143,7 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
                              .arg(filereason::cannotCreate(m_path, errno)));
         return false;
     }
+    if (byteOrderMark) file.write(kByteOrderMark);
     for (const QByteArray &line : std::as_const(lines)) {
         file.write(line);
         file.write("\r\n", 2);

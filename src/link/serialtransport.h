@@ -19,6 +19,8 @@ public:
     void setPortNumber(int number) { m_portNumber = number; }
     int portNumber() const { return m_portNumber; }
     QString deviceName() const { return m_deviceFor(m_portNumber); }
+    // The port itself, for a look at its settings.
+    const QSerialPort &serialPort() const { return m_port; }
 
     bool isOpen() const override { return m_port.isOpen(); }
     bool open() override;

@@ -11,7 +11,7 @@
 
 #include <csignal>
 #include <cstdio>
-#include <sys/signalfd.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -21,24 +21,37 @@ int fail(const QString &message) {
     return 1;
 }
 
-// SIGTERM and SIGINT are blocked and read from a descriptor instead, so that they end the event
-// loop in order (the pseudo-terminal closed, the log flushed) rather than interrupting it.
-int blockTerminationSignals() {
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGTERM);
-    sigaddset(&blocked, SIGINT);
-    if (pthread_sigmask(SIG_BLOCK, &blocked, nullptr) != 0) return -1;
-    return signalfd(-1, &blocked, SFD_NONBLOCK | SFD_CLOEXEC);
+// SIGTERM and SIGINT end the event loop in order (the pseudo-terminal closed, the log flushed)
+// rather than interrupting it: their handler only writes a byte into a pipe, whichever thread it
+// runs on, and the event loop reads that pipe (the self-pipe pattern, portable to any POSIX
+// system).
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
+}
+
+bool watchTerminationSignals() {
+    if (pipe(g_signalPipe) != 0) return false;
+    for (const int end : g_signalPipe) {
+        if (fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK) != 0 ||
+            fcntl(end, F_SETFD, FD_CLOEXEC) != 0)
+            return false;
+    }
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
-    // Blocked before Qt starts any thread, so that every thread inherits the mask.
-    const int signalFd = blockTerminationSignals();
     QCoreApplication app(argc, argv);
-    if (signalFd < 0) return fail(QStringLiteral("cannot watch the termination signals"));
+    if (!watchTerminationSignals())
+        return fail(QStringLiteral("cannot watch the termination signals"));
 
     int exitCode = 0;
     const auto options = parseOptions(app.arguments(), &exitCode);
@@ -59,17 +72,15 @@ int main(int argc, char *argv[]) {
     std::printf("%s\n", qPrintable(wire.devicePath()));
     std::fflush(stdout);
 
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [signalFd] {
-        signalfd_siginfo info{};
-        while (read(signalFd, &info, sizeof info) == ssize_t(sizeof info)) {
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {
+        char bytes[16];
+        while (read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
         }
         QCoreApplication::quit();
     });
 
     Board board(*options, &wire);
     board.start();
-    const int result = app.exec();
-    close(signalFd);
-    return result;
+    return app.exec();
 }
