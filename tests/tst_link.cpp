@@ -5,7 +5,7 @@
 #include "fakeboard.h"
 
 #include "board/operations.h"
-#include "link/pseudoterminal.h"
+#include "pseudoterminal.h"
 #include "link/serialtransport.h"
 
 #include <QDir>

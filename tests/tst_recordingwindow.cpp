@@ -1,7 +1,7 @@
 // The window's recording handlers, offscreen: Ouvrir, Conversion Fichier, handing the receive area
 // to the desktop, the dump of the latest chunk, and a download whose recording cannot be written.
 #include "app/byteview.h"
-#include "app/colours.h"
+#include "link/colours.h"
 #include "rig.h"
 #include "simulator.h"
 

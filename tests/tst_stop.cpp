@@ -1,7 +1,7 @@
 // The real window against the board simulator, stopped at every point of every operation: a stop
 // before the command never reaches the board, a stop after it never claims success, and nothing
 // received is lost when the program ends or the line goes.
-#include "link/pseudoterminal.h"
+#include "pseudoterminal.h"
 #include "rig.h"
 #include "simulator.h"
 

@@ -1,9 +1,9 @@
 // The real window, offscreen: its elements, start-up and "Quitter", the period choice, the link,
 // the presses on the operation buttons, and the five operations against the board simulator.
 #include "app/byteview.h"
-#include "app/colours.h"
-#include "app/timetext.h"
-#include "link/pseudoterminal.h"
+#include "link/colours.h"
+#include "data/timetext.h"
+#include "pseudoterminal.h"
 #include "rig.h"
 #include "simulator.h"
 

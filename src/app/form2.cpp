@@ -1,12 +1,12 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
-#include "app/colours.h"
+#include "link/colours.h"
 #include "app/desktop.h"
 #include "app/period.h"
-#include "app/profile.h"
+#include "data/profile.h"
 #include "app/settings.h"
-#include "app/timetext.h"
+#include "data/timetext.h"
 #include "board/operations.h"
 #include "link/serialtransport.h"
 

@@ -1,10 +1,10 @@
 // The window's start-up, shut-down, period choice and board-operation handlers.
 #include "app/form2.h"
 
-#include "app/colours.h"
+#include "link/colours.h"
 #include "app/desktop.h"
 #include "app/period.h"
-#include "app/profile.h"
+#include "data/profile.h"
 #include "app/settings.h"
 #include "board/operations.h"
 #include "link/serialtransport.h"

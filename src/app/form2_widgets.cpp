@@ -2,7 +2,7 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
-#include "app/colours.h"
+#include "link/colours.h"
 #include "app/period.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "app/desktop.h"
 #include "app/form2.h"
-#include "app/profile.h"
+#include "data/profile.h"
 #include "app/programdir.h"
 #include "app/settings.h"
 #include "link/clock.h"

@@ -1,7 +1,7 @@
 #include "app/settings.h"
 
 #include "app/period.h"
-#include "app/profile.h"
+#include "data/profile.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "data/recording.h"
 
-#include "app/timetext.h"
+#include "data/timetext.h"
 #include "data/filereason.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/colours.h"
+#include "link/colours.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "link/portmap.h"
 
-#include "app/profile.h"
+#include "data/profile.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 // volterne-board-sim: a simulated data-logger board on a pseudo-terminal, so that every operation
 // of the program can be run without the hardware. See --help for the options.
 
-#include "app/profile.h"
+#include "data/profile.h"
 #include "board.h"
 #include "options.h"
 #include "wire.h"

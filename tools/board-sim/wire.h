@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/pseudoterminal.h"
+#include "pseudoterminal.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "data/profile.h"
 
 #include "data/filereason.h"
 

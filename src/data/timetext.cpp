@@ -1,4 +1,4 @@
-#include "app/timetext.h"
+#include "data/timetext.h"
 
 QString timeOfDayText(QTime time, const QLocale &locale) {
     // Drop the time-zone field "t" (outside quoted text) and the blank it leaves.
