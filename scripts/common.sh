@@ -7,7 +7,7 @@ BUILD_DIR=${VOLTERNE_BUILD_DIR:-$ROOT/build}
 
 # Packages for building and testing; the demo adds Xvfb and a screenshot tool.
 PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev qcoro-qt6-dev
-          libgl-dev)
+          libgl-dev qt6-translations-l10n)
 
 ensure_packages() {
     local missing=()

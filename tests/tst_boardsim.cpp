@@ -1,8 +1,8 @@
 // What the board simulator does beyond the answers the window tests run against: commands that
 // arrive byte by byte among stray bytes, silence, the log of received bytes, the port entry it
 // records, and its orderly end.
-#include "data/profile.h"
 #include "bytes.h"
+#include "data/profile.h"
 #include "link/portmap.h"
 #include "link/receivepath.h"
 #include "link/serialtransport.h"

@@ -5,8 +5,8 @@
 #include "fakeboard.h"
 
 #include "board/operations.h"
-#include "pseudoterminal.h"
 #include "link/serialtransport.h"
+#include "pseudoterminal.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -3,10 +3,10 @@
 // tests run the whole round trip through start-up and "Quitter"; these are the cases they can't
 // reach.
 #include "app/period.h"
-#include "data/profile.h"
 #include "app/settings.h"
 #include "board/periodcommand.h"
 #include "bytes.h"
+#include "data/profile.h"
 #include "link/portmap.h"
 
 #include <QTemporaryDir>

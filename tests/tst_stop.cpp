@@ -180,6 +180,53 @@ private slots:
         QCOMPARE(rig.desktop.messages.size(), writable ? 0 : 1);
     }
 
+    void everyRightPressActionHasAKeyboardWayIn() {
+        Simulator board(kQuickBoard +
+                        QStringList{"--line-rate", "960", "--samples", "400", "--live-ms", "200"});
+        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+        WindowRig rig(board.devicePath());
+        Form2 &w = *rig.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const int patience = Simulator::kPatienceMs;
+
+        // Ctrl+E starts the read-out, as a right press on the period list's caption.
+        QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(w.dialogue().busy());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+        QCOMPARE(w.Label1->text(), QString("Transfert EEPROM Interne Effecué"));
+
+        // Escape during a download's collection ends it and keeps what arrived.
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(w.receive().receiveBuffer().size() > 100, patience);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+        const QByteArray collected = w.receive().receiveBuffer();
+        QCOMPARE(readFile(rig.path(kRecording)), collected + "\r\n");
+        QVERIFY(w.Label1->text().startsWith("Transfert interrompu"));
+
+        // The context-menu key on the focused button stops real-time reading.
+        QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(w.receive().ReplaceFlag, 1, patience);
+        w.lecture_badge->setFocus();
+        QTest::keyClick(w.lecture_badge, Qt::Key_Menu);
+        QCOMPARE(w.receive().ReplaceFlag, 0);
+
+        // Shift+F10 on "Connexion" disconnects.
+        QVERIFY(rig.port.isOpen());
+        w.Command10->setFocus();
+        QTest::keyClick(w.Command10, Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(!rig.port.isOpen());
+        QCOMPARE(w.Label14->text(), QString("Platine Deconnectée"));
+
+        // F1 opens the About box, which also gives the version and the licence.
+        QTest::keyClick(&w, Qt::Key_F1);
+        QCOMPARE(rig.desktop.messages.size(), 1);
+        QVERIFY(rig.desktop.messages[0].startsWith("Ondrelle|Site auteur : "));
+        QVERIFY(rig.desktop.lastDetails.contains(VOLTERNE_VERSION) &&
+                rig.desktop.lastDetails.contains("GPL"));
+    }
+
     void aPortLostRightAfterDataArrivedKeepsTheDataAndSaysSo_data() {
         QTest::addColumn<bool>("live"); // real-time reading, or a download collecting
         QTest::newRow("download") << false;

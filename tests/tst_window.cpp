@@ -1,8 +1,8 @@
 // The real window, offscreen: its elements, start-up and "Quitter", the period choice, the link,
 // the presses on the operation buttons, and the five operations against the board simulator.
 #include "app/byteview.h"
-#include "link/colours.h"
 #include "data/timetext.h"
+#include "link/colours.h"
 #include "pseudoterminal.h"
 #include "rig.h"
 #include "simulator.h"
@@ -57,7 +57,8 @@ private slots:
             {"Label16", "A propos de ...", "", ""},
             {"Label7", "Brisquet", "", ""},
             {"Label14", "Platine Deconnectée", "", ""},
-            {"gache", "Périodes d'acquisition :", "", ""},
+            {"gache", "Périodes d'acquisition :",
+             "Clic droit ou Ctrl+E : lecture de l'EEPROM interne du microcontrôleur", ""},
             {"Label6", "Port COM", "", ""},
             {"Label1", "...", "", ""},
             {"Label4", "/", "", ""},
@@ -82,6 +83,13 @@ private slots:
             QCOMPARE(element->accessibleName(), QString(accessibleName));
         }
         QCOMPARE(w.windowTitle(), QStringLiteral("Ondrelle  Volterne"));
+        // At its smallest the window still shows every caption whole.
+        w.show();
+        w.resize(400, 300);
+        QTRY_VERIFY(w.width() >= w.minimumWidth());
+        for (QPushButton *button : w.findChildren<QPushButton *>())
+            QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
+        QVERIFY(w.gache->width() >= w.gache->sizeHint().width());
         QCOMPARE(w.Combo1->count(), 12);
         const QList<int> intervals = {w.Timer1->interval(), w.receive().timer2().interval(),
                                       w.indicators().timer3().interval()};

@@ -51,8 +51,10 @@ QCoro::Task<QString> SystemDesktop::chooseSaveLocation(QWidget *parent,
     co_return co_await runDialog(dialog);
 }
 
-void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text) {
-    showBox(parent, QMessageBox::Information, title, text);
+void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text,
+                           const QString &details) {
+    QMessageBox *box = showBox(parent, QMessageBox::Information, title, text);
+    box->setInformativeText(details);
 }
 
 void SystemDesktop::warn(QWidget *parent, const QString &title, const QString &text) {

@@ -21,8 +21,10 @@ public:
     // Asks where to save data that could not be written to `suggestedPath`; empty on cancel.
     virtual QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,
                                                     const QString &reason) = 0;
-    // An informative message box (the About box, a problem the user must know of).
-    virtual void inform(QWidget *parent, const QString &title, const QString &text) = 0;
+    // An informative message box (the About box, a problem the user must know of), with
+    // `details` in smaller print under the message when given.
+    virtual void inform(QWidget *parent, const QString &title, const QString &text,
+                        const QString &details = {}) = 0;
     virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
     // A warning the caller waits for: it returns once the user has closed the box.
     virtual QCoro::Task<> warnAndWait(QWidget *parent, const QString &title,
@@ -35,7 +37,8 @@ public:
     QCoro::Task<QString> chooseRecording(QWidget *parent, const QString &directory) override;
     QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,
                                             const QString &reason) override;
-    void inform(QWidget *parent, const QString &title, const QString &text) override;
+    void inform(QWidget *parent, const QString &title, const QString &text,
+                const QString &details = {}) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
     QCoro::Task<> warnAndWait(QWidget *parent, const QString &title, const QString &text) override;
 };

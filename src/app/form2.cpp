@@ -1,13 +1,13 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
-#include "link/colours.h"
 #include "app/desktop.h"
 #include "app/period.h"
-#include "data/profile.h"
 #include "app/settings.h"
-#include "data/timetext.h"
 #include "board/operations.h"
+#include "data/profile.h"
+#include "data/timetext.h"
+#include "link/colours.h"
 #include "link/serialtransport.h"
 
 #include <QApplication>
@@ -16,10 +16,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
@@ -57,6 +59,7 @@ void Form2::wireEvents() {
     connect(m_parts.port, &Transport::problem, this, &Form2::showLinkProblem);
     connect(m_parts.port, &Transport::lost, this, &Form2::onPortLost);
     // Queued: the ending goes on once the operation's coroutine has finished unwinding.
+    connect(&m_dialogue, &Dialogue::idle, this, [this] { m_runningButton = nullptr; });
     connect(&m_dialogue, &Dialogue::idle, this, &Form2::onOperationEnded, Qt::QueuedConnection);
 
     connect(&m_receive, &ReceivePath::latestChunkChanged, this,
@@ -93,10 +96,51 @@ void Form2::wireEvents() {
         gache,    Label7,   Label16,  Text1->viewport(), Text2->viewport()};
     for (QObject *watched : pressed)
         watched->installEventFilter(this);
+
+    const auto shortcut = [this](QKeySequence keys, auto handler) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, handler);
+    };
+    shortcut(QKeySequence(Qt::Key_Escape), [this] { stopByKey(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_E), [this] { gache_MouseDown(Qt::RightButton); });
+    shortcut(QKeySequence(Qt::Key_F1), [this] { Label7_Click(); });
+}
+
+bool Form2::rightPressByKey(QObject *watched, QKeyEvent *event) {
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (!menuKey) return false;
+    rightPress(watched);
+    return true;
+}
+
+void Form2::rightPress(QObject *target) {
+    if (target == Command1)
+        Command1_MouseDown(Qt::RightButton);
+    else if (target == Command3)
+        Command3_MouseDown(Qt::RightButton);
+    else if (target == Command8)
+        Command8_MouseDown(Qt::RightButton);
+    else if (target == lecture_badge)
+        lecture_badge_MouseDown(Qt::RightButton);
+    else if (target == Command10)
+        Command10_MouseDown(Qt::RightButton);
+}
+
+void Form2::stopByKey() {
+    if (m_dialogue.busy()) {
+        if (m_runningButton)
+            rightPress(m_runningButton);
+        else
+            m_dialogue.setAbortFlag(1); // the read-out has no button of its own
+    } else if (m_receive.ReplaceFlag == 1) {
+        rightPress(lecture_badge);
+    }
 }
 
 bool Form2::eventFilter(QObject *watched, QEvent *event) {
     const auto type = event->type();
+    if (type == QEvent::KeyPress && rightPressByKey(watched, static_cast<QKeyEvent *>(event)))
+        return true;
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
         type != QEvent::MouseButtonDblClick)
         return QWidget::eventFilter(watched, event);
@@ -259,8 +303,12 @@ void Form2::Timer1_Timer() {
 }
 
 void Form2::Label7_Click() {
-    m_parts.desktop->inform(this, QStringLiteral("Ondrelle"),
-                            QStringLiteral("Site auteur : %1 ").arg(QLatin1String(kAuthorAddress)));
+    m_parts.desktop->inform(
+        this, QStringLiteral("Ondrelle"),
+        QStringLiteral("Site auteur : %1 ").arg(QLatin1String(kAuthorAddress)),
+        QStringLiteral("Volterne version %1\nLogiciel libre sous licence GNU GPL version 3 ou "
+                       "ultérieure.")
+            .arg(QLatin1String(VOLTERNE_VERSION)));
 }
 
 void Form2::Label16_Click() {

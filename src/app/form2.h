@@ -17,6 +17,7 @@ class Desktop;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -106,6 +107,11 @@ private:
     void followTypedText(QComboBox *list);
     void settleTypedText(QComboBox *list);
     void onPortLost();
+    // Keyboard ways to what a right press does: the context-menu key or Shift+F10 on a focused
+    // operation button or "Connexion", Escape for the running operation (or the live display).
+    bool rightPressByKey(QObject *watched, QKeyEvent *event);
+    void rightPress(QObject *target);
+    void stopByKey();
     void buildWidgets();
     void wireEvents();
     void showIndicators();
@@ -124,6 +130,8 @@ private:
     Dialogue m_dialogue;
     QTimer m_timer1;
     Ending m_ending = Ending::None;
+    // The button of the running operation (none for the EEPROM read-out).
+    QPushButton *m_runningButton = nullptr;
     bool m_tearingDown = false;
 
 public:

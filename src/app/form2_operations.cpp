@@ -1,12 +1,12 @@
 // The window's start-up, shut-down, period choice and board-operation handlers.
 #include "app/form2.h"
 
-#include "link/colours.h"
 #include "app/desktop.h"
 #include "app/period.h"
-#include "data/profile.h"
 #include "app/settings.h"
 #include "board/operations.h"
+#include "data/profile.h"
+#include "link/colours.h"
 #include "link/serialtransport.h"
 
 #include <QApplication>
@@ -122,7 +122,9 @@ bool Form2::canStartOperation() {
 }
 
 void Form2::Command1_Click() {
-    if (canStartOperation()) memoryReset(m_dialogue);
+    if (!canStartOperation()) return;
+    m_runningButton = Command1;
+    memoryReset(m_dialogue);
 }
 
 void Form2::Command3_Click() {
@@ -131,6 +133,7 @@ void Form2::Command3_Click() {
                           [this](QString path, QByteArray content, QString reason) {
                               return saveElsewhere(path, content, reason);
                           }};
+    m_runningButton = Command3;
     memoryDownload(m_dialogue, std::move(target));
 }
 
@@ -148,11 +151,14 @@ void Form2::Command8_Click() {
         return;
     }
     PeriodValue = *value;
+    m_runningButton = Command8;
     periodProgramming(m_dialogue, PeriodValue);
 }
 
 void Form2::lecture_badge_Click() {
-    if (canStartOperation()) liveReading(m_dialogue);
+    if (!canStartOperation()) return;
+    m_runningButton = lecture_badge;
+    liveReading(m_dialogue);
 }
 
 void Form2::gache_MouseDown(Qt::MouseButton button) {

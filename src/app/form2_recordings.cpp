@@ -2,11 +2,11 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
-#include "link/colours.h"
 #include "app/desktop.h"
 #include "data/dump.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
+#include "link/colours.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
-#include "link/colours.h"
 #include "app/period.h"
+#include "link/colours.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,6 +65,8 @@ void Form2::buildWidgets() {
     Label1->setWordWrap(true);
     gache = named(new QLabel(QStringLiteral("Périodes d'acquisition :"), Frame3), "gache");
     gache->setBuddy(Combo3);
+    gache->setToolTip(
+        QStringLiteral("Clic droit ou Ctrl+E : lecture de l'EEPROM interne du microcontrôleur"));
     Label6 = named(new QLabel(QStringLiteral("Port COM"), Frame3), "Label6");
     Label6->setBuddy(Combo1);
     Label5 = named(new QLabel(QStringLiteral("...."), Frame3), "Label5");
@@ -182,5 +184,15 @@ void Form2::buildWidgets() {
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
     outer->addWidget(Frame4);
+
+    // Keyboard order as the eye reads the window: settings, commands, then the receive areas.
+    const QList<QWidget *> order = {Combo3,   Check1,   libre,    Combo1,   Command10,
+                                    Command4, Command1, Command2, Command3, lecture_badge,
+                                    Command8, Command6, Text1,    Text2};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    // Never smaller than what shows every caption whole.
+    setMinimumSize(outer->totalMinimumSize());
     resize(960, 620);
 }

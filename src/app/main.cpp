@@ -1,19 +1,32 @@
 #include "app/desktop.h"
+#include "app/focusstyle.h"
 #include "app/form2.h"
-#include "data/profile.h"
 #include "app/programdir.h"
 #include "app/settings.h"
+#include "data/profile.h"
 #include "link/clock.h"
 #include "link/portmap.h"
 #include "link/serialtransport.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("volterne"));
     QApplication::setApplicationDisplayName(QStringLiteral("Ondrelle  Volterne"));
+    QApplication::setApplicationVersion(QStringLiteral(VOLTERNE_VERSION));
+    QApplication::setStyle(new FocusStyle);
+
+    // The program's own texts are French whatever the system; the standard dialogs and buttons
+    // (file dialogs, "OK", "Annuler") speak French too when the system does.
+    QTranslator qtFrench;
+    if (QLocale::system().language() == QLocale::French &&
+        qtFrench.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtFrench);
 
     const QString directory = programDirectory();
     const QString settings = QDir(directory).filePath(QLatin1String(kSettingsFileName));

@@ -15,6 +15,7 @@ public:
     int saveQuestions = 0;
     QString lastSaveSuggestion; // path proposed by the last save dialog
     QString lastSaveReason;     // why the last save dialog was shown
+    QString lastDetails;        // the small print of the last informative box
 
     void openWithAssociatedProgram(const QString &path) override { opened << path; }
     QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override {
@@ -27,8 +28,10 @@ public:
         lastSaveReason = reason;
         co_return std::exchange(nextSaveLocation, QString());
     }
-    void inform(QWidget *, const QString &title, const QString &text) override {
+    void inform(QWidget *, const QString &title, const QString &text,
+                const QString &details = {}) override {
         messages << title + QLatin1Char('|') + text;
+        lastDetails = details;
     }
     void warn(QWidget *, const QString &title, const QString &text) override {
         messages << title + QLatin1Char('|') + text;
