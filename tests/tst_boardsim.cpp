@@ -38,11 +38,11 @@ private slots:
             {"--silent", "--cycle-ms", "600", "--log", log, "--wire", "COM4", "--ini", ini});
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         const Profile profile(ini);
-        QCOMPARE(deviceForPort(4, profile), board.devicePath());
+        QCOMPARE(configuredPorts(profile).value(4), board.devicePath());
         QVERIFY(profile.value("ports", "COM1") == "/dev/ttyUSB0" &&
                 profile.value("Config", "port") == "3");
 
-        SerialTransport port([&](int number) { return deviceForPort(number, profile); });
+        SerialTransport port([&](int number) { return configuredPorts(profile).value(number); });
         port.setPortNumber(4);
         ReceivePath receive(port);
         QVERIFY(port.open());

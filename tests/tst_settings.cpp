@@ -8,6 +8,10 @@
 #include "bytes.h"
 #include "data/profile.h"
 #include "link/portmap.h"
+#include "link/serialtransport.h"
+#include "pseudoterminal.h"
+
+#include <QSignalSpy>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +27,8 @@ struct Choice {
     bool french = false;
 };
 } // namespace
+
+Q_DECLARE_METATYPE(FoundPort)
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -64,14 +70,62 @@ private slots:
         QVERIFY(error.contains("param.ini"));
     }
 
-    void portsMapToDevices() {
-        QVERIFY(writeFile(path(), "[Ports]\r\ncom1=/dev/ttyUSB0\r\nCOM10=/dev/ttyACM1\r\n"));
-        const Profile profile(path());
-        QCOMPARE(deviceForPort(1, profile), QString("/dev/ttyUSB0"));
-        QCOMPARE(deviceForPort(10, profile), QString("/dev/ttyACM1"));
-#ifndef Q_OS_WIN
-        QCOMPARE(deviceForPort(2, profile), QString("/dev/ttyS1"));
-#endif
+    void portEntriesStandForTheConfiguredThenTheDiscoveredPorts_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QList<FoundPort>>("found");
+        QTest::addColumn<QStringList>("entries"); // COM1, COM2, ... as the opened list shows them
+        QTest::addColumn<QString>("present");
+        const FoundPort ftdi{"/dev/ttyUSB0", "FT232R USB UART", true};
+        const FoundPort acm{"/dev/ttyACM1", "", true};
+        const FoundPort onboard{"/dev/ttyS0", "", false};
+        QTest::newRow("an adapter alone")
+            << QByteArray() << QList<FoundPort>{ftdi}
+            << QStringList{"COM1 — /dev/ttyUSB0 — FT232R USB UART", "COM2 — aucun périphérique"}
+            << "Ports présents : COM1 (/dev/ttyUSB0)";
+        QTest::newRow("adapters first, each group by name")
+            << QByteArray() << QList<FoundPort>{onboard, acm, ftdi}
+            << QStringList{"COM1 — /dev/ttyACM1", "COM2 — /dev/ttyUSB0 — FT232R USB UART",
+                           "COM3 — /dev/ttyS0", "COM4 — aucun périphérique"}
+            << "Ports présents : COM1 (/dev/ttyACM1), COM2 (/dev/ttyUSB0), COM3 (/dev/ttyS0)";
+        QTest::newRow("a configured line wins and its device goes nowhere else")
+            << QByteArray("[Ports]\r\ncom2=/dev/ttyUSB0\r\n") << QList<FoundPort>{ftdi, onboard}
+            << QStringList{"COM1 — /dev/ttyS0", "COM2 — /dev/ttyUSB0 — FT232R USB UART",
+                           "COM3 — aucun périphérique"}
+            << "Ports présents : COM1 (/dev/ttyS0), COM2 (/dev/ttyUSB0)";
+        QTest::newRow("no ports at all")
+            << QByteArray() << QList<FoundPort>{} << QStringList{"COM1 — aucun périphérique"}
+            << "Aucun port série détecté : branchez l'adaptateur";
+    }
+
+    void portEntriesStandForTheConfiguredThenTheDiscoveredPorts() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QList<FoundPort>, found);
+        QFETCH(QStringList, entries);
+        QFETCH(QString, present);
+        QVERIFY(writeFile(path(), settings));
+        PortMap ports([this] { return configuredPorts(Profile(path())); }, [&] { return found; });
+        for (int number = 1; number <= entries.size(); ++number)
+            QCOMPARE(ports.entryText(number), entries[number - 1]);
+        QCOMPARE(ports.presentText(), present);
+    }
+
+    void anAdapterPluggedInBetweenTwoOpeningsIsUsedWithoutARestart() {
+        PseudoTerminal adapter; // plays the adapter's device
+        QVERIFY(adapter.open());
+        QList<FoundPort> found;
+        PortMap ports([] { return QMap<int, QString>(); }, [&] { return found; });
+        SerialTransport port([&](int number) {
+            ports.refresh();
+            return ports.device(number);
+        });
+        port.setPresentPorts([&] { return ports.presentText(); });
+        QSignalSpy problems(&port, &Transport::problem);
+        QVERIFY(!port.open());
+        QCOMPARE(problems.size(), 1);
+        QVERIFY(problems[0][0].toString().contains("Aucun port série détecté : branchez"));
+        found << FoundPort{adapter.slavePath(), "FT232R USB UART", true};
+        QVERIFY(port.open());
+        QVERIFY(adapter.slavePath().endsWith(port.serialPort().portName()));
     }
 
     void storedValuesAreCutLikeAFixedReadBuffer() {

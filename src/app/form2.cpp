@@ -3,11 +3,13 @@
 #include "app/byteview.h"
 #include "app/desktop.h"
 #include "app/period.h"
+#include "app/portlist.h"
 #include "app/settings.h"
 #include "board/operations.h"
 #include "data/profile.h"
 #include "data/timetext.h"
 #include "link/colours.h"
+#include "link/portmap.h"
 #include "link/serialtransport.h"
 
 #include <QApplication>
@@ -74,7 +76,8 @@ void Form2::wireEvents() {
     });
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);
-    for (QComboBox *list : {Combo1, Combo3}) {
+    connect(Combo1, &PortList::aboutToShowPopup, this, &Form2::describePorts);
+    for (QComboBox *list : {static_cast<QComboBox *>(Combo1), Combo3}) {
         connect(list->lineEdit(), &QLineEdit::textEdited, this,
                 [this, list] { followTypedText(list); });
         connect(list->lineEdit(), &QLineEdit::editingFinished, this,
@@ -271,8 +274,22 @@ void Form2::settleTypedText(QComboBox *list) {
 // ---- Port, link and receive area -------------------------------------------------------------
 
 void Form2::Combo1_Click() {
-    m_parts.port->setPortNumber(Combo1->currentIndex() + 1);
-    Combo1->setToolTip(m_parts.port->deviceName());
+    const int number = Combo1->currentIndex() + 1;
+    m_parts.port->setPortNumber(number);
+    if (!m_parts.ports) {
+        Combo1->setToolTip(m_parts.port->deviceName());
+        return;
+    }
+    m_parts.ports->refresh();
+    Combo1->setToolTip(m_parts.ports->entryText(number));
+}
+
+void Form2::describePorts() {
+    if (!m_parts.ports) return;
+    m_parts.ports->refresh();
+    for (int i = 0; i < Combo1->count(); ++i)
+        Combo1->setItemData(i, m_parts.ports->entryText(i + 1), Qt::UserRole);
+    Combo1->setToolTip(m_parts.ports->entryText(Combo1->currentIndex() + 1));
 }
 
 void Form2::Command10_MouseDown(Qt::MouseButton button) {

@@ -21,6 +21,8 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class PortList;
+class PortMap;
 class SerialTransport;
 
 // The parts of the outside world the window works with. main() hands in the real ones; tests
@@ -32,6 +34,8 @@ struct Form2Parts {
     QString programDirectory;
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     QLocale locale = QLocale::system();
+    // What the port entries stand for, shown in the port list; none: the entries show their names.
+    PortMap *ports = nullptr;
 };
 
 // The program's one window, "Ondrelle  Volterne". It owns the widgets, named as the design names
@@ -107,6 +111,8 @@ private:
     void followTypedText(QComboBox *list);
     void settleTypedText(QComboBox *list);
     void onPortLost();
+    // Reads the ports again and shows what each entry of the port list stands for.
+    void describePorts();
     // Keyboard ways to what a right press does: the context-menu key or Shift+F10 on a focused
     // operation button or "Connexion", Escape for the running operation (or the live display).
     bool rightPressByKey(QObject *watched, QKeyEvent *event);
@@ -140,7 +146,7 @@ public:
     QLineEdit *libre = nullptr;
     QCheckBox *Check1 = nullptr;
     QComboBox *Combo3 = nullptr;
-    QComboBox *Combo1 = nullptr;
+    PortList *Combo1 = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *gache = nullptr;
     QLabel *Label6 = nullptr;

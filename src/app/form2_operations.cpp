@@ -3,6 +3,7 @@
 
 #include "app/desktop.h"
 #include "app/period.h"
+#include "app/portlist.h"
 #include "app/settings.h"
 #include "board/operations.h"
 #include "data/profile.h"

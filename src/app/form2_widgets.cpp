@@ -3,6 +3,7 @@
 
 #include "app/byteview.h"
 #include "app/period.h"
+#include "app/portlist.h"
 #include "link/colours.h"
 
 #include <QCheckBox>
@@ -57,7 +58,7 @@ void Form2::buildWidgets() {
     Combo3->setEditable(true);
     Combo3->setInsertPolicy(QComboBox::NoInsert);
     Combo3->setAccessibleName(QStringLiteral("Période d'acquisition"));
-    Combo1 = named(new QComboBox(Frame3), "Combo1");
+    Combo1 = named(new PortList(Frame3), "Combo1");
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setAccessibleName(QStringLiteral("Port COM"));

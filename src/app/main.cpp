@@ -33,11 +33,18 @@ int main(int argc, char *argv[]) {
 
     SteadyClock clock;
     SystemDesktop desktop;
-    // The port map is read at each opening, so a newly wired device needs no restart.
-    SerialTransport port(
-        [settings](int number) { return deviceForPort(number, Profile(settings)); });
+    // The port map is read again at each opening, so a newly wired or plugged device needs no
+    // restart.
+    PortMap ports([settings] { return configuredPorts(Profile(settings)); }, systemSerialPorts);
+    SerialTransport port([&ports](int number) {
+        ports.refresh();
+        return ports.device(number);
+    });
+    port.setPresentPorts([&ports] { return ports.presentText(); });
 
-    Form2 window(Form2Parts{&port, &clock, &desktop, directory});
+    Form2Parts parts{&port, &clock, &desktop, directory};
+    parts.ports = &ports;
+    Form2 window(parts);
     window.Form_Load();
     window.show();
     return app.exec();

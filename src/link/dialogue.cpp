@@ -1,7 +1,7 @@
 #include "link/dialogue.h"
 
-#include "link/colours.h"
 #include "data/timetext.h"
+#include "link/colours.h"
 #include "link/indicators.h"
 #include "link/protocol.h"
 #include "link/receivepath.h"

@@ -16,7 +16,15 @@ QString SerialTransport::portLabel() const {
 
 bool SerialTransport::open() {
     if (m_port.isOpen()) return true;
-    m_port.setPortName(deviceName());
+    const QString device = deviceName();
+    if (device.isEmpty()) {
+        QString message = QStringLiteral("Impossible d'ouvrir le port COM%1 : aucun périphérique.")
+                              .arg(m_portNumber);
+        if (m_present) message += u' ' + m_present() + u'.';
+        emit problem(message);
+        return false;
+    }
+    m_port.setPortName(device);
     m_port.setBaudRate(board::kBaudRate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
@@ -66,6 +74,7 @@ void SerialTransport::onError(QSerialPort::SerialPortError error) {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         reason = QStringLiteral("périphérique introuvable");
+        if (m_present) reason += QStringLiteral(". ") + m_present();
         break;
     case QSerialPort::PermissionError:
         reason = QStringLiteral("accès refusé ou port déjà utilisé");

@@ -8,7 +8,7 @@
 
 // The board link on a real serial port: 9600 baud, 8 data bits, no parity, 1 stop bit. The port is
 // chosen by its number (1 for "COM1" ... 12 for "COM12"); `deviceFor` maps the number to the
-// system's device (a settings-file entry, /dev/ttyS<n-1> by default on Linux).
+// system's device (see PortMap), an empty name meaning that the entry stands for no device.
 class SerialTransport final : public Transport {
     Q_OBJECT
 public:
@@ -17,6 +17,8 @@ public:
     explicit SerialTransport(DeviceResolver deviceFor, QObject *parent = nullptr);
 
     void setPortNumber(int number) { m_portNumber = number; }
+    // What to tell a user whose port has no device: the ports there are (PortMap::presentText).
+    void setPresentPorts(std::function<QString()> present) { m_present = std::move(present); }
     int portNumber() const { return m_portNumber; }
     QString deviceName() const { return m_deviceFor(m_portNumber); }
     // The port itself, for a look at its settings.
@@ -35,5 +37,6 @@ private:
 
     QSerialPort m_port;
     DeviceResolver m_deviceFor;
+    std::function<QString()> m_present;
     int m_portNumber = 1;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/form2.h"
+#include "app/portlist.h"
 #include "bytes.h"
 #include "data/sampleline.h"
 #include "fakedesktop.h"
