@@ -1,0 +1,238 @@
+#include "chart/chartrender.h"
+
+#include "chart/reduction.h"
+#include "chart/sampleseries.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace chart {
+
+namespace {
+
+constexpr double kFitMargin = 0.05; // of the value span, above and below the data
+constexpr double kTickLength = 4;
+constexpr double kPixelsPerTick = 90;
+constexpr double kCurveWidth = 2;
+const QColor kFrameColour(0x80, 0x80, 0x80);
+const QColor kGridColour(0xE4, 0xE4, 0xE4);
+const QColor kTextColour(0x20, 0x20, 0x20);
+const QColor kHiddenColour(0xA0, 0xA0, 0xA0);
+
+// How positions in the series read on the x axis: shown = offset + scale * position.
+struct XAxis {
+    double offset = 0;
+    double scale = 1;
+    QString title;
+    bool whole = true; // sample numbers: ticks only at whole numbers
+};
+
+XAxis xAxis(const SampleSeries &series, double first, double last, double interval) {
+    if (interval <= 0)
+        return {double(series.dropped()) + 1, 1, QStringLiteral("Échantillon"), true};
+    // The unit in which the visible span reads best: up to two minutes in seconds, up to two
+    // hours in minutes, beyond in hours.
+    const double span = (last - first) * interval;
+    double unit = 1;
+    QString name = QStringLiteral("s");
+    if (span > 2 * 3600) {
+        unit = 3600;
+        name = QStringLiteral("h");
+    } else if (span > 2 * 60) {
+        unit = 60;
+        name = QStringLiteral("min");
+    }
+    return {series.dropped() * interval / unit, interval / unit,
+            QStringLiteral("Temps (%1)").arg(name), false};
+}
+
+// A step of 1, 2 or 5 times a power of ten giving at most about `count` ticks over `span`.
+double niceStep(double span, double count, bool whole) {
+    const double raw = span / std::max(count, 1.0);
+    if (!(raw > 0) || !std::isfinite(raw)) return 1;
+    const double magnitude = std::pow(10, std::floor(std::log10(raw)));
+    const double normal = raw / magnitude;
+    const double step = (normal <= 1 ? 1 : normal <= 2 ? 2 : normal <= 5 ? 5 : 10) * magnitude;
+    return whole ? std::max(step, 1.0) : step;
+}
+
+std::vector<double> ticks(double low, double high, double step) {
+    std::vector<double> values;
+    for (double k = std::ceil(low / step); k * step <= high && values.size() < 1000; ++k)
+        values.push_back(k * step);
+    return values;
+}
+
+QString tickLabel(double value, double step, QLocale locale) {
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
+    return locale.toString(std::abs(value) < step / 1e6 ? 0.0 : value, 'f', decimals);
+}
+
+// Draws a reduced curve, already in pixels, broken at its NaN points; a value standing alone
+// between gaps shows as a dot.
+void drawCurve(QPainter &painter, const std::vector<QPointF> &points) {
+    QPolygonF run;
+    auto flush = [&] {
+        if (run.size() == 1)
+            painter.drawPoint(run.front());
+        else if (run.size() > 1)
+            painter.drawPolyline(run);
+        run.clear();
+    };
+    for (const QPointF &point : points) {
+        if (std::isnan(point.y()))
+            flush();
+        else
+            run.append(point);
+    }
+    flush();
+}
+
+} // namespace
+
+double axisValue(const SampleSeries &series, double sample, double interval) {
+    return interval > 0 ? (series.dropped() + sample) * interval : series.dropped() + sample + 1;
+}
+
+Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Options &options) {
+    Frame frame;
+    painter.save();
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.setPen(kTextColour);
+    if (series.isEmpty()) {
+        painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, kNoSamples);
+        painter.restore();
+        return frame;
+    }
+    frame.empty = false;
+
+    const QFontMetricsF metrics(painter.font());
+    const double line = std::ceil(metrics.height());
+    const double widest = std::ceil(metrics.horizontalAdvance(QStringLiteral("00000")));
+    const double left = widest + kTickLength + 6;
+    const double top = line + 10;
+    const double right = std::ceil(widest / 2) + 4;
+    const double bottom = kTickLength + 2 * line + 6;
+    frame.plot = QRectF(left, top, std::max(1.0, std::floor(size.width() - left - right)),
+                        std::max(1.0, std::floor(size.height() - top - bottom)));
+    const QRectF &plot = frame.plot;
+
+    frame.first = 0;
+    frame.last = std::max<double>(series.size() - 1, 1);
+    if (options.last > options.first) {
+        frame.first = options.first;
+        frame.last = options.last;
+    }
+
+    // Curves first, in value units: the fitted value range needs them.
+    const int width = int(plot.width());
+    std::array<std::vector<QPointF>, kChannels> curves;
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (int c = 0; c < kChannels; ++c) {
+        if (options.hidden[c]) continue;
+        curves[c] = reduceChannel(series.channel(c), series.size(), frame.first, frame.last, width);
+        for (const QPointF &point : curves[c]) {
+            if (std::isnan(point.y())) continue;
+            low = std::min(low, point.y());
+            high = std::max(high, point.y());
+        }
+    }
+    if (options.high > options.low) {
+        low = options.low;
+        high = options.high;
+    } else if (low > high) {
+        low = 0;
+        high = 1;
+    } else {
+        const double margin = std::max((high - low) * kFitMargin, 1.0);
+        low -= margin;
+        high += margin;
+    }
+    frame.low = low;
+    frame.high = high;
+    auto toY = [&](double value) {
+        return plot.bottom() - (value - low) / (high - low) * plot.height();
+    };
+
+    // Grid, ticks and labels.
+    const XAxis axis = xAxis(series, frame.first, frame.last, options.interval);
+    const double shownFirst = axis.offset + axis.scale * frame.first;
+    const double shownLast = axis.offset + axis.scale * frame.last;
+    const double xStep =
+        niceStep(shownLast - shownFirst, plot.width() / kPixelsPerTick, axis.whole);
+    const double yStep = niceStep(high - low, plot.height() / (2.5 * line), true);
+    for (double shown : ticks(shownFirst, shownLast, xStep)) {
+        const double x =
+            plot.left() + (shown - shownFirst) / (shownLast - shownFirst) * plot.width();
+        painter.setPen(kGridColour);
+        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        painter.setPen(kFrameColour);
+        painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + kTickLength));
+        painter.setPen(kTextColour);
+        painter.drawText(QRectF(x - 100, plot.bottom() + kTickLength + 1, 200, line),
+                         Qt::AlignHCenter | Qt::AlignTop, tickLabel(shown, xStep, options.locale));
+    }
+    for (double value : ticks(low, high, yStep)) {
+        const double y = toY(value);
+        painter.setPen(kGridColour);
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        painter.setPen(kFrameColour);
+        painter.drawLine(QPointF(plot.left() - kTickLength, y), QPointF(plot.left(), y));
+        painter.setPen(kTextColour);
+        painter.drawText(QRectF(0, y - line / 2, plot.left() - kTickLength - 2, line),
+                         Qt::AlignRight | Qt::AlignVCenter,
+                         tickLabel(value, yStep, options.locale));
+    }
+    painter.drawText(
+        QRectF(plot.left(), plot.bottom() + kTickLength + line + 2, plot.width(), line),
+        Qt::AlignHCenter | Qt::AlignTop, axis.title);
+    painter.setPen(kFrameColour);
+    painter.drawRect(plot);
+
+    // The curves, clipped to the plot.
+    painter.save();
+    painter.setClipRect(plot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double xScale = plot.width() / width;
+    for (int c = 0; c < kChannels; ++c) {
+        for (QPointF &point : curves[c])
+            point = QPointF(plot.left() + point.x() * xScale, toY(point.y()));
+        painter.setPen(QPen(kColours[c], kCurveWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        drawCurve(painter, curves[c]);
+    }
+    painter.restore();
+
+    // The legend above the plot; a hidden channel's entry is greyed and its swatch hollow.
+    double x = plot.left();
+    for (int c = 0; c < kChannels; ++c) {
+        const double nameWidth = std::ceil(metrics.horizontalAdvance(kNames[c]));
+        const QRectF swatch(x, 5 + (line - 10) / 2, 16, 10);
+        frame.legend[c] = QRectF(x, 3, swatch.width() + 6 + nameWidth, line + 4);
+        painter.setPen(options.hidden[c] ? kHiddenColour : kColours[c]);
+        painter.setBrush(options.hidden[c] ? QBrush(Qt::NoBrush) : QBrush(kColours[c]));
+        painter.drawRect(swatch);
+        painter.setPen(options.hidden[c] ? kHiddenColour : kTextColour);
+        painter.drawText(QRectF(swatch.right() + 6, 5, nameWidth, line),
+                         Qt::AlignLeft | Qt::AlignVCenter, kNames[c]);
+        x = frame.legend[c].right() + 16;
+    }
+    painter.restore();
+    return frame;
+}
+
+QImage render(const SampleSeries &series, QSize size, const Options &options) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paint(painter, size, series, options);
+    return image;
+}
+
+} // namespace chart
