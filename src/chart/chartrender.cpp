@@ -3,9 +3,13 @@
 #include "chart/reduction.h"
 #include "chart/sampleseries.h"
 
+#include "data/filereason.h"
+
 #include <QFontMetricsF>
+#include <QImageWriter>
 #include <QPainter>
 #include <QPolygonF>
+#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
@@ -233,6 +237,25 @@ QImage render(const SampleSeries &series, QSize size, const Options &options) {
     QPainter painter(&image);
     paint(painter, size, series, options);
     return image;
+}
+
+bool savePng(const QImage &image, const QString &path, QString *error) {
+    auto fail = [error](const QString &reason) {
+        if (error) *error = reason;
+        return false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return fail(filereason::cannotCreate(path));
+    QImageWriter writer(&file, "png");
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        return fail(writer.error() == QImageWriter::DeviceError
+                        ? filereason::cannotWrite(path)
+                        : QStringLiteral("L'image ne peut pas être enregistrée en PNG : %1")
+                              .arg(writer.errorString()));
+    }
+    if (!file.commit()) return fail(filereason::cannotWrite(path));
+    return true;
 }
 
 } // namespace chart

@@ -65,4 +65,8 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
 // The chart on a white image of `size`, without any window: for saving and converting.
 QImage render(const SampleSeries &series, QSize size, const Options &options = {});
 
+// Writes the image as a PNG file at path, replacing it only once the whole image is written.
+// False with a plain French reason in *error when it can't be.
+bool savePng(const QImage &image, const QString &path, QString *error = nullptr);
+
 } // namespace chart
