@@ -6,6 +6,7 @@
 #include "app/profile.h"
 #include "app/settings.h"
 #include "bytes.h"
+#include "chart/axes.h"
 #include "chart/chartrender.h"
 #include "chart/reduction.h"
 #include "chart/sampleseries.h"
@@ -284,6 +285,39 @@ private slots:
         QCOMPARE(points[1], QPointF(20, 20));
         QVERIFY(std::isnan(points[2].y()));
         QCOMPARE(points[3], QPointF(80, 30));
+    }
+
+    void theXAxisCountsSamplesOrTellsTimeInTheUnitThatReadsBest_data() {
+        QTest::addColumn<qint64>("dropped");
+        QTest::addColumn<double>("span");
+        QTest::addColumn<double>("interval");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<double>("firstShown"); // what position 0 reads as
+        QTest::addColumn<double>("secondShown");
+        QTest::newRow("samples from 1") << 0LL << 100.0 << 0.0 << "Échantillon" << 1.0 << 2.0;
+        QTest::newRow("a rolling window goes on counting")
+            << 7LL << 100.0 << 0.0 << "Échantillon" << 8.0 << 9.0;
+        QTest::newRow("two minutes in seconds") << 0LL << 240.0 << 0.5 << "Temps (s)" << 0.0 << 0.5;
+        QTest::newRow("ten minutes in minutes")
+            << 10LL << 1200.0 << 0.5 << "Temps (min)" << 5.0 / 60 << 5.5 / 60;
+        QTest::newRow("three hours in hours")
+            << 0LL << 5400.0 << 2.0 << "Temps (h)" << 0.0 << 2.0 / 3600;
+    }
+
+    void theXAxisCountsSamplesOrTellsTimeInTheUnitThatReadsBest() {
+        QFETCH(qint64, dropped);
+        QFETCH(double, span);
+        QFETCH(double, interval);
+        QFETCH(QString, title);
+        QFETCH(double, firstShown);
+        QFETCH(double, secondShown);
+        const chart::XAxis axis = chart::xAxis(dropped, span, interval);
+        QCOMPARE(axis.title, title);
+        QCOMPARE(axis.offset, firstShown);
+        QCOMPARE(axis.offset + axis.scale, secondShown);
+        QCOMPARE(chart::tickLabel(2.5, 0.5, QLocale(QLocale::French)), "2,5");
+        QCOMPARE(chart::tickLabel(12000, 1000, QLocale(QLocale::French)), "12000");
+        QCOMPARE(chart::tickLabel(0.25, 0.05, QLocale::c()), "0.25");
     }
 
     void aRenderedPngShowsTheThreeChannelColours() {

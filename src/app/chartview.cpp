@@ -66,8 +66,13 @@ void ChartView::wheelEvent(QWheelEvent *event) {
         return;
     }
     // Zooming out near an end slides the range back inside the series.
-    if (first < 0) last = std::min(whole, last - first), first = 0;
-    if (last > whole) first = std::max(0.0, first - (last - whole)), last = whole;
+    if (first < 0) {
+        last = std::min(whole, last - first);
+        first = 0;
+    } else if (last > whole) {
+        first = std::max(0.0, first - (last - whole));
+        last = whole;
+    }
     zoomTo(first, last, m_options.low, m_options.high);
     event->accept();
 }

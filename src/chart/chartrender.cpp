@@ -1,5 +1,6 @@
 #include "chart/chartrender.h"
 
+#include "chart/axes.h"
 #include "chart/reduction.h"
 #include "chart/sampleseries.h"
 
@@ -29,56 +30,6 @@ const QColor kFrameColour(0x80, 0x80, 0x80);
 const QColor kGridColour(0xE4, 0xE4, 0xE4);
 const QColor kTextColour(0x20, 0x20, 0x20);
 const QColor kHiddenColour(0xA0, 0xA0, 0xA0);
-
-// How positions in the series read on the x axis: shown = offset + scale * position.
-struct XAxis {
-    double offset = 0;
-    double scale = 1;
-    QString title;
-    bool whole = true; // sample numbers: ticks only at whole numbers
-};
-
-XAxis xAxis(const SampleSeries &series, double first, double last, double interval) {
-    if (interval <= 0)
-        return {double(series.dropped()) + 1, 1, QStringLiteral("Échantillon"), true};
-    // The unit in which the visible span reads best: up to two minutes in seconds, up to two
-    // hours in minutes, beyond in hours.
-    const double span = (last - first) * interval;
-    double unit = 1;
-    QString name = QStringLiteral("s");
-    if (span > 2 * 3600) {
-        unit = 3600;
-        name = QStringLiteral("h");
-    } else if (span > 2 * 60) {
-        unit = 60;
-        name = QStringLiteral("min");
-    }
-    return {series.dropped() * interval / unit, interval / unit,
-            QStringLiteral("Temps (%1)").arg(name), false};
-}
-
-// A step of 1, 2 or 5 times a power of ten giving at most about `count` ticks over `span`.
-double niceStep(double span, double count, bool whole) {
-    const double raw = span / std::max(count, 1.0);
-    if (!(raw > 0) || !std::isfinite(raw)) return 1;
-    const double magnitude = std::pow(10, std::floor(std::log10(raw)));
-    const double normal = raw / magnitude;
-    const double step = (normal <= 1 ? 1 : normal <= 2 ? 2 : normal <= 5 ? 5 : 10) * magnitude;
-    return whole ? std::max(step, 1.0) : step;
-}
-
-std::vector<double> ticks(double low, double high, double step) {
-    std::vector<double> values;
-    for (double k = std::ceil(low / step); k * step <= high && values.size() < 1000; ++k)
-        values.push_back(k * step);
-    return values;
-}
-
-QString tickLabel(double value, double step, QLocale locale) {
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
-    return locale.toString(std::abs(value) < step / 1e6 ? 0.0 : value, 'f', decimals);
-}
 
 // Draws a reduced curve, already in pixels, broken at its NaN points; a value standing alone
 // between gaps shows as a dot. A dense curve goes out as separate segments: stroking it as one
@@ -186,7 +137,7 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
     };
 
     // Grid, ticks and labels.
-    const XAxis axis = xAxis(series, frame.first, frame.last, options.interval);
+    const XAxis axis = xAxis(series.dropped(), frame.last - frame.first, options.interval);
     const double shownFirst = axis.offset + axis.scale * frame.first;
     const double shownLast = axis.offset + axis.scale * frame.last;
     const double xStep =

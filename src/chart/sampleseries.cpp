@@ -6,6 +6,9 @@ void SampleSeries::setText(QByteArrayView text) {
     m_decoder.feed(text, take);
     m_decoder.finish(take);
     trim();
+    // A whole text does not grow: give back what the vectors reserved for growing.
+    for (auto &values : m_values)
+        values.shrink_to_fit();
 }
 
 void SampleSeries::append(QByteArrayView chunk) {
