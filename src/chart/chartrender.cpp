@@ -69,6 +69,63 @@ void drawCurve(QPainter &painter, const std::vector<QPointF> &points, bool dense
     painter.drawPoints(dots);
 }
 
+// The grid, the ticks and their labels, the x axis title and the plot's frame.
+void drawAxes(QPainter &painter, const Frame &frame, const XAxis &axis, double line,
+              const QLocale &locale) {
+    const QRectF &plot = frame.plot;
+    const double shownFirst = axis.offset + axis.scale * frame.first;
+    const double shownLast = axis.offset + axis.scale * frame.last;
+    const double xStep =
+        niceStep(shownLast - shownFirst, plot.width() / kPixelsPerTick, axis.whole);
+    const double yStep = niceStep(frame.high - frame.low, plot.height() / (2.5 * line), true);
+    for (double shown : ticks(shownFirst, shownLast, xStep)) {
+        const double x =
+            plot.left() + (shown - shownFirst) / (shownLast - shownFirst) * plot.width();
+        painter.setPen(kGridColour);
+        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        painter.setPen(kFrameColour);
+        painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + kTickLength));
+        painter.setPen(kTextColour);
+        painter.drawText(QRectF(x - 100, plot.bottom() + kTickLength + 1, 200, line),
+                         Qt::AlignHCenter | Qt::AlignTop, tickLabel(shown, xStep, locale));
+    }
+    for (double value : ticks(frame.low, frame.high, yStep)) {
+        const double y =
+            plot.bottom() - (value - frame.low) / (frame.high - frame.low) * plot.height();
+        painter.setPen(kGridColour);
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        painter.setPen(kFrameColour);
+        painter.drawLine(QPointF(plot.left() - kTickLength, y), QPointF(plot.left(), y));
+        painter.setPen(kTextColour);
+        painter.drawText(QRectF(0, y - line / 2, plot.left() - kTickLength - 2, line),
+                         Qt::AlignRight | Qt::AlignVCenter, tickLabel(value, yStep, locale));
+    }
+    painter.drawText(
+        QRectF(plot.left(), plot.bottom() + kTickLength + line + 2, plot.width(), line),
+        Qt::AlignHCenter | Qt::AlignTop, axis.title);
+    painter.setPen(kFrameColour);
+    painter.drawRect(plot);
+}
+
+// The legend above the plot, each entry's place noted in the frame; a hidden channel's entry is
+// greyed and its swatch hollow.
+void drawLegend(QPainter &painter, const Options &options, double line, Frame &frame) {
+    const QFontMetricsF metrics(painter.font());
+    double x = frame.plot.left();
+    for (int c = 0; c < kChannels; ++c) {
+        const double nameWidth = std::ceil(metrics.horizontalAdvance(kNames[c]));
+        const QRectF swatch(x, 5 + (line - 10) / 2, 16, 10);
+        frame.legend[c] = QRectF(x, 3, swatch.width() + 6 + nameWidth, line + 4);
+        painter.setPen(options.hidden[c] ? kHiddenColour : kColours[c]);
+        painter.setBrush(options.hidden[c] ? QBrush(Qt::NoBrush) : QBrush(kColours[c]));
+        painter.drawRect(swatch);
+        painter.setPen(options.hidden[c] ? kHiddenColour : kTextColour);
+        painter.drawText(QRectF(swatch.right() + 6, 5, nameWidth, line),
+                         Qt::AlignLeft | Qt::AlignVCenter, kNames[c]);
+        x = frame.legend[c].right() + 16;
+    }
+}
+
 } // namespace
 
 double axisValue(const SampleSeries &series, double sample, double interval) {
@@ -105,7 +162,8 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
         frame.last = options.last;
     }
 
-    // Curves first, in value units: the fitted value range needs them.
+    // Curves first, in value units: the fitted value range needs them. It fits the visible
+    // samples only, not the one beyond each edge that the curves run to.
     const int width = int(plot.width());
     std::array<std::vector<QPointF>, kChannels> curves;
     double low = std::numeric_limits<double>::infinity();
@@ -114,7 +172,7 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
         if (options.hidden[c]) continue;
         curves[c] = reduceChannel(series.channel(c), series.size(), frame.first, frame.last, width);
         for (const QPointF &point : curves[c]) {
-            if (std::isnan(point.y())) continue;
+            if (std::isnan(point.y()) || point.x() < 0 || point.x() > width) continue;
             low = std::min(low, point.y());
             high = std::max(high, point.y());
         }
@@ -136,40 +194,8 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
         return plot.bottom() - (value - low) / (high - low) * plot.height();
     };
 
-    // Grid, ticks and labels.
-    const XAxis axis = xAxis(series.dropped(), frame.last - frame.first, options.interval);
-    const double shownFirst = axis.offset + axis.scale * frame.first;
-    const double shownLast = axis.offset + axis.scale * frame.last;
-    const double xStep =
-        niceStep(shownLast - shownFirst, plot.width() / kPixelsPerTick, axis.whole);
-    const double yStep = niceStep(high - low, plot.height() / (2.5 * line), true);
-    for (double shown : ticks(shownFirst, shownLast, xStep)) {
-        const double x =
-            plot.left() + (shown - shownFirst) / (shownLast - shownFirst) * plot.width();
-        painter.setPen(kGridColour);
-        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-        painter.setPen(kFrameColour);
-        painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + kTickLength));
-        painter.setPen(kTextColour);
-        painter.drawText(QRectF(x - 100, plot.bottom() + kTickLength + 1, 200, line),
-                         Qt::AlignHCenter | Qt::AlignTop, tickLabel(shown, xStep, options.locale));
-    }
-    for (double value : ticks(low, high, yStep)) {
-        const double y = toY(value);
-        painter.setPen(kGridColour);
-        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        painter.setPen(kFrameColour);
-        painter.drawLine(QPointF(plot.left() - kTickLength, y), QPointF(plot.left(), y));
-        painter.setPen(kTextColour);
-        painter.drawText(QRectF(0, y - line / 2, plot.left() - kTickLength - 2, line),
-                         Qt::AlignRight | Qt::AlignVCenter,
-                         tickLabel(value, yStep, options.locale));
-    }
-    painter.drawText(
-        QRectF(plot.left(), plot.bottom() + kTickLength + line + 2, plot.width(), line),
-        Qt::AlignHCenter | Qt::AlignTop, axis.title);
-    painter.setPen(kFrameColour);
-    painter.drawRect(plot);
+    drawAxes(painter, frame, xAxis(series.dropped(), frame.last - frame.first, options.interval),
+             line, options.locale);
 
     // The curves, clipped to the plot. Zoomed out, every column is a vertical bar from its
     // minimum to its maximum: thin aliased lines draw those crisply and fast, where wide smoothed
@@ -190,20 +216,7 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
     }
     painter.restore();
 
-    // The legend above the plot; a hidden channel's entry is greyed and its swatch hollow.
-    double x = plot.left();
-    for (int c = 0; c < kChannels; ++c) {
-        const double nameWidth = std::ceil(metrics.horizontalAdvance(kNames[c]));
-        const QRectF swatch(x, 5 + (line - 10) / 2, 16, 10);
-        frame.legend[c] = QRectF(x, 3, swatch.width() + 6 + nameWidth, line + 4);
-        painter.setPen(options.hidden[c] ? kHiddenColour : kColours[c]);
-        painter.setBrush(options.hidden[c] ? QBrush(Qt::NoBrush) : QBrush(kColours[c]));
-        painter.drawRect(swatch);
-        painter.setPen(options.hidden[c] ? kHiddenColour : kTextColour);
-        painter.drawText(QRectF(swatch.right() + 6, 5, nameWidth, line),
-                         Qt::AlignLeft | Qt::AlignVCenter, kNames[c]);
-        x = frame.legend[c].right() + 16;
-    }
+    drawLegend(painter, options, line, frame);
     painter.restore();
     return frame;
 }
