@@ -51,6 +51,17 @@ QCoro::Task<QString> SystemDesktop::chooseSaveLocation(QWidget *parent,
     co_return co_await runDialog(dialog);
 }
 
+QCoro::Task<QString> SystemDesktop::chooseImageLocation(QWidget *parent,
+                                                        const QString &suggestedPath) {
+    auto *dialog = new QFileDialog(parent, QStringLiteral("Exporter l'image"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters({QStringLiteral("Images PNG (*.png)")});
+    dialog->setDefaultSuffix(QStringLiteral("png"));
+    dialog->selectFile(suggestedPath);
+    co_return co_await runDialog(dialog);
+}
+
 void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text,
                            const QString &details) {
     QMessageBox *box = showBox(parent, QMessageBox::Information, title, text);

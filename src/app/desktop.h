@@ -21,6 +21,9 @@ public:
     // Asks where to save data that could not be written to `suggestedPath`; empty on cancel.
     virtual QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,
                                                     const QString &reason) = 0;
+    // Asks where to save a PNG image, proposing `suggestedPath`; empty on cancel.
+    virtual QCoro::Task<QString> chooseImageLocation(QWidget *parent,
+                                                     const QString &suggestedPath) = 0;
     // An informative message box (the About box, a problem the user must know of), with
     // `details` in smaller print under the message when given.
     virtual void inform(QWidget *parent, const QString &title, const QString &text,
@@ -37,6 +40,8 @@ public:
     QCoro::Task<QString> chooseRecording(QWidget *parent, const QString &directory) override;
     QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,
                                             const QString &reason) override;
+    QCoro::Task<QString> chooseImageLocation(QWidget *parent,
+                                             const QString &suggestedPath) override;
     void inform(QWidget *parent, const QString &title, const QString &text,
                 const QString &details = {}) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;

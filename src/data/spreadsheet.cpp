@@ -1,13 +1,12 @@
 #include "data/spreadsheet.h"
 
 #include "data/filereason.h"
-#include "data/hexfield.h"
+#include "data/sampledecoder.h"
 
 #include <QFile>
 #include <QFileDevice>
 #include <QSaveFile>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -18,8 +17,6 @@ constexpr qsizetype kWriteBlock = 1 << 20;
 // Room for the longest piece written at once: five digits, ";" and CR LF.
 constexpr qsizetype kLongestPiece = 8;
 constexpr int kValuesPerRow = 3;
-constexpr int kFieldWidth = 4;
-constexpr int kFieldStep = 5;
 
 constexpr char kHeader[] = "Voie1;Voie2;Voie3\r\n";
 
@@ -42,69 +39,31 @@ public:
     }
 
 private:
-    // Splits the recording into lines. A line may span block boundaries: its start is moved to
-    // the front of the buffer before the next read, and the buffer grows for a line longer than
-    // itself. A CR closing one block may have its LF at the start of the next.
+    // Reads the recording in large blocks; the decoder carries a line that runs across blocks.
     void readLines() {
         QByteArray in(kReadBlock, Qt::Uninitialized);
-        qsizetype filled = 0;
-        bool skipLf = false;
+        auto onField = [this](const SampleField &field) {
+            cell(field);
+            // The row count restarts on every sample line, so a row ends after the third value
+            // of a line, not after any third value.
+            if (field.index % kValuesPerRow == kValuesPerRow - 1) put("\r\n", 2);
+        };
         while (m_report.ok()) {
-            if (filled == in.size()) in.resize(in.size() * 2);
-            char *base = in.data();
-            const qint64 got = m_recording.read(base + filled, in.size() - filled);
+            const qint64 got = m_recording.read(in.data(), in.size());
             if (got < 0) {
                 failRead(QStringLiteral("La lecture de l'enregistrement a échoué."));
                 return;
             }
             if (got == 0) {
-                if (filled > 0) sampleLine(base, filled);
+                m_decoder.finish(onField);
                 return;
             }
-            qsizetype start = 0;
-            qsizetype scan = filled; // bytes before scan are known to hold no CR
-            if (skipLf) {
-                skipLf = false;
-                if (base[0] == '\n') start = scan = 1;
-            }
-            filled += got;
-            while (scan < filled) {
-                const auto *cr =
-                    static_cast<const char *>(std::memchr(base + scan, '\r', filled - scan));
-                if (!cr) break;
-                const qsizetype end = cr - base;
-                sampleLine(base + start, end - start);
-                start = end + 1;
-                if (start == filled)
-                    skipLf = true;
-                else if (base[start] == '\n')
-                    ++start;
-                scan = start;
-            }
-            filled -= start;
-            if (start > 0 && filled > 0) std::memmove(base, base + start, filled);
+            m_decoder.feed(QByteArrayView(in.constData(), got), onField);
         }
     }
 
-    void sampleLine(const char *line, qsizetype length) {
-        ++m_lineNumber;
-        const auto *dot = static_cast<const char *>(std::memchr(line, '.', length));
-        if (!dot) return;
-        // The field area stops one separator before the first "."; a line starting with "."
-        // has none at all.
-        const qsizetype area = (dot - line) - 1;
-        int rowCount = 0;
-        for (qsizetype start = 0; start + 1 < area; start += kFieldStep) {
-            const qsizetype width = std::min<qsizetype>(kFieldWidth, area - start);
-            cell(convertion_hex_dec(QByteArrayView(line + start, width)));
-            if (++rowCount == kValuesPerRow) {
-                rowCount = 0;
-                put("\r\n", 2);
-            }
-        }
-    }
-
-    void cell(HexResult result) {
+    void cell(const SampleField &field) {
+        const HexResult result = field.value;
         if (m_used + kLongestPiece > m_out.size()) flush();
         char *out = m_out.data() + m_used;
         if (result.valid) {
@@ -120,7 +79,7 @@ private:
                 *out++ = digits[--count];
         } else {
             ++m_report.invalidFields;
-            if (m_report.firstInvalidLine == 0) m_report.firstInvalidLine = m_lineNumber;
+            if (m_report.firstInvalidLine == 0) m_report.firstInvalidLine = field.line;
         }
         *out++ = ';';
         m_used = out - m_out.data();
@@ -161,7 +120,7 @@ private:
     QIODevice &m_spreadsheet;
     QByteArray m_out;
     qsizetype m_used = 0;
-    qint64 m_lineNumber = 0;
+    SampleDecoder m_decoder;
     ConversionReport m_report;
 };
 

@@ -8,14 +8,17 @@
 // window asked of it.
 class FakeDesktop final : public Desktop {
 public:
-    QString nextRecording;    // answer of the next file-open dialog; empty = cancelled
-    QString nextSaveLocation; // answer of the next save dialog; empty = cancelled
-    QStringList opened;       // files handed to their associated program
-    QStringList messages;     // titles and texts of message boxes
+    QString nextRecording;     // answer of the next file-open dialog; empty = cancelled
+    QString nextSaveLocation;  // answer of the next save dialog; empty = cancelled
+    QString nextImageLocation; // answer of the next image save dialog; empty = cancelled
+    QStringList opened;        // files handed to their associated program
+    QStringList messages;      // titles and texts of message boxes
     int saveQuestions = 0;
     QString lastSaveSuggestion; // path proposed by the last save dialog
     QString lastSaveReason;     // why the last save dialog was shown
     QString lastDetails;        // the small print of the last informative box
+    int imageQuestions = 0;
+    QString lastImageSuggestion; // path proposed by the last image save dialog
 
     void openWithAssociatedProgram(const QString &path) override { opened << path; }
     QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override {
@@ -27,6 +30,11 @@ public:
         lastSaveSuggestion = suggestedPath;
         lastSaveReason = reason;
         co_return std::exchange(nextSaveLocation, QString());
+    }
+    QCoro::Task<QString> chooseImageLocation(QWidget *, const QString &suggestedPath) override {
+        ++imageQuestions;
+        lastImageSuggestion = suggestedPath;
+        co_return std::exchange(nextImageLocation, QString());
     }
     void inform(QWidget *, const QString &title, const QString &text,
                 const QString &details = {}) override {

@@ -1,0 +1,131 @@
+#include "app/chartpane.h"
+
+#include "app/chartsettings.h"
+#include "app/chartview.h"
+#include "app/desktop.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr char kImageName[] = "graphique.png";
+const QString kExportTitle = QStringLiteral("Exporter l'image");
+// An image of a hidden or tiny plot would say little: the export then uses this size.
+constexpr QSize kSmallestImage(320, 200);
+constexpr QSize kDefaultImage(1200, 600);
+} // namespace
+
+ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
+    : QWidget(parent), m_desktop(desktop), m_imageDirectory(std::move(imageDirectory)) {
+    setObjectName(QStringLiteral("graphique"));
+    setAccessibleName(QStringLiteral("Graphique"));
+
+    m_view = new ChartView(this);
+    m_intervalField = new QLineEdit(this);
+    m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
+    m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la carte, en "
+                                               "secondes ; vide : numéros d'échantillons"));
+    m_intervalField->setMaximumWidth(90);
+    auto *label = new QLabel(QStringLiteral("Intervalle (s)"), this);
+    label->setBuddy(m_intervalField);
+    m_export = new QPushButton(QStringLiteral("Exporter l'image…"), this);
+
+    auto *controls = new QHBoxLayout;
+    controls->addWidget(label);
+    controls->addWidget(m_intervalField);
+    controls->addStretch(1);
+    controls->addWidget(m_export);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view, 1);
+    layout->addLayout(controls);
+
+    m_redraw.setSingleShot(true);
+    m_redraw.setInterval(kRedrawPause);
+    connect(&m_redraw, &QTimer::timeout, m_view, qOverload<>(&QWidget::update));
+    connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
+    connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
+}
+
+const SampleSeries &ChartPane::series() const {
+    return m_view->series();
+}
+
+void ChartPane::showText(const QByteArray &text) {
+    m_live = false;
+    m_redraw.stop();
+    SampleSeries &series = m_view->series();
+    series.setCapacity(0);
+    series.setText(text);
+    m_view->resetZoom();
+}
+
+void ChartPane::appendChunk(const QByteArray &chunk) {
+    SampleSeries &series = m_view->series();
+    if (m_live) {
+        m_live = false;
+        series.clear();
+        series.setCapacity(0);
+    }
+    series.append(chunk);
+    redrawSoon();
+}
+
+void ChartPane::liveChunk(const QByteArray &chunk) {
+    SampleSeries &series = m_view->series();
+    if (!m_live) {
+        m_live = true;
+        series.clear();
+        series.setCapacity(m_liveCapacity);
+        m_view->resetZoom();
+    }
+    series.append(chunk);
+    redrawSoon();
+}
+
+void ChartPane::setLiveCapacity(int samples) {
+    m_liveCapacity = std::max(samples, 1);
+    if (m_live) m_view->series().setCapacity(m_liveCapacity);
+    redrawSoon();
+}
+
+void ChartPane::setInterval(double seconds) {
+    m_interval = seconds > 0 ? seconds : 0;
+    m_intervalField->setText(m_interval > 0 ? QLocale().toString(m_interval, 'g', 12) : QString());
+    m_view->setInterval(m_interval);
+}
+
+void ChartPane::intervalEdited(const QString &text) {
+    const std::optional<double> seconds = parseInterval(text);
+    // A number half typed ("0," or "-") keeps the previous interval until it reads as one.
+    if (!seconds || *seconds == m_interval) return;
+    m_interval = *seconds;
+    m_view->setInterval(m_interval);
+    emit intervalChanged(m_interval);
+}
+
+void ChartPane::redrawSoon() {
+    if (!m_redraw.isActive()) m_redraw.start();
+}
+
+QCoro::Task<bool> ChartPane::exportImage() {
+    const QSize shown = m_view->size();
+    const QImage image = m_view->image(shown.width() >= kSmallestImage.width() &&
+                                               shown.height() >= kSmallestImage.height()
+                                           ? shown
+                                           : kDefaultImage);
+    const QString path =
+        co_await m_desktop->chooseImageLocation(this, QDir(m_imageDirectory).filePath(kImageName));
+    if (path.isEmpty()) co_return false;
+    QString problem;
+    if (!chart::savePng(image, path, &problem)) {
+        m_desktop->warn(this, kExportTitle, problem);
+        co_return false;
+    }
+    co_return true;
+}

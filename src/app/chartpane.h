@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <qcoro/qcorotask.h>
+
+#include <chrono>
+
+class ChartView;
+class Desktop;
+class QLineEdit;
+class QPushButton;
+class SampleSeries;
+
+// The chart pane, "Graphique": the plot of the three channels of the text the window shows, the
+// field "Intervalle (s)" (the board's sampling interval, which turns the x axis into elapsed
+// time) and the button "Exporter l'image…". The window tells it what its text holds; the pane
+// knows nothing of the window.
+class ChartPane : public QWidget {
+    Q_OBJECT
+public:
+    // While data arrives the chart is repainted at most this often: the board sends a sample
+    // every half second at the fastest, and a redraw every receive tick would cost a live
+    // reading about 1 % of a core instead of a third of that.
+    static constexpr std::chrono::milliseconds kRedrawPause{500};
+    static constexpr int kDefaultLiveCapacity = 600;
+
+    // `imageDirectory` is where the export proposes to save.
+    explicit ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent = nullptr);
+
+    // The whole text changed, as after opening a recording or at the start of an operation:
+    // shows its samples, zoomed out.
+    void showText(const QByteArray &text);
+    // The next chunk of a text that grows, as during a download.
+    void appendChunk(const QByteArray &chunk);
+    // The next chunk of a live reading: the chart keeps the last liveCapacity() samples of the
+    // stream. The first live chunk after showText() or appendChunk() starts a new stream.
+    void liveChunk(const QByteArray &chunk);
+    void setLiveCapacity(int samples);
+    int liveCapacity() const { return m_liveCapacity; }
+
+    // Seconds between two samples; 0 when the field is empty (the x axis counts samples).
+    double interval() const { return m_interval; }
+    // Shows `seconds` in the field (0: empty) without emitting intervalChanged().
+    void setInterval(double seconds);
+
+    const SampleSeries &series() const;
+    ChartView *view() const { return m_view; }
+    QLineEdit *intervalField() const { return m_intervalField; }
+    QPushButton *exportButton() const { return m_export; }
+
+    // Asks where to save the chart as shown and writes it as a PNG; a failure is told to the
+    // user with its reason. True when the image was written.
+    QCoro::Task<bool> exportImage();
+
+signals:
+    // The user typed another valid interval (0: none).
+    void intervalChanged(double seconds);
+
+private:
+    void intervalEdited(const QString &text);
+    void redrawSoon();
+
+    Desktop *m_desktop;
+    QString m_imageDirectory;
+    ChartView *m_view = nullptr;
+    QLineEdit *m_intervalField = nullptr;
+    QPushButton *m_export = nullptr;
+    QTimer m_redraw;
+    double m_interval = 0;
+    int m_liveCapacity = kDefaultLiveCapacity;
+    bool m_live = false;
+};
