@@ -1,6 +1,8 @@
 // The real window, offscreen: its elements, start-up and "Quitter", the period choice, the link,
 // the presses on the operation buttons, and the five operations against the board simulator.
 #include "app/byteview.h"
+#include "app/chartpane.h"
+#include "chart/sampleseries.h"
 #include "data/timetext.h"
 #include "link/colours.h"
 #include "pseudoterminal.h"
@@ -380,6 +382,61 @@ private slots:
         QSignalSpy chunks(&w.receive(), &ReceivePath::latestChunkChanged);
         QTRY_VERIFY_WITH_TIMEOUT(chunks.count() >= 2, patience);
         QCOMPARE(w.receive().receiveBuffer(), frozen);
+    }
+
+    void theChartFollowsTheReceiveArea() {
+        Simulator board(kQuickBoard +
+                        QStringList{"--samples", "300", "--live-ms", "100", "--live-count", "40"});
+        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+        WindowRig rig(board.devicePath(), settingsFile("COM1", "1", "0", "0"));
+        Form2 &w = *rig.window;
+        const SampleSeries &shown = w.graphique->series();
+        const auto samplesOf = [](const QByteArray &text) {
+            SampleSeries series;
+            series.setText(text);
+            return series;
+        };
+        const auto sameSamples = [](const SampleSeries &a, const SampleSeries &b) {
+            if (a.size() != b.size()) return false;
+            for (int c = 0; c < SampleSeries::kChannels; ++c)
+                if (!std::equal(a.channel(c), a.channel(c) + a.size(), b.channel(c))) return false;
+            return true;
+        };
+        const int patience = Simulator::kPatienceMs;
+
+        // A download: the chart grows chunk by chunk into the whole recording.
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+        QCOMPARE(shown.size(), 300);
+        QVERIFY(sameSamples(shown, samplesOf(w.receive().receiveBuffer())));
+
+        // The read-out holds no sample line.
+        QTest::mousePress(w.gache, Qt::RightButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+        QVERIFY(shown.isEmpty());
+
+        // Live: a rolling window of the last samples of the stream, not just the last chunk.
+        w.graphique->setLiveCapacity(8);
+        QByteArray stream;
+        connect(&w.receive(), &ReceivePath::latestChunkChanged, this, [&] {
+            if (w.receive().ReplaceFlag == 1) stream += w.receive().latestChunk();
+        });
+        QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(stream.count('.') > 12, patience);
+        QTest::mousePress(w.lecture_badge, Qt::RightButton);
+        SampleSeries expected = samplesOf(stream);
+        QVERIFY(shown.size() == 8 && expected.size() > 12);
+        expected.setCapacity(8);
+        QVERIFY(sameSamples(shown, expected));
+
+        // The interval is kept in a section of its own; the four settings stay as they were.
+        w.graphique->intervalField()->setText(QStringLiteral("1,5"));
+        emit w.graphique->intervalField()->textEdited(QStringLiteral("1,5"));
+        w.Command6_Click();
+        QCOMPARE(readFile(rig.path("param.ini")),
+                 settingsFile("COM1", "1", "0", "0") + "[graphique]\r\nintervalle=1.5\r\n");
+        WindowRig again(board.devicePath(), readFile(rig.path("param.ini")));
+        QCOMPARE(again.window->graphique->interval(), 1.5);
     }
 };
 

@@ -28,7 +28,7 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     m_view = new ChartView(this);
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
-    m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la carte, en "
+    m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la platine, en "
                                                "secondes ; vide : numéros d'échantillons"));
     m_intervalField->setMaximumWidth(90);
     auto *label = new QLabel(QStringLiteral("Intervalle (s)"), this);

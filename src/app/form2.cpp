@@ -1,6 +1,8 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
+#include "app/chartpane.h"
+#include "app/chartsettings.h"
 #include "app/desktop.h"
 #include "app/period.h"
 #include "app/portlist.h"
@@ -66,13 +68,20 @@ void Form2::wireEvents() {
 
     connect(&m_receive, &ReceivePath::latestChunkChanged, this,
             [this] { Text2->showBytes(m_receive.latestChunk()); });
+    // The chart follows Text1: a new text replaces its samples, a download's chunks add to them,
+    // and while live each chunk joins a rolling window of the last samples.
     connect(&m_receive, &ReceivePath::receiveBufferReset, this, [this] {
         Text1->showBytes(m_receive.receiveBuffer());
         Text1_Change();
+        if (m_receive.ReplaceFlag == 1)
+            graphique->liveChunk(m_receive.receiveBuffer());
+        else
+            graphique->showText(m_receive.receiveBuffer());
     });
     connect(&m_receive, &ReceivePath::receiveBufferAppended, this, [this](const QByteArray &added) {
         Text1->appendBytes(added);
         Text1_Change();
+        graphique->appendChunk(added);
     });
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);

@@ -12,6 +12,7 @@
 #include <functional>
 
 class ByteView;
+class ChartPane;
 class Clock;
 class Desktop;
 class QCheckBox;
@@ -169,5 +170,7 @@ public:
     QLabel *defile = nullptr;
     QLabel *Label14 = nullptr;
     QLabel *nom_fichier = nullptr;
+    // The chart of the samples in Text1.
+    ChartPane *graphique = nullptr;
     QTimer *Timer1 = &m_timer1;
 };

@@ -1,6 +1,8 @@
 // The window's start-up, shut-down, period choice and board-operation handlers.
 #include "app/form2.h"
 
+#include "app/chartpane.h"
+#include "app/chartsettings.h"
 #include "app/desktop.h"
 #include "app/period.h"
 #include "app/portlist.h"
@@ -35,7 +37,9 @@ void Form2::Form_Load() {
         Combo3->addItem(QString::fromUtf8(range));
     Combo3->setCurrentIndex(0);
 
-    const StoredSettings stored = readSettings(Profile(settingsPath()));
+    const Profile profile(settingsPath());
+    const StoredSettings stored = readSettings(profile);
+    graphique->setInterval(readChartInterval(profile));
     libre->setText(QString::fromLatin1(stored.freeValue));
     Check1->setChecked(restoredTick(stored.select));
     Combo3->setCurrentIndex(restoredIndex(stored.index));
@@ -62,8 +66,13 @@ QCoro::Task<> Form2::quit() {
     QString problem;
     // The port in use, which typed text in the list never differs from once editing ended.
     const QString port = Combo1->itemText(Combo1->currentIndex());
-    if (!saveSettings(profile, port.toLatin1(), libre->text().toLatin1(), Check1->isChecked(),
-                      Combo3->currentIndex(), &problem)) {
+    bool saved = saveSettings(profile, port.toLatin1(), libre->text().toLatin1(),
+                              Check1->isChecked(), Combo3->currentIndex(), &problem);
+    // The chart's interval has a section of its own, written only once there is something to
+    // keep, so that a file of the four settings alone stays as it was.
+    if (saved && (graphique->interval() > 0 || !profile.value("graphique", "intervalle").isEmpty()))
+        saved = saveChartInterval(profile, graphique->interval(), &problem);
+    if (!saved) {
         // The program ends all the same, but not before the user knows.
         co_await m_parts.desktop->warnAndWait(
             this, QStringLiteral("Quitter"),

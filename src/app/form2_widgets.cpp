@@ -2,6 +2,7 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
+#include "app/chartpane.h"
 #include "app/period.h"
 #include "app/portlist.h"
 #include "link/colours.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -170,18 +172,29 @@ void Form2::buildWidgets() {
     setTextColour(nom_fichier, colours::kRed);
     nom_fichier->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    // Layout: settings and commands on the left, the receive areas on the right, status below.
+    graphique = new ChartPane(m_parts.desktop, m_parts.programDirectory, this);
+
+    // Layout: settings and commands on the left, then the receive areas and the chart side by
+    // side (the user moves the boundary), status below.
     auto *left = new QVBoxLayout;
     left->addWidget(Frame3);
     left->addWidget(Frame1);
     left->addStretch(1);
-    auto *right = new QVBoxLayout;
-    right->addWidget(Text1, 3);
-    right->addWidget(Text2, 1);
-    right->addWidget(nom_fichier);
+    auto *receiveAreas = new QWidget(this);
+    auto *texts = new QVBoxLayout(receiveAreas);
+    texts->setContentsMargins(0, 0, 0, 0);
+    texts->addWidget(Text1, 3);
+    texts->addWidget(Text2, 1);
+    texts->addWidget(nom_fichier);
+    auto *right = new QSplitter(Qt::Horizontal, this);
+    right->setChildrenCollapsible(false);
+    right->addWidget(receiveAreas);
+    right->addWidget(graphique);
+    right->setStretchFactor(0, 2);
+    right->setStretchFactor(1, 3);
     auto *top = new QHBoxLayout;
     top->addLayout(left);
-    top->addLayout(right, 1);
+    top->addWidget(right, 1);
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top, 1);
     outer->addWidget(Frame4);
@@ -195,5 +208,6 @@ void Form2::buildWidgets() {
 
     // Never smaller than what shows every caption whole.
     setMinimumSize(outer->totalMinimumSize());
-    resize(960, 620);
+    // Room for the chart beside the receive areas, within a 1366×768 screen.
+    resize(1280, 680);
 }
