@@ -5,6 +5,7 @@
 #include "rig.h"
 #include "simulator.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDateTime>
 #include <QLabel>
@@ -48,6 +49,14 @@ private slots:
         w.Text1->copy();
         QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), shown);
         QCOMPARE(w.nom_fichier->text(), "transfert_05122026.txt - 05/12/2026 14:03:09 - 35 oct");
+        // Read aloud as the lines it shows: real line ends, no invisible marks.
+        QAccessibleInterface *readable = QAccessible::queryAccessibleInterface(w.Text1);
+        QVERIFY(readable && readable->textInterface());
+        QString lines = QString::fromLatin1(shown);
+        lines.replace(QChar(0), QChar(0x2400)); // NUL shows as its control picture
+        QCOMPARE(readable->textInterface()->text(0, readable->textInterface()->characterCount()),
+                 lines);
+        QCOMPARE(readable->text(QAccessible::Value), lines);
 
         // Cancelled, a missing file, a download collecting into the receive area: nothing changes.
         QTest::mouseClick(w.Command4, Qt::LeftButton);

@@ -1,6 +1,7 @@
 #include "app/form2.h"
 
 #include "app/byteview.h"
+#include "app/byteviewaccessible.h"
 #include "app/chartpane.h"
 #include "app/chartsettings.h"
 #include "app/desktop.h"
@@ -31,9 +32,21 @@ namespace {
 constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
 } // namespace
 
+namespace {
+// Once per program: assistive technology reads the receive areas as the lines they show.
+void readReceiveAreasAsLines() {
+    static const bool installed = [] {
+        ByteViewAccessible::install();
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+} // namespace
+
 Form2::Form2(Form2Parts parts, QWidget *parent)
     : QWidget(parent), m_parts(std::move(parts)), m_receive(*m_parts.port),
       m_dialogue(*m_parts.port, m_receive, m_indicators, *m_parts.clock) {
+    readReceiveAreasAsLines();
     buildWidgets();
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(std::chrono::milliseconds(800));
