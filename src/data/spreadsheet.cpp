@@ -93,15 +93,21 @@ private:
 
     void flush() {
         if (m_used == 0 || !m_report.ok()) return;
-        if (m_spreadsheet.write(m_out.constData(), m_used) != m_used)
-            failWrite(QStringLiteral("L'écriture du fichier tableur a échoué (disque plein ?)."));
+        if (m_spreadsheet.write(m_out.constData(), m_used) != m_used) failWrite(writeFailure(errno));
         m_used = 0;
     }
 
     void flushDevice() {
         auto *file = qobject_cast<QFileDevice *>(&m_spreadsheet);
-        if (file && !file->flush())
-            failWrite(QStringLiteral("L'écriture du fichier tableur a échoué (disque plein ?)."));
+        if (file && !file->flush()) failWrite(writeFailure(errno));
+    }
+
+    // The system's reason when the device is a file (errno is only meaningful then).
+    QString writeFailure(int error) const {
+        const bool file = qobject_cast<QFileDevice *>(&m_spreadsheet) != nullptr;
+        return QStringLiteral("L'écriture du fichier tableur a échoué : %1.")
+            .arg(file ? filereason::systemReason(error)
+                      : QStringLiteral("le support n'accepte plus de données"));
     }
 
     ConversionReport failRead(const QString &reason) {
