@@ -1,6 +1,10 @@
 // Damaged and hostile files through the real window, offscreen: settings files that are binary,
 // huge, full of NULs, duplicated or in UTF-16; recordings of NULs, of one 50 MB line, with mixed
 // line ends; and a disk that refuses the download's recording.
+#include "app/byteview.h"
+#include "app/profile.h"
+#include "data/recording.h"
+#include "data/spreadsheet.h"
 #include "rig.h"
 #include "simulator.h"
 
@@ -177,8 +181,8 @@ private slots:
                                  "000A 000B .\n\r000C .\r\n\n";
         QTest::newRow("mixed CR, LF and CR LF")
             << mixed
-            << "0001 0002 0003 .\r\n0004 0005 0006 .\n0007 0008 0009 .\r\n000A 000B .\n\r\n"
-               "000C .\r\n\n\r\n"
+            << QByteArray("0001 0002 0003 .\r\n0004 0005 0006 .\n0007 0008 0009 .\r\n000A 000B .\n"
+                          "\r\n000C .\r\n\n\r\n")
             << kHeader + "1;2;3;\r\n4;5;6;\r\n10;11;12;";
     }
 
@@ -205,11 +209,48 @@ private slots:
         QVERIFY2(rig.desktop.messages.isEmpty(), qPrintable(rig.desktop.messages.join('\n')));
     }
 
+    // A full disk takes the first bytes of a write and refuses the rest. Every file the program
+    // writes must then fail, say why, and leave the earlier file as it was, never a truncated file
+    // in its place.
+    void writesThatAFullDiskCutsShortFailAndKeepTheEarlierFile() {
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("fichier"));
+        const QByteArray earlier = "[COM]\r\nvaleur=COM3\r\n";
+        const QByteArray recording = QByteArray("0123 0456 0789 .\r\n").repeated(200);
+        const QString source = directory.filePath(kRecordingName);
+        QVERIFY(writeFile(source, recording));
+        const auto attempt = [&](const std::function<bool(QString *)> &write) {
+            QVERIFY(writeFile(path, earlier));
+            QString error;
+            bool written = true;
+            {
+                FileSizeLimit full(earlier.size() + 4);
+                QVERIFY(full.ok());
+                written = write(&error);
+            }
+            QVERIFY(!written);
+            QVERIFY(!error.isEmpty());
+            QCOMPARE(readFile(path), earlier);
+        };
+        attempt([&](QString *error) { return writeRecording(path, recording, error); });
+        attempt([&](QString *error) {
+            return Profile(path).setValue("temporisation", "valeur", QByteArray(4096, '9'), error);
+        });
+        attempt([&](QString *error) {
+            const ConversionReport report = convertRecordingFile(source, path);
+            *error = report.error;
+            return report.ok();
+        });
+    }
+
     void aDiskThatRefusesTheRecordingOffersToSaveElsewhereAndKeepsTheData() {
         Simulator board(kQuickBoard);
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         WindowRig rig(board.devicePath());
         Form2 &w = *rig.window;
+        // Opened before the limit: opening writes the port's lock file.
+        QTest::mousePress(w.Command10, Qt::LeftButton);
+        QVERIFY(rig.port.isOpen());
         {
             FileSizeLimit full(16); // room for no recording
             QVERIFY(full.ok());

@@ -148,13 +148,16 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
                              .arg(m_path, frenchReason(file.error())));
         return false;
     }
-    for (const QByteArray &line : std::as_const(lines)) {
-        file.write(line);
-        file.write("\r\n", 2);
-    }
-    if (!file.commit()) {
+    bool written = true;
+    for (const QByteArray &line : std::as_const(lines))
+        written = written && file.write(line + "\r\n") == line.size() + 2;
+    // Flushed before commit(), which does not report a write that the disk cuts short while it
+    // empties the buffer, and would put the truncated file in place.
+    if (!written || !file.flush() || !file.commit()) {
+        const QFileDevice::FileError code = file.error();
+        file.cancelWriting();
         setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres %1 : %2.")
-                             .arg(m_path, frenchReason(file.error())));
+                             .arg(m_path, frenchReason(code)));
         return false;
     }
     return true;
