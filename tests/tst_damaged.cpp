@@ -1,6 +1,6 @@
 // Damaged and hostile files through the real window, offscreen: settings files that are binary,
 // huge, full of NULs, duplicated or in UTF-16; recordings of NULs, of one 50 MB line, with mixed
-// line ends; and a disk that refuses the download's recording.
+// line ends; and a full disk, under every file the program writes and under a download.
 #include "app/byteview.h"
 #include "app/profile.h"
 #include "data/recording.h"
@@ -59,7 +59,8 @@ QByteArray appendedSections(const char *port) {
            "\r\n[temporisation]\r\nvaleur=\r\n[select]\r\nvaleur=0\r\n[index]\r\nvaleur=0\r\n";
 }
 
-// Limits the size of every file this process writes, as a full disk would, while it lives.
+// Limits the size of every file this process writes while it lives: as on a full disk, a write
+// takes the bytes that still fit and refuses the rest.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
