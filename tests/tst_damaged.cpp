@@ -94,15 +94,6 @@ private slots:
         const QByteArray longLine = "; " + QByteArray(1 << 20, 'x');
         QTest::newRow("a single 1 MB line") << Damaged{
             longLine, "COM12", "", false, 0, longLine + "\r\n" + appendedSections("COM12")};
-        // A 1 MB value: cut as the read buffer cuts it, and replaced on the way out.
-        QTest::newRow("a 1 MB value")
-            << Damaged{"[COM]\r\nvaleur=COM2" + QByteArray(1 << 20, ' ') + "x\r\n",
-                       "COM12",
-                       "",
-                       false,
-                       0,
-                       "[COM]\r\nvaleur=COM12\r\n[temporisation]\r\nvaleur=\r\n[select]\r\n"
-                       "valeur=0\r\n[index]\r\nvaleur=0\r\n"};
 
         // A value ends at its first NUL; lines of NULs stay.
         const QByteArray nuls = bytes("\0\0\0\r\n[COM]\r\nvaleur=COM3\0COM4\r\n[temporisation]\r\n"

@@ -11,28 +11,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
     const QByteArray dump = dumpLayout(text);
 
-    // The layout built another way: the records between the "."s, each cut into pairs.
-    QByteArray expected;
-    QByteArrayList records = text.split('.');
-    for (qsizetype r = 0; r < records.size(); ++r) {
-        const QByteArray &record = records[r];
-        for (qsizetype at = 0; at < record.size(); at += 2) {
-            expected += record.mid(at, 2);
-            if (at + 2 <= record.size()) expected += ' ';
-        }
-        expected += "\r\n";
-    }
-    FUZZ_CHECK(dump == expected);
-
-    // And undone: the blanks after each whole pair and the record ends removed, the "."s back.
+    // Undone: the blank after each whole pair and the record ends removed, the "."s put back.
+    const QByteArrayList records = text.split('.');
     QByteArray undone;
     qsizetype at = 0;
     for (qsizetype r = 0; r < records.size(); ++r) {
         const qsizetype length = records[r].size();
         for (qsizetype taken = 0; taken < length; ++taken) {
+            FUZZ_CHECK(at < dump.size());
             undone += dump[at++];
             if (taken % 2 == 1) {
-                FUZZ_CHECK(dump[at] == ' ');
+                FUZZ_CHECK(dump.mid(at, 1) == " ");
                 ++at;
             }
         }

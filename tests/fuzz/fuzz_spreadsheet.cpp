@@ -21,8 +21,7 @@ qint64 countFields(const QByteArray &recording) {
         if (end < 0) end = recording.size();
         const QByteArray line = recording.mid(lineStart, end - lineStart);
         lineStart = end + 1;
-        if (lineStart < recording.size() && recording[lineStart] == '\n' && end < recording.size())
-            ++lineStart;
+        if (lineStart < recording.size() && recording[lineStart] == '\n') ++lineStart;
         const qsizetype dot = line.indexOf('.');
         if (dot < 0) continue;
         const qsizetype area = dot - 1;
