@@ -4,6 +4,7 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${VOLTERNE_BUILD_DIR:-$ROOT/build}
+BUILD_OPTIONS=()
 
 # Packages for building and testing; the demo adds Xvfb and a screenshot tool.
 PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev qcoro-qt6-dev
@@ -29,6 +30,7 @@ ensure_packages() {
 }
 
 build() {
-    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        "${BUILD_OPTIONS[@]}" >/dev/null
     cmake --build "$BUILD_DIR" -j"$(nproc)"
 }

@@ -143,14 +143,16 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
                              .arg(filereason::cannotCreate(m_path, errno)));
         return false;
     }
-    if (byteOrderMark) file.write(kByteOrderMark);
-    for (const QByteArray &line : std::as_const(lines)) {
-        file.write(line);
-        file.write("\r\n", 2);
-    }
-    if (!file.commit()) {
+    bool written = !byteOrderMark || file.write(kByteOrderMark) == 3;
+    for (const QByteArray &line : std::as_const(lines))
+        written = written && file.write(line + "\r\n") == line.size() + 2;
+    // Flushed before commit(), which does not report a write that the disk cuts short while it
+    // empties the buffer, and would put the truncated file in place.
+    if (!written || !file.flush() || !file.commit()) {
+        const int cause = errno; // before cancelling, which may touch it
+        file.cancelWriting();
         setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")
-                             .arg(filereason::cannotWrite(m_path, errno)));
+                             .arg(filereason::cannotWrite(m_path, cause)));
         return false;
     }
     return true;

@@ -62,7 +62,9 @@ bool writeRecording(const QString &path, QByteArrayView bytes, QString *error) {
     QByteArray content;
     content.reserve(bytes.size() + 2);
     content.append(bytes).append("\r\n", 2);
-    if (file.write(content) != content.size() || !file.commit()) {
+    // The explicit flush matters: a write that the disk cuts short while commit() empties the
+    // buffer is not reported by commit(), which would then put the truncated file in place.
+    if (file.write(content) != content.size() || !file.flush() || !file.commit()) {
         const int cause = errno; // before cancelling, which may touch it
         file.cancelWriting();
         return fail(error, filereason::cannotWrite(path, cause));
