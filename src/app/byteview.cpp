@@ -2,6 +2,7 @@
 
 #include <QMimeData>
 #include <QTextCursor>
+#include <QTimer>
 
 ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
@@ -40,14 +41,35 @@ QString ByteView::displayText(const QByteArray &bytes) {
 }
 
 void ByteView::showBytes(const QByteArray &bytes) {
+    m_pending.clear();
+    m_pendingFrom = 0;
     m_linesInBlock = 0;
     setPlainText(displayText(bytes));
 }
 
 void ByteView::appendBytes(const QByteArray &bytes) {
+    m_pending.append(bytes);
+    if (!m_sliceScheduled) showNextSlice();
+}
+
+void ByteView::showNextSlice() {
+    m_sliceScheduled = false;
+    const qsizetype size = std::min(kAppendSlice, m_pending.size() - m_pendingFrom);
+    if (size <= 0) return;
+    const QTextCursor caret = textCursor();
+    const bool followEnd = !caret.hasSelection() && caret.atEnd();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(displayText(bytes));
+    cursor.insertText(displayText(m_pending.mid(m_pendingFrom, size)));
+    m_pendingFrom += size;
+    if (followEnd) moveCaretToEnd();
+    if (m_pendingFrom < m_pending.size()) {
+        m_sliceScheduled = true;
+        QTimer::singleShot(0, this, &ByteView::showNextSlice);
+    } else {
+        m_pending.clear();
+        m_pendingFrom = 0;
+    }
 }
 
 void ByteView::moveCaretToEnd() {

@@ -22,8 +22,11 @@ public:
     void setSource(const QByteArray *bytes) { m_source = bytes; }
 
     void showBytes(const QByteArray &bytes);
-    // Adds at the end in time proportional to `bytes`, whatever is shown already.
+    // Adds at the end in time proportional to `bytes`, whatever is shown already. A large
+    // addition (a flood of bytes) is shown a slice per event-loop turn, so that the window keeps
+    // answering meanwhile; the bytes themselves are already in the buffer.
     void appendBytes(const QByteArray &bytes);
+    static constexpr qsizetype kAppendSlice = 32 * 1024;
     void moveCaretToEnd();
 
 protected:
@@ -31,7 +34,11 @@ protected:
 
 private:
     QString displayText(const QByteArray &bytes);
+    void showNextSlice();
 
     const QByteArray *m_source = nullptr;
     int m_linesInBlock = 0;
+    QByteArray m_pending; // added bytes not shown yet, from m_pendingFrom on
+    qsizetype m_pendingFrom = 0;
+    bool m_sliceScheduled = false;
 };

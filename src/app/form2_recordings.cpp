@@ -17,6 +17,9 @@ namespace {
 constexpr char kSpreadsheetName[] = "fichier_excel.csv";
 constexpr char kTempName[] = "temp.txt";
 constexpr char kConversionNote[] = "Conversion :";
+// A text area lays a line out whole: a line of tens of megabytes (no recording has one) would
+// freeze the window for seconds, so such a file is not shown.
+constexpr qsizetype kLongestShownLine = 1 << 20;
 } // namespace
 
 void Form2::Command4_Click() {
@@ -45,6 +48,17 @@ QCoro::Task<> Form2::openRecording() {
     QString problem;
     if (!loadRecording(path, &text, &problem)) {
         m_parts.desktop->warn(this, QStringLiteral("Ouvrir"), problem);
+        co_return;
+    }
+    if (const qsizetype longest = longestLine(text); longest > kLongestShownLine) {
+        m_parts.desktop->warn(
+            this, QStringLiteral("Ouvrir"),
+            QStringLiteral("« %1 » contient une ligne de %2 octets, trop longue pour être affichée "
+                           "(au plus %3 octets par ligne) : ce n'est pas un enregistrement de la "
+                           "platine. « Conversion Fichier » peut tout de même le convertir.")
+                .arg(QFileInfo(path).fileName())
+                .arg(longest)
+                .arg(kLongestShownLine));
         co_return;
     }
     m_receive.setReceiveBuffer({});

@@ -1,7 +1,7 @@
 #include "data/recording.h"
 
-#include "data/timetext.h"
 #include "data/filereason.h"
+#include "data/timetext.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -98,6 +99,19 @@ QByteArray recordingText(QByteArrayView raw) {
         from = (cr + 1 != end && cr[1] == '\n') ? cr + 2 : cr + 1;
     }
     return text;
+}
+
+qsizetype longestLine(QByteArrayView text) {
+    qsizetype longest = 0;
+    const char *from = text.data();
+    const char *const end = from + text.size();
+    while (from != end) {
+        const auto *lf = static_cast<const char *>(std::memchr(from, '\n', end - from));
+        const char *lineEnd = lf ? lf : end;
+        longest = std::max<qsizetype>(longest, lineEnd - from);
+        from = lf ? lf + 1 : end;
+    }
+    return longest;
 }
 
 bool loadRecording(const QString &path, QByteArray *text, QString *error) {

@@ -28,6 +28,9 @@ bool writeRecording(const QString &path, QByteArrayView bytes, QString *error);
 // end. A lone LF is an ordinary character. Empty input gives empty text.
 QByteArray recordingText(QByteArrayView raw);
 
+// Length of the longest line of a text as the receive area shows it (lines end at LF).
+qsizetype longestLine(QByteArrayView text);
+
 // Reads the recording file at path into *text. False with a French reason when it cannot be read.
 bool loadRecording(const QString &path, QByteArray *text, QString *error);
 

@@ -93,7 +93,8 @@ private:
 
     void flush() {
         if (m_used == 0 || !m_report.ok()) return;
-        if (m_spreadsheet.write(m_out.constData(), m_used) != m_used) failWrite(writeFailure(errno));
+        if (m_spreadsheet.write(m_out.constData(), m_used) != m_used)
+            failWrite(writeFailure(errno));
         m_used = 0;
     }
 
