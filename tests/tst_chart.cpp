@@ -3,13 +3,11 @@
 #include "app/chartpane.h"
 #include "app/chartsettings.h"
 #include "app/chartview.h"
-#include "app/settings.h"
 #include "bytes.h"
 #include "chart/axes.h"
 #include "chart/chartrender.h"
 #include "chart/reduction.h"
 #include "chart/sampleseries.h"
-#include "data/profile.h"
 #include "data/sampleline.h"
 #include "data/spreadsheet.h"
 #include "fakedesktop.h"
@@ -132,19 +130,6 @@ private slots:
         series.setText(recording);
         QCOMPARE(series.size(), samples);
         QCOMPARE(seriesCells(series), spreadsheetCells(recording));
-    }
-
-    void theWorkedExampleGivesOneSampleOfThreeChannels() {
-        SampleSeries series;
-        series.setText("0123 0456 0789 .\r\n");
-        QCOMPARE(series.value(0, 0), 291);
-        QCOMPARE(series.value(1, 0), 1110);
-        QCOMPARE(series.value(2, 0), 1929);
-        series.setText("0001 0002 0003 0004 .\r\n0005 .\r\n0006 zzzz .\r\n");
-        const qint16 expected[4][3] = {{1, 2, 3}, {4, -2, -2}, {5, -2, -2}, {6, -1, -2}};
-        for (int i = 0; i < 4; ++i)
-            for (int c = 0; c < 3; ++c)
-                QCOMPARE(series.value(c, i), expected[i][c]);
     }
 
     // Whatever the line ends, damaged lines and chunk boundaries, the decoder and the chart give
@@ -442,27 +427,6 @@ private slots:
         QCOMPARE(pane.interval(), seconds < 0 ? 7 : seconds);
         QCOMPARE(changed.isEmpty(), seconds < 0);
         if (seconds >= 0) QCOMPARE(changed.last().at(0).toDouble(), seconds);
-    }
-
-    void theIntervalRoundTripsThroughTheSettingsFileAloneInItsSection() {
-        const QString path = m_dir.filePath("param.ini");
-        const QByteArray before = "; reglages\r\n[COM]\r\nvaleur=COM3\r\n[temporisation]\r\n"
-                                  "valeur=12\r\n[select]\r\nvaleur=1\r\n[Index]\r\nvaleur=2\r\n"
-                                  "[autre]\r\nclef=\xe9\r\n";
-        QVERIFY(writeFile(path, before));
-        Profile profile(path);
-        QCOMPARE(readChartInterval(profile), 0.0);
-        QVERIFY(saveChartInterval(profile, 0.5));
-        QCOMPARE(readFile(path), before + "[graphique]\r\nintervalle=0.5\r\n");
-        QCOMPARE(readChartInterval(profile), 0.5);
-        QVERIFY(saveChartInterval(profile, 0));
-        QCOMPARE(readFile(path), before + "[graphique]\r\nintervalle=\r\n");
-        QCOMPARE(readChartInterval(profile), 0.0);
-        const StoredSettings stored = readSettings(profile);
-        QCOMPARE(stored.port, "COM3");
-        QCOMPARE(stored.freeValue, "12");
-        QCOMPARE(stored.select, "1");
-        QCOMPARE(stored.index, "2");
     }
 };
 

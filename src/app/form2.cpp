@@ -30,9 +30,7 @@
 
 namespace {
 constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
-} // namespace
 
-namespace {
 // Once per program: assistive technology reads the receive areas as the lines they show.
 void readReceiveAreasAsLines() {
     static const bool installed = [] {
@@ -75,8 +73,9 @@ void Form2::wireEvents() {
     connect(&m_indicators, &Indicators::changed, this, &Form2::showIndicators);
     connect(m_parts.port, &Transport::problem, this, &Form2::showLinkProblem);
     connect(m_parts.port, &Transport::lost, this, &Form2::onPortLost);
-    // Queued: the ending goes on once the operation's coroutine has finished unwinding.
     connect(&m_dialogue, &Dialogue::idle, this, [this] { m_runningButton = nullptr; });
+    // Queued: a pending end of the program goes on once the operation's coroutine has finished
+    // unwinding.
     connect(&m_dialogue, &Dialogue::idle, this, &Form2::onOperationEnded, Qt::QueuedConnection);
 
     connect(&m_receive, &ReceivePath::latestChunkChanged, this,
@@ -133,12 +132,10 @@ void Form2::wireEvents() {
 bool Form2::rightPressByKey(QObject *watched, QKeyEvent *event) {
     const bool menuKey = event->key() == Qt::Key_Menu ||
                          (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
-    if (!menuKey) return false;
-    rightPress(watched);
-    return true;
+    return menuKey && rightPress(watched);
 }
 
-void Form2::rightPress(QObject *target) {
+bool Form2::rightPress(QObject *target) {
     if (target == Command1)
         Command1_MouseDown(Qt::RightButton);
     else if (target == Command3)
@@ -149,6 +146,9 @@ void Form2::rightPress(QObject *target) {
         lecture_badge_MouseDown(Qt::RightButton);
     else if (target == Command10)
         Command10_MouseDown(Qt::RightButton);
+    else
+        return false;
+    return true;
 }
 
 void Form2::stopByKey() {
