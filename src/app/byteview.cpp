@@ -4,6 +4,8 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include <algorithm>
+
 ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setUndoRedoEnabled(false);
@@ -41,10 +43,22 @@ QString ByteView::displayText(const QByteArray &bytes) {
 }
 
 void ByteView::showBytes(const QByteArray &bytes) {
+    m_linesInBlock = 0;
+    m_pending = bytes;
+    m_pendingFrom = m_streaming ? std::min(kSlice, bytes.size()) : bytes.size();
+    setPlainText(displayText(bytes.first(m_pendingFrom)));
+    if (showsAllHandedIn()) return;
+    if (!m_sliceScheduled) {
+        m_sliceScheduled = true;
+        QTimer::singleShot(0, this, &ByteView::showNextSlice);
+    }
+}
+
+bool ByteView::showsAllHandedIn() {
+    if (m_pendingFrom < m_pending.size()) return false;
     m_pending.clear();
     m_pendingFrom = 0;
-    m_linesInBlock = 0;
-    setPlainText(displayText(bytes));
+    return true;
 }
 
 void ByteView::appendBytes(const QByteArray &bytes) {
@@ -54,8 +68,11 @@ void ByteView::appendBytes(const QByteArray &bytes) {
 
 void ByteView::showNextSlice() {
     m_sliceScheduled = false;
-    const qsizetype size = std::min(kAppendSlice, m_pending.size() - m_pendingFrom);
-    if (size <= 0) return;
+    const qsizetype size = std::min(kSlice, m_pending.size() - m_pendingFrom);
+    if (size <= 0) {
+        showsAllHandedIn();
+        return;
+    }
     const QTextCursor caret = textCursor();
     const bool followEnd = !caret.hasSelection() && caret.atEnd();
     QTextCursor cursor(document());
@@ -63,12 +80,9 @@ void ByteView::showNextSlice() {
     cursor.insertText(displayText(m_pending.mid(m_pendingFrom, size)));
     m_pendingFrom += size;
     if (followEnd) moveCaretToEnd();
-    if (m_pendingFrom < m_pending.size()) {
+    if (!showsAllHandedIn()) {
         m_sliceScheduled = true;
         QTimer::singleShot(0, this, &ByteView::showNextSlice);
-    } else {
-        m_pending.clear();
-        m_pendingFrom = 0;
     }
 }
 

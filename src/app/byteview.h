@@ -21,12 +21,18 @@ public:
     // The bytes this view shows, used for copying a selection; must outlive the view.
     void setSource(const QByteArray *bytes) { m_source = bytes; }
 
+    // Shows `bytes` instead of what is shown, at once (a recording the user opens is laid out in
+    // one go, the fastest way), or, for a view that follows a stream (setStreaming), beyond its
+    // first kSlice bytes a slice per event-loop turn, so that the window keeps answering while
+    // the board floods it; the bytes themselves are already in the buffer.
     void showBytes(const QByteArray &bytes);
-    // Adds at the end in time proportional to `bytes`, whatever is shown already. A large
-    // addition (a flood of bytes) is shown a slice per event-loop turn, so that the window keeps
-    // answering meanwhile; the bytes themselves are already in the buffer.
+    void setStreaming(bool streaming) { m_streaming = streaming; }
+    // Adds at the end in time proportional to `bytes`, whatever is shown already; a large
+    // addition is shown a slice per event-loop turn.
     void appendBytes(const QByteArray &bytes);
-    static constexpr qsizetype kAppendSlice = 32 * 1024;
+    // Whether every byte handed in is on screen (no slice waits for its turn).
+    bool showsAll() const { return m_pending.isEmpty(); }
+    static constexpr qsizetype kSlice = 64 * 1024;
     void moveCaretToEnd();
 
 protected:
@@ -35,10 +41,13 @@ protected:
 private:
     QString displayText(const QByteArray &bytes);
     void showNextSlice();
+    // True, and the pending bytes dropped, once every byte handed in is shown.
+    bool showsAllHandedIn();
 
     const QByteArray *m_source = nullptr;
     int m_linesInBlock = 0;
     QByteArray m_pending; // added bytes not shown yet, from m_pendingFrom on
     qsizetype m_pendingFrom = 0;
     bool m_sliceScheduled = false;
+    bool m_streaming = false;
 };

@@ -110,6 +110,7 @@ void Form2::buildWidgets() {
     Text2->setAccessibleName(QStringLiteral("Dernier bloc reçu"));
     Text2->setSource(&m_receive.latestChunk());
     Text2->setContextMenuPolicy(Qt::NoContextMenu); // its right press lays it out as a dump
+    Text2->setStreaming(true);
 
     // Commands group.
     Frame1 = named(new QGroupBox(QStringLiteral("Commandes"), this), "Frame1");
