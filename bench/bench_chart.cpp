@@ -6,6 +6,7 @@
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "fakedesktop.h"
+#include "resident.h"
 #include "rig.h"
 
 #include <QApplication>
@@ -36,15 +37,6 @@ double processSeconds() {
 }
 
 // Resident memory of this process, in megabytes.
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
-}
 
 // Best of a few runs of `work`, in milliseconds: the machine may be busy with other work.
 template <typename Work> double bestOf(Work work) {

@@ -7,6 +7,7 @@
 // and, every 10 s, the bytes received and the resident memory. When memory grows in proportion to
 // the bytes, its growth per byte received stays the same from one line to the next.
 #include "pseudoterminal.h"
+#include "resident.h"
 #include "rig.h"
 
 #include <QApplication>
@@ -29,15 +30,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kLagTick = 10ms;
 constexpr auto kReport = 10s;
-
-double residentMegabytes() {
-    long pages = 0, resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(statm);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / 1e6;
-}
 
 // A block of random bytes without the download's end text, sent over and over.
 QByteArray randomBlock() {

@@ -5,6 +5,7 @@
 // Prints the resident memory at the end of each simulated minute and its growth after the first
 // minute, which stays near zero when nothing accumulates.
 #include "data/sampleline.h"
+#include "resident.h"
 #include "rig.h"
 
 #include <QApplication>
@@ -17,15 +18,6 @@ namespace {
 constexpr int kTicksPerMinute = 600;
 constexpr int kMinutes = 10;
 constexpr qsizetype kTickBytes = 96;
-
-double residentMegabytes() {
-    long pages = 0, resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(statm);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / 1e6;
-}
 
 } // namespace
 
