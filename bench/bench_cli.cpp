@@ -46,7 +46,8 @@ Run convert(const QString &recording, const QString &spreadsheet) {
 bool writeRecording(const QString &path, qint64 size) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray block = boardData(10 * kMegabyte);
+    QByteArray block = boardData(10 * kMegabyte);
+    block.truncate(block.lastIndexOf('\n') + 1); // whole lines, so that the copies join cleanly
     bool ok = file.write("Transfert\r\n") > 0;
     for (qint64 written = 0; ok && written < size; written += block.size())
         ok = file.write(block) == block.size();
