@@ -16,16 +16,17 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # with the desktop's program; Wayland desktops use Qt's own plugin.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
+# CPack indents the lines after the synopsis and turns empty lines into paragraph breaks.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "companion of a three-channel serial data-logger board
- Volterne talks to a three-channel data-logger board built around a PIC 16F88
- micro-controller, over a serial port at 9600 baud. From one French-language
- window it connects to the board, erases its memory, downloads the recorded
- samples into a dated text file, sends a new acquisition period, watches the
- board live and reads the micro-controller's internal EEPROM.
- .
- Recordings open in the window with a chart of the three channels and convert
- into semicolon-separated spreadsheet files. The volterne-convert command
- converts many recordings at once and can draw each chart as a PNG image;
- volterne-board-sim simulates the board on a pseudo-terminal.")
+Volterne talks to a three-channel data-logger board built around a PIC 16F88
+micro-controller, over a serial port at 9600 baud. From one French-language
+window it connects to the board, erases its memory, downloads the recorded
+samples into a dated text file, sends a new acquisition period, watches the
+board live and reads the micro-controller's internal EEPROM.
+
+Recordings open in the window with a chart of the three channels and convert
+into semicolon-separated spreadsheet files. The volterne-convert command
+converts many recordings at once and can draw each chart as a PNG image;
+volterne-board-sim simulates the board on a pseudo-terminal.")
 include(CPack)
