@@ -2,6 +2,16 @@
 
 #include <QString>
 
-// Where the program keeps param.ini, its recordings, fichier_excel.csv and temp.txt: its own
-// directory when it can write there, otherwise (an installed program) the user's data folder.
+// Where the program keeps param.ini, its recordings, fichier_excel.csv and temp.txt.
+//
+// An installed program (one that runs from the installation's bin directory) always uses the
+// user's data folder, even when it could write beside itself (run as root): the installation
+// belongs to the package manager and holds no user's files. A program run from a build or an
+// unpacked folder uses its own directory when it can write there, and the user's data folder
+// otherwise.
 QString programDirectory();
+
+// True when a program in `applicationDirectory` runs from the installation, whose programs live
+// in `installBinDirectory`. Both are compared as absolute, cleaned paths with links resolved, so
+// "..", "//" and a trailing "/" make no difference.
+bool runsFromInstallation(const QString &applicationDirectory, const QString &installBinDirectory);

@@ -1,0 +1,158 @@
+#include "convert/batchconvert.h"
+
+#include "chart/chartrender.h"
+#include "chart/sampleseries.h"
+#include "data/filereason.h"
+#include "data/spreadsheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kReadBlock = 1 << 20;
+
+// <name><suffix> in `directory`, or beside the recording when `directory` is empty.
+QString derivedPath(const QString &recording, const QString &directory, const QString &suffix) {
+    const QFileInfo info(recording);
+    const QString name = info.completeBaseName() + suffix;
+    const QString folder = directory.isEmpty() ? info.path() : directory;
+    return folder == QLatin1String(".") ? name : QDir(folder).filePath(name);
+}
+
+// The same path however it was written, to tell when two names lead to one file.
+QString identity(const QString &path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+class Run {
+public:
+    Run(const ConvertOptions &options, QIODevice &standardOutput, QIODevice &errors)
+        : m_options(options), m_standardOutput(standardOutput), m_errors(errors) {}
+
+    int convert(const ConvertJob &job) {
+        if (!claim(job.recording, job.spreadsheet) || !claim(job.recording, job.chart))
+            return kConvertFailed;
+        const ConversionReport report = job.spreadsheet == QLatin1String("-")
+                                            ? toStandardOutput(job.recording)
+                                            : convertRecordingFile(job.recording, job.spreadsheet);
+        int status = kConvertDone;
+        if (!report.ok()) {
+            say(job.recording, report.error);
+            // A recording that can't be read has no chart either.
+            if (report.readError) return kConvertFailed;
+            status = kConvertFailed;
+        } else if (report.invalidFields > 0) {
+            say(job.recording,
+                QStringLiteral("%1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
+                               "le premier à la ligne %2")
+                    .arg(report.invalidFields)
+                    .arg(report.firstInvalidLine));
+            status = kConvertInvalidFields;
+        }
+        if (!job.chart.isEmpty() && !drawChart(job)) status = kConvertFailed;
+        return status;
+    }
+
+private:
+    // Refuses to write over the recording being read or over a file this run already wrote (two
+    // recordings of the same name from different folders into one output folder).
+    bool claim(const QString &recording, const QString &output) {
+        if (output.isEmpty() || output == QLatin1String("-")) return true;
+        const QString key = identity(output);
+        if (key == identity(recording)) {
+            say(recording, QStringLiteral("« %1 » est l'enregistrement lui-même : il n'est pas "
+                                          "remplacé ; donnez un autre nom avec -o ou un dossier")
+                               .arg(output));
+            return false;
+        }
+        if (m_written.contains(key)) {
+            say(recording, QStringLiteral("« %1 » vient d'être écrit pour un autre enregistrement "
+                                          "du même nom : il n'est pas remplacé")
+                               .arg(output));
+            return false;
+        }
+        m_written.insert(key);
+        return true;
+    }
+
+    ConversionReport toStandardOutput(const QString &path) {
+        QFile recording(path);
+        if (!recording.open(QIODevice::ReadOnly)) {
+            ConversionReport report;
+            report.readError = true;
+            report.error = filereason::cannotRead(path);
+            return report;
+        }
+        return convertRecording(recording, m_standardOutput);
+    }
+
+    bool drawChart(const ConvertJob &job) {
+        QFile recording(job.recording);
+        if (!recording.open(QIODevice::ReadOnly)) {
+            say(job.recording, filereason::cannotRead(job.recording));
+            return false;
+        }
+        SampleSeries series;
+        QByteArray block(kReadBlock, Qt::Uninitialized);
+        qint64 got = 0;
+        while ((got = recording.read(block.data(), block.size())) > 0)
+            series.append(QByteArrayView(block.constData(), got));
+        if (got < 0) {
+            say(job.recording, filereason::cannotRead(job.recording));
+            return false;
+        }
+        // A line end of its own closes a last line that has none; an empty line adds nothing.
+        series.append("\r");
+        chart::Options options;
+        options.interval = m_options.interval;
+        QString error;
+        if (chart::savePng(chart::render(series, m_options.size, options), job.chart, &error))
+            return true;
+        say(job.recording, error);
+        return false;
+    }
+
+    void say(const QString &recording, const QString &message) {
+        m_errors.write(
+            QStringLiteral("volterne-convert: %1 : %2\n").arg(recording, message).toUtf8());
+    }
+
+    const ConvertOptions &m_options;
+    QIODevice &m_standardOutput;
+    QIODevice &m_errors;
+    QSet<QString> m_written;
+};
+
+} // namespace
+
+QList<ConvertJob> convertJobs(const ConvertOptions &options) {
+    QList<ConvertJob> jobs;
+    for (const QString &recording : options.recordings) {
+        ConvertJob job{recording, options.output, options.png};
+        if (job.spreadsheet.isEmpty())
+            job.spreadsheet = derivedPath(recording, options.outputDir, QStringLiteral(".csv"));
+        if (job.chart.isEmpty() && !options.pngDir.isEmpty())
+            job.chart = derivedPath(recording, options.pngDir, QStringLiteral(".png"));
+        jobs << job;
+    }
+    return jobs;
+}
+
+int runConversions(const ConvertOptions &options, QIODevice &standardOutput, QIODevice &errors) {
+    // Output folders are made when missing; one that can't be made shows in each file's reason.
+    for (const QString &folder : {options.outputDir, options.pngDir})
+        if (!folder.isEmpty()) QDir().mkpath(folder);
+    Run run(options, standardOutput, errors);
+    int status = kConvertDone;
+    for (const ConvertJob &job : convertJobs(options))
+        status = std::max(status, run.convert(job));
+    return status;
+}

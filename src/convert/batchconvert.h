@@ -1,0 +1,35 @@
+#pragma once
+
+#include "convert/convertoptions.h"
+
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+// Exit statuses of the command-line converter, from best to worst: a run ends with the worst
+// status of its recordings.
+enum ConvertStatus {
+    kConvertDone = 0,          // every recording converted, every field valid
+    kConvertInvalidFields = 1, // some fields were not hexadecimal: empty cells, files written
+    kConvertFailed = 2,        // a usage error, or a file that could not be read or written
+};
+
+// One recording and where its spreadsheet ("-": standard output) and its chart (empty: none) go.
+struct ConvertJob {
+    QString recording;
+    QString spreadsheet;
+    QString chart;
+};
+
+// Where each recording's files go: -o or --png for the one recording; <name>.csv and <name>.png in
+// --output-dir and --png-dir; with no spreadsheet option, <name>.csv beside the recording.
+QList<ConvertJob> convertJobs(const ConvertOptions &options);
+
+// Converts every recording in turn, each spreadsheet exactly as the window's conversion writes
+// it and streamed as it is read, so its memory stays bounded whatever the size of the recording.
+// A chart holds every sample of its recording (6 bytes each) while it is drawn. A failure with
+// one recording is reported and the next one is converted all the same. Each problem is one
+// French line on `errors`, naming the file and the reason; `standardOutput` receives the "-"
+// spreadsheet. Returns the ConvertStatus of the whole run.
+int runConversions(const ConvertOptions &options, QIODevice &standardOutput, QIODevice &errors);

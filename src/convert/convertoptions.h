@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command-line converter is asked to do, read from its arguments.
+struct ConvertOptions {
+    QStringList recordings;
+    QString output;    // -o: the spreadsheet of the one recording; "-" is standard output
+    QString outputDir; // --output-dir: <name>.csv of each recording there
+    QString png;       // --png: the chart of the one recording
+    QString pngDir;    // --png-dir: <name>.png of each recording there
+    QSize size{1200, 600};
+    double interval = 0; // seconds between two samples; 0: the chart counts samples
+    bool help = false;
+    bool version = false;
+
+    bool wantsCharts() const { return !png.isEmpty() || !pngDir.isEmpty(); }
+};
+
+// The options, or the French reason why the arguments (without the program's name) make no
+// sense. --help and --version win over everything else that follows them.
+struct ParsedOptions {
+    std::optional<ConvertOptions> options;
+    QString error;
+};
+ParsedOptions parseConvertOptions(const QStringList &arguments);
+
+// The text of --help.
+QString convertUsage();

@@ -1,0 +1,238 @@
+// The command-line converter as a user runs it: a separate process, its files, its standard
+// output and error, and its exit status.
+#include "chart/chartrender.h"
+#include "chart/sampleseries.h"
+#include "data/spreadsheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kData = QStringLiteral(VOLTERNE_TEST_DATA "/spreadsheet/");
+
+struct Outcome {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+Outcome convert(const QStringList &arguments, const QString &workingDirectory = {}) {
+    QProcess process;
+    process.setWorkingDirectory(workingDirectory);
+    process.start(QStringLiteral(VOLTERNE_CONVERT), arguments);
+    Outcome outcome;
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return outcome;
+    outcome.status = process.exitCode();
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = QString::fromUtf8(process.readAllStandardError());
+    return outcome;
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing " + path.toUtf8());
+}
+
+// What the window's "Conversion Fichier" writes for the recording.
+QByteArray windowConversion(const QString &recording, const QTemporaryDir &scratch) {
+    const QString path = scratch.filePath(QStringLiteral("fenêtre.csv"));
+    if (!convertRecordingFile(recording, path).ok()) return "window conversion failed";
+    return readFile(path);
+}
+
+} // namespace
+
+class ConvertTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void spreadsheetsEqualTheWindowsConversion_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("report"); // what standard error says; empty: nothing
+        QTest::newRow("worked example") << "worked" << QString();
+        QTest::newRow("rows that run on") << "rows_across_lines" << QString();
+        QTest::newRow("invalid fields")
+            << "invalid_fields"
+            << "4 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
+               "le premier à la ligne 2";
+        QTest::newRow("CR-only line ends")
+            << "cr_only"
+            << "1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
+               "le premier à la ligne 4";
+        QTest::newRow("empty file") << "empty" << QString();
+        QTest::newRow("last line without end") << "unterminated" << QString();
+    }
+
+    // Beside the recording by default, at -o, and on standard output: the same bytes each time.
+    void spreadsheetsEqualTheWindowsConversion() {
+        QFETCH(QString, name);
+        QFETCH(QString, report);
+        QTemporaryDir dir;
+        const QString recording = dir.filePath(name + ".txt");
+        QVERIFY(QFile::copy(kData + name + ".txt", recording));
+        const QByteArray expected = windowConversion(recording, dir);
+        QCOMPARE(expected, readFile(kData + name + ".csv"));
+        const int status = report.isEmpty() ? 0 : 1;
+
+        Outcome beside = convert({recording});
+        QCOMPARE(beside.status, status);
+        QCOMPARE(readFile(dir.filePath(name + ".csv")), expected);
+        QVERIFY(!QFile::exists(dir.filePath("fichier_excel.csv")));
+
+        Outcome named = convert({"-o", dir.filePath("autre.csv"), recording});
+        QCOMPARE(named.status, status);
+        QCOMPARE(readFile(dir.filePath("autre.csv")), expected);
+
+        Outcome piped = convert({"-o", "-", recording});
+        QCOMPARE(piped.status, status);
+        QCOMPARE(piped.out, expected);
+
+        for (const Outcome &run : {beside, named, piped}) {
+            if (report.isEmpty()) {
+                QCOMPARE(run.err, QString());
+            } else {
+                QVERIFY2(run.err.contains(recording) && run.err.contains(report),
+                         qPrintable(run.err));
+            }
+        }
+    }
+
+    // One run, several recordings: a missing one and one with invalid fields are each reported,
+    // every other one is converted, and the worst status wins.
+    void severalRecordingsGoToTheOutputDirectoryWhateverHappensToOne() {
+        QTemporaryDir dir;
+        const QString out = dir.filePath("tableurs/du jour"); // made when missing
+        const QString missing = dir.filePath("transfert_absent.txt");
+        Outcome run = convert({"--output-dir", out, kData + "worked.txt", missing,
+                               kData + "invalid_fields.txt", kData + "rows_across_lines.txt"});
+        QCOMPARE(run.status, 2);
+        QCOMPARE(readFile(out + "/worked.csv"), readFile(kData + "worked.csv"));
+        QCOMPARE(readFile(out + "/invalid_fields.csv"), readFile(kData + "invalid_fields.csv"));
+        QCOMPARE(readFile(out + "/rows_across_lines.csv"),
+                 readFile(kData + "rows_across_lines.csv"));
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 3);
+        const QStringList lines = run.err.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].contains(missing) && lines[0].contains("n'existe pas"),
+                 qPrintable(lines[0]));
+        QVERIFY2(lines[1].contains("invalid_fields.txt") && lines[1].contains("ligne 2"),
+                 qPrintable(lines[1]));
+
+        Outcome invalidOnly =
+            convert({"--output-dir", out, kData + "invalid_fields.txt", kData + "worked.txt"});
+        QCOMPARE(invalidOnly.status, 1);
+    }
+
+    void anOutputDirectoryThatCannotBeWrittenFailsEachFileAndSaysWhy() {
+        QTemporaryDir dir;
+        const QString blocker = dir.filePath("fichier");
+        QVERIFY(QFile(blocker).open(QIODevice::WriteOnly)); // no folder can be made under a file
+        Outcome run = convert(
+            {"--output-dir", blocker + "/sortie", kData + "worked.txt", kData + "empty.txt"});
+        QCOMPARE(run.status, 2);
+        const QStringList lines = run.err.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].contains("worked.txt") && lines[0].contains("worked.csv"),
+                 qPrintable(run.err));
+        QVERIFY2(lines[1].contains("empty.txt") && lines[1].contains("empty.csv"),
+                 qPrintable(run.err));
+    }
+
+    // A recording is never overwritten by its own spreadsheet, nor one spreadsheet by another
+    // of the same name in the same run.
+    void outputsNeverReplaceTheRecordingOrEachOther() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
+        const QString itself = dir.filePath("mesure.csv");
+        QVERIFY(QFile::copy(kData + "worked.txt", itself));
+        QVERIFY(QFile::copy(kData + "worked.txt", dir.filePath("a/jour.txt")));
+        QVERIFY(QFile::copy(kData + "rows_across_lines.txt", dir.filePath("b/jour.txt")));
+
+        Outcome run = convert({itself});
+        QCOMPARE(run.status, 2);
+        QCOMPARE(readFile(itself), readFile(kData + "worked.txt"));
+
+        run = convert(
+            {"--output-dir", dir.path(), dir.filePath("a/jour.txt"), dir.filePath("b/jour.txt")});
+        QCOMPARE(run.status, 2);
+        QCOMPARE(readFile(dir.filePath("jour.csv")), readFile(kData + "worked.csv"));
+        QVERIFY2(run.err.contains("b/jour.txt"), qPrintable(run.err));
+    }
+
+    void usageErrorsExitWithTwoAndWriteNothing_data() {
+        QTest::addColumn<QStringList>("arguments");
+        const QString one = kData + "worked.txt", two = kData + "empty.txt";
+        QTest::newRow("no recording") << QStringList{};
+        QTest::newRow("-o with two recordings") << QStringList{"-o", "x.csv", one, two};
+        QTest::newRow("--png with two recordings") << QStringList{"--png", "x.png", one, two};
+        QTest::newRow("-o and --output-dir")
+            << QStringList{"-o", "x.csv", "--output-dir", ".", one};
+        QTest::newRow("unknown option") << QStringList{"--tableur", one};
+        QTest::newRow("option without value") << QStringList{one, "--output-dir"};
+        QTest::newRow("size without height") << QStringList{"--size", "800", one};
+        QTest::newRow("size of nothing") << QStringList{"--size", "0x600", one};
+        QTest::newRow("negative interval") << QStringList{"--interval", "-1", one};
+        QTest::newRow("interval not a number") << QStringList{"--interval", "vite", one};
+    }
+
+    void usageErrorsExitWithTwoAndWriteNothing() {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir dir;
+        Outcome run = convert(arguments, dir.path());
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains("--help"), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), {});
+    }
+
+    void helpAndVersionAnswerOnStandardOutput() {
+        Outcome help = convert({"--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.out.contains("--output-dir") && help.out.contains("--png-dir"));
+        Outcome version = convert({"--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QByteArray("volterne-convert " VOLTERNE_VERSION "\n"));
+    }
+
+    // The PNG is the window's chart of the whole recording, at the size and interval asked.
+    void chartsAreTheRenderedSeriesOfTheRecording() {
+        QTemporaryDir dir;
+        const QString recording = dir.filePath("transfert_05122026.txt");
+        QByteArray text = "Transfert\r\n";
+        for (int i = 0; i < 500; ++i)
+            text += QByteArray::number(0x100 + i, 16).toUpper().rightJustified(4, '0') + " " +
+                    QByteArray::number(0x300 - i, 16).toUpper().rightJustified(4, '0') +
+                    " 0200 .\r\n";
+        text += "Effectue"; // no line end after the last line
+        QFile file(recording);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+
+        Outcome run = convert({"--png", dir.filePath("courbe.png"), "--size", "640x360",
+                               "--interval", "0,5", recording});
+        QCOMPARE(run.status, 0);
+        QVERIFY(QFile::exists(dir.filePath("transfert_05122026.csv")));
+        SampleSeries series;
+        series.setText(text);
+        chart::Options options;
+        options.interval = 0.5;
+        const QImage expected = chart::render(series, QSize(640, 360), options);
+        const QImage drawn(dir.filePath("courbe.png"));
+        QCOMPARE(drawn.size(), QSize(640, 360));
+        QCOMPARE(drawn.convertToFormat(expected.format()), expected);
+
+        run = convert({"--png-dir", dir.filePath("graphiques"), "-o", "-", recording});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QImage(dir.filePath("graphiques/transfert_05122026.png")).size(),
+                 QSize(1200, 600));
+    }
+};
+
+QTEST_MAIN(ConvertTest)
+#include "tst_convert.moc"

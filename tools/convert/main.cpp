@@ -1,0 +1,49 @@
+// volterne-convert: converts recordings into spreadsheet files (and charts) from the command line,
+// through the same functions as the window. See --help.
+
+#include "convert/batchconvert.h"
+#include "convert/convertoptions.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char *argv[]) {
+    QFile out, err;
+    out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
+
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const ParsedOptions parsed = parseConvertOptions(arguments);
+    if (!parsed.options) {
+        err.write(QStringLiteral("volterne-convert: %1\nEssayez « volterne-convert --help ».\n")
+                      .arg(parsed.error)
+                      .toUtf8());
+        return kConvertFailed;
+    }
+    const ConvertOptions &options = *parsed.options;
+    if (options.help) {
+        out.write(convertUsage().toUtf8());
+        return kConvertDone;
+    }
+    if (options.version) {
+        out.write("volterne-convert " VOLTERNE_VERSION "\n");
+        return kConvertDone;
+    }
+
+    // Drawing a chart needs fonts, hence a GUI application; it needs no screen, so without a
+    // chosen platform it draws offscreen and works on a server as well.
+    std::unique_ptr<QCoreApplication> app;
+    if (options.wantsCharts()) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    return runConversions(options, out, err);
+}
