@@ -15,6 +15,7 @@
 #include "link/portmap.h"
 #include "link/serialtransport.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 
 namespace {
@@ -311,6 +313,10 @@ void Form2::describePorts() {
     m_parts.ports->refresh();
     for (int i = 0; i < Combo1->count(); ++i)
         Combo1->setItemData(i, m_parts.ports->entryText(i + 1), Qt::UserRole);
+    // The list opens wide enough for the longest description, not just for "COM12".
+    QAbstractItemView *list = Combo1->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) +
+                          list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth());
     Combo1->setToolTip(m_parts.ports->entryText(Combo1->currentIndex() + 1));
 }
 
