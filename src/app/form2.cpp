@@ -300,12 +300,10 @@ void Form2::settleTypedText(QComboBox *list) {
 void Form2::Combo1_Click() {
     const int number = Combo1->currentIndex() + 1;
     m_parts.port->setPortNumber(number);
-    if (!m_parts.ports) {
-        Combo1->setToolTip(m_parts.port->deviceName());
-        return;
-    }
-    m_parts.ports->refresh();
-    Combo1->setToolTip(m_parts.ports->entryText(number));
+    // The ports are read again when the list opens and at each opening of the port, not at
+    // every selection: start-up selects all twelve entries in turn.
+    Combo1->setToolTip(m_parts.ports ? m_parts.ports->entryText(number)
+                                     : m_parts.port->deviceName());
 }
 
 void Form2::describePorts() {
