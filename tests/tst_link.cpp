@@ -309,12 +309,17 @@ private slots:
         QTest::addColumn<QByteArrayList>("answers"); // the board's chunks before it falls silent
         QTest::addColumn<int>("limitSeconds");
         QTest::addColumn<int>("writes"); // command words and trailers sent
+        QTest::addColumn<QString>("said");
         const QByteArray banner = "PIC 16F88";
         const auto row = [](const char *name, const char *operation, const QByteArrayList &answers,
-                            int limit, int writes) {
-            QTest::newRow(name) << QString(operation) << answers << limit << writes;
+                            int limit, int writes,
+                            const char *said = "Pas de réponse de la platine (délai dépassé)") {
+            QTest::newRow(name) << QString(operation) << answers << limit << writes
+                                << QString(said);
         };
-        row("reset, no banner", "reset", {"PIC 16F88\r\n"}, 15, 0);
+        row("reset, no banner but bytes: still sending", "reset", {"PIC 16F88\r\n"}, 15, 0,
+            "La platine envoie encore des données (11 octets reçus) : attendez la fin de l'envoi, "
+            "puis recommencez");
         row("live, no banner", "live", {}, 20, 0);
         row("read-out, no banner", "eeprom", {}, 20, 0);
         row("period, no banner", "period", {}, 20, 0);
@@ -330,6 +335,7 @@ private slots:
         QFETCH(QByteArrayList, answers);
         QFETCH(int, limitSeconds);
         QFETCH(int, writes);
+        QFETCH(QString, said);
         QTemporaryDir dir;
         BoardRig rig;
         Dialogue &d = rig.dialogue;
@@ -347,7 +353,7 @@ private slots:
         rig.advance(1ms);
         QVERIFY(task.isReady() && !d.busy());
         QCOMPARE(rig.board.writes.size(), writes);
-        QVERIFY(rig.indicators.status().startsWith("Pas de réponse de la platine (délai dépassé)"));
+        QVERIFY2(rig.indicators.status().startsWith(said), qPrintable(rig.indicators.status()));
         QCOMPARE(rig.indicators.linkText(), linkBefore);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
         QCOMPARE(rig.receive.ReplaceFlag, 0);
@@ -374,7 +380,8 @@ private slots:
         QVERIFY(download.isReady());
         QCOMPARE(rig.board.writes, QByteArrayList({"Transfert", kTrailer}));
         QCOMPARE(rig.indicators.status(),
-                 QString("Transfert interrompu : port perdu (18 octets enregistrés)"));
+                 QString("Transfert interrompu : port perdu (18 octets enregistrés dans %1)")
+                     .arg(dir.filePath("transfert_05122026.txt")));
         QCOMPARE(readFile(dir.filePath("transfert_05122026.txt")), "0123 0456 0789 .\r\n\r\n");
     }
 
@@ -453,7 +460,7 @@ private slots:
         rig.chunk("PIC 16F88"); // during the last pass: still collected
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());
-        QCOMPARE(rig.indicators.status(), QString("Transfert Effecué"));
+        QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " + path);
         QCOMPARE(rig.receive.AppendFlag, 0);
         QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
         QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));

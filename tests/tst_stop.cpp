@@ -26,16 +26,6 @@ struct Stop {
     const char *pressOn; // the button whose right press stops the operation
 };
 
-// The bytes the simulator logged, in hex, one line of the log after another.
-QByteArray loggedHex(const QString &log) {
-    QByteArrayList hex;
-    for (const QByteArray &entry : readFile(log).split('\n')) {
-        const QByteArrayList fields = entry.split('\t');
-        if (fields.size() >= 2) hex << fields[1];
-    }
-    return hex.join(' ');
-}
-
 QPushButton *button(Form2 &w, const char *name) {
     return w.findChild<QPushButton *>(QLatin1String(name));
 }
@@ -139,7 +129,10 @@ private slots:
         QCOMPARE(readFile(rig.path(kRecording)), saved ? collected + "\r\n" : "premier\r\n");
         if (saved)
             QCOMPARE(w.Label1->text(),
-                     QString("Transfert interrompu (%1 octets enregistrés)").arg(collected.size()));
+                     QString("Transfert interrompu (%1 octets enregistrés dans %2) : la platine "
+                             "envoie peut-être encore la suite de sa mémoire")
+                         .arg(collected.size())
+                         .arg(rig.path(kRecording)));
     }
 
     void endingTheProgramMidCollectionSavesWhatWasCollectedFirst_data() {
@@ -271,7 +264,8 @@ private slots:
             const QByteArray both = "0123 0456 0789 .\r\n" + last;
             QCOMPARE(readFile(rig.path(kRecording)), both + "\r\n");
             QCOMPARE(w.Label1->text(),
-                     QString("Transfert interrompu : port perdu (36 octets enregistrés)"));
+                     QString("Transfert interrompu : port perdu (36 octets enregistrés dans %1)")
+                         .arg(rig.path(kRecording)));
         }
         // No receive tick reopens the port or replaces the message.
         QTest::qWait(300);

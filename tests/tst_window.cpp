@@ -200,6 +200,8 @@ private slots:
         QTest::newRow("70000, capped") << Tip{false, "70000", "65534", top};
         QTest::newRow("0.1") << Tip{false, "0.1", "0.1", "Période = 0.05 sec à 0.35 sec"};
         QTest::newRow("not a number keeps the tip") << Tip{false, "abc", "abc", kFormulaTip};
+        QTest::newRow("negative, kept as typed, the tip gives the range")
+            << Tip{false, "-5", "-5", "Période impossible : la valeur libre va de 0 à 65534"};
     }
 
     void freeValueTipFollowsTheLocaleAndTheCap() {
@@ -227,15 +229,20 @@ private slots:
         QCOMPARE(w.Label14->text(), QStringLiteral("Platine Deconnectée"));
 
         QTest::mousePress(w.Command10, Qt::LeftButton);
+        const QString device = terminal.slavePath();
         terminal.close(); // the adapter is unplugged
         QTRY_VERIFY(w.Label14->text().contains(QStringLiteral("perdu")));
+        QVERIFY2(w.Label14->text().contains("Port COM12 (" + device + ") perdu"),
+                 qPrintable(w.Label14->text()));
         QVERIFY(!rig.port.isOpen());
+        QCOMPARE(backColour(w.Command10), colours::kButtonFace); // green means open
 
         // A port that cannot be opened is said, and an operation then ends at once, clearing
         // nothing.
         WindowRig missing(kNoDevice);
         QTest::mousePress(missing.window->Command10, Qt::LeftButton);
         QVERIFY(!missing.port.isOpen());
+        QCOMPARE(backColour(missing.window->Command10), colours::kButtonFace);
         const QString said = missing.window->Label14->text();
         QVERIFY2(said.contains("COM12") && said.contains(kNoDevice) && said.contains("introuvable"),
                  qPrintable(said));
@@ -245,6 +252,60 @@ private slots:
         QCOMPARE(missing.window->Label14->text(), said);
         QCOMPARE(missing.window->receive().receiveBuffer(), QByteArray("affiché"));
         QVERIFY(missing.window->Label1->text().contains("rien n'a été envoyé"));
+    }
+
+    void withTwoBoardsOnlyTheChosenOneIsReached() {
+        QTemporaryDir logs;
+        const QString logA = logs.filePath("a.log"), logB = logs.filePath("b.log");
+        Simulator a(kQuickBoard + QStringList{"--log", logA});
+        Simulator b(kQuickBoard + QStringList{"--log", logB});
+        QVERIFY(a.isRunning() && b.isRunning());
+        QList<FoundPort> found{{a.devicePath(), "FT232R USB UART", true, "A1"},
+                               {b.devicePath(), "FT232R USB UART", true, "B2"}};
+        WindowRig rig(kNoDevice, settingsFile("COM1", "1", "0", "0"), QLocale::c(), {}, &found);
+        Form2 &w = *rig.window;
+        const int entryA = rig.ports->device(1) == a.devicePath() ? 1 : 2;
+        const int entryB = 3 - entryA;
+        const int patience = Simulator::kPatienceMs;
+
+        // Another entry chosen while the port is open closes it; the next operation uses it.
+        w.Combo1->setCurrentIndex(entryA - 1);
+        QTest::mousePress(w.Command10, Qt::LeftButton);
+        QVERIFY(rig.port.isOpen());
+        w.Combo1->setCurrentIndex(entryB - 1);
+        QVERIFY(!rig.port.isOpen());
+        QCOMPARE(backColour(w.Command10), colours::kButtonFace);
+        QCOMPARE(w.Label14->text(), QString("Port COM%1 (%2) fermé").arg(entryA).arg(a.devicePath()));
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+        QCOMPARE(w.Label1->text(), QString("RAZ Effectué"));
+        QVERIFY(loggedHex(logA).isEmpty());
+        QCOMPARE(loggedHex(logB), QByteArray("52 41 5A 01 01 01"));
+
+        // While an operation runs, the choice is refused.
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        w.Combo1->setCurrentIndex(entryA - 1);
+        QCOMPARE(w.Combo1->currentIndex(), entryB - 1);
+        QCOMPARE(w.Label1->text(), QString("Une opération est déjà en cours"));
+        QTest::mousePress(w.Command1, Qt::RightButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+
+        // Board A's adapter is pulled out: its entry now resolves otherwise, and nothing is sent.
+        w.Combo1->setCurrentIndex(entryA - 1);
+        found.removeFirst();
+        found.removeFirst();
+        found << FoundPort{b.devicePath(), "FT232R USB UART", true, "B2"};
+        const QByteArray sentToB = loggedHex(logB);
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
+        QVERIFY(!rig.port.isOpen());
+        QCOMPARE(w.Label14->text(),
+                 QString("COM%1 désignait %2 (FT232R USB UART), absent : rebranchez l'adaptateur "
+                         "ou choisissez un autre port. Ports présents : COM1 (%3).")
+                     .arg(entryA)
+                     .arg(a.devicePath(), b.devicePath()));
+        QTest::qWait(300); // anything sent late would be in the log by now
+        QCOMPARE(loggedHex(logB), sentToB);
     }
 
     void closingWhileAnOperationWaitsEndsItCleanly() {
@@ -269,14 +330,15 @@ private slots:
     void mouseDownsFollowTheOperationButtonRules() {
         WindowRig rig(kNoDevice);
         Form2 &w = *rig.window;
-        // A free value that is no number is refused before anything is sent.
+        // A negative free value (no period) is refused before anything is sent, the range said.
         w.PeriodValue = 8;
         w.Check1->setChecked(true);
-        w.libre->clear();
+        w.libre->setText("-5");
         QTest::mouseClick(w.Command8, Qt::LeftButton);
         QVERIFY(!w.dialogue().busy() && !rig.port.isOpen());
         QCOMPARE(w.PeriodValue, quint16(8));
-        QVERIFY(w.Label1->text().contains(QStringLiteral("invalide")));
+        QCOMPARE(w.Label1->text(), QStringLiteral("Valeur libre « -5 » invalide : entrez un "
+                                                  "nombre de 0 à 65534. Rien n'a été envoyé."));
 
         w.receive().AppendFlag = 1;
         w.receive().ReplaceFlag = 1;
@@ -350,9 +412,14 @@ private slots:
 
         // A second download of the day keeps the first as -1.
         QVERIFY(writeFile(rig.path("transfert_05122026.txt"), "premier\r\n"));
+        // The status says where the recording went, the home folder written "~".
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(rig.directory.path()));
         QTest::mouseClick(w.Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(w.Label1->text(), QStringLiteral("Transfert Effecué"));
+        qputenv("HOME", home);
+        QCOMPARE(w.Label1->text(),
+                 QStringLiteral("Transfert Effecué, enregistré dans ~/transfert_05122026.txt"));
         const QByteArray recording = readFile(rig.path("transfert_05122026.txt"));
         QCOMPARE(recording, w.receive().receiveBuffer() + "\r\n");
         QCOMPARE(rig.desktop.saveQuestions, 0);

@@ -100,6 +100,12 @@ void Form2::wireEvents() {
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);
     connect(Combo1, &PortList::aboutToShowPopup, this, &Form2::describePorts);
+    // Picking an entry, even the one already selected, takes what it stands for now.
+    connect(Combo1, &QComboBox::activated, this, [this] {
+        if (!m_parts.ports) return;
+        m_parts.ports->refresh();
+        takePortAsShown();
+    });
     for (QComboBox *list : {static_cast<QComboBox *>(Combo1), Combo3}) {
         connect(list->lineEdit(), &QLineEdit::textEdited, this,
                 [this, list] { followTypedText(list); });
@@ -233,6 +239,7 @@ void Form2::showLinkProblem(const QString &message) {
 }
 
 void Form2::onPortLost() {
+    setBackColour(Command10, colours::kButtonFace);
     // Real-time reading has no operation waiting: it stops here. A waiting operation ends by
     // itself and says so.
     if (m_receive.ReplaceFlag == 1 && !m_dialogue.busy()) {
@@ -299,11 +306,27 @@ void Form2::settleTypedText(QComboBox *list) {
 
 void Form2::Combo1_Click() {
     const int number = Combo1->currentIndex() + 1;
-    m_parts.port->setPortNumber(number);
-    // The ports are read again when the list opens and at each opening of the port, not at
-    // every selection: start-up selects all twelve entries in turn.
-    Combo1->setToolTip(m_parts.ports ? m_parts.ports->entryText(number)
-                                     : m_parts.port->deviceName());
+    SerialTransport &port = *m_parts.port;
+    if (port.isOpen() && number != port.portNumber()) {
+        // The open port belongs to the entry chosen before: it closes, so that the next opening
+        // uses the new entry. Not under a running operation, which talks to that port.
+        if (m_dialogue.busy()) {
+            const QSignalBlocker quiet(Combo1);
+            Combo1->setCurrentIndex(port.portNumber() - 1);
+            m_indicators.setStatus(QStringLiteral("Une opération est déjà en cours"));
+            return;
+        }
+        const QString closed = port.portLabel();
+        port.close();
+        setBackColour(Command10, colours::kButtonFace);
+        m_indicators.setLink(QStringLiteral("Port %1 fermé").arg(closed), colours::kBlue);
+        m_indicators.setLinkVisible(true);
+    }
+    port.setPortNumber(number);
+    // The ports are read again when the list opens, when the user picks an entry, and at each
+    // opening of the port, not at every selection: start-up selects all twelve entries in turn.
+    if (m_parts.ports) m_parts.ports->remember(number);
+    Combo1->setToolTip(m_parts.ports ? m_parts.ports->entryText(number) : port.deviceName());
 }
 
 void Form2::describePorts() {
@@ -315,13 +338,22 @@ void Form2::describePorts() {
     QAbstractItemView *list = Combo1->view();
     list->setMinimumWidth(list->sizeHintForColumn(0) +
                           list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth());
-    Combo1->setToolTip(m_parts.ports->entryText(Combo1->currentIndex() + 1));
+    // What the user sees in the list is what the entry stands for from now on.
+    takePortAsShown();
+}
+
+void Form2::takePortAsShown() {
+    const int number = Combo1->currentIndex() + 1;
+    // A running operation keeps the device it talks to.
+    if (!m_dialogue.busy()) m_parts.ports->remember(number);
+    Combo1->setToolTip(m_parts.ports->entryText(number));
 }
 
 void Form2::Command10_MouseDown(Qt::MouseButton button) {
     if (button == Qt::LeftButton) {
-        if (!m_parts.port->isOpen()) m_parts.port->open();
-        setBackColour(Command10, colours::kLightGreen);
+        // Light green says that the port is open, never that it was tried.
+        const bool open = m_parts.port->isOpen() || m_parts.port->open();
+        setBackColour(Command10, open ? colours::kLightGreen : colours::kButtonFace);
         return;
     }
     if (m_parts.port->isOpen()) m_parts.port->close();

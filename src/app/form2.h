@@ -114,6 +114,8 @@ private:
     void onPortLost();
     // Reads the ports again and shows what each entry of the port list stands for.
     void describePorts();
+    // The selected entry stands from now on for the device the port map gives it now.
+    void takePortAsShown();
     // Keyboard ways to what a right press does: the context-menu key or Shift+F10 on a focused
     // operation button or "Connexion", Escape for the running operation (or the live display).
     bool rightPressByKey(QObject *watched, QKeyEvent *event);

@@ -90,7 +90,7 @@ void Form2::Check1_Click() {
 
 void Form2::libre_Change() {
     const std::optional<double> x = parseFreeValue(libre->text(), m_parts.locale);
-    if (!x || *x < kFreeValueMin) return; // not a number (yet): the tip keeps its previous text
+    if (!x) return; // not a number (yet): the tip keeps its previous text
     if (*x > kFreeValueMax) {
         libre->setText(QString::number(kFreeValueMax)); // runs this handler again, at once
         return;

@@ -134,7 +134,7 @@ QCoro::Task<QString> Form2::saveElsewhere(QString path, QByteArray content, QStr
                                        .arg(problem));
             co_return QString();
         }
-        if (writeRecording(chosen, content, &problem)) co_return QDir::toNativeSeparators(chosen);
+        if (writeRecording(chosen, content, &problem)) co_return chosen;
         suggestion = chosen;
     }
 }

@@ -36,10 +36,7 @@ int main(int argc, char *argv[]) {
     // The port map is read again at each opening, so a newly wired or plugged device needs no
     // restart.
     PortMap ports([settings] { return configuredPorts(Profile(settings)); }, systemSerialPorts);
-    SerialTransport port([&ports](int number) {
-        ports.refresh();
-        return ports.device(number);
-    });
+    SerialTransport port([&ports](int number) { return ports.target(number); });
     port.setPresentPorts([&ports] { return ports.presentText(); });
 
     Form2Parts parts{&port, &clock, &desktop, directory};

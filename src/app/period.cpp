@@ -15,6 +15,10 @@ QString generalNumber(double x, const QLocale &locale) {
 } // namespace
 
 QString periodTip(double x, const QLocale &locale) {
+    if (roundHalfEven(x) < kFreeValueMin)
+        return QStringLiteral("Période impossible : la valeur libre va de %1 à %2")
+            .arg(kFreeValueMin)
+            .arg(kFreeValueMax);
     return QStringLiteral("Période = %1 sec à %2 sec")
         .arg(generalNumber(x * 0.5, locale), generalNumber(x * 0.5 * 7, locale));
 }
@@ -45,5 +49,5 @@ std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const
     if (!typed) return std::nullopt;
     const double whole = roundHalfEven(*typed);
     if (whole < kFreeValueMin || whole > kFreeValueMax) return std::nullopt;
-    return static_cast<quint16>(static_cast<qint32>(whole)); // two's complement for negatives
+    return static_cast<quint16>(whole);
 }

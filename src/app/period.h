@@ -14,14 +14,16 @@ inline constexpr char kFormulaTip[] = "Période = valeur * 0.5 * switch (1 à 7)
 
 // Largest free number the box keeps; a larger one is replaced by this one.
 inline constexpr int kFreeValueMax = 65534;
-// Smallest free number that still has a 16-bit pattern (two's complement).
-inline constexpr int kFreeValueMin = -32768;
+// Smallest free number: a board period cannot be negative (a negative number's 16-bit pattern
+// would program a period of hours).
+inline constexpr int kFreeValueMin = 0;
 
 // PeriodValue of each preset range, in list order.
 inline constexpr quint16 kPresetPeriodValues[] = {1, 8, 60, 600, 5400};
 
 // Range of periods for PeriodValue x, switch at 1 and at 7, in seconds:
 // "Période = 0.5 sec à 3.5 sec" (numbers in the locale's decimal form, without group separators).
+// A number that rounds below kFreeValueMin gives the valid range instead.
 QString periodTip(double x, const QLocale &locale);
 
 // The free number as typed: the text without the blanks around it, read as a decimal number in
@@ -33,9 +35,8 @@ std::optional<double> parseFreeValue(const QString &text, const QLocale &locale)
 double roundHalfEven(double x);
 
 // The PeriodValue to send. Presets 0 to 4 give their value; any other index (-1, nothing
-// selected) keeps previous. When the free box is ticked its number wins: rounded halves to even,
-// then taken as a 16-bit pattern (0 to 65534 unsigned, -32768 to -1 in two's complement, so -1
-// gives 0xFFFF). Nothing when ticked with a text that is not a number or whose rounded value lies
-// outside -32768 to 65534: the caller then refuses to send.
+// selected) keeps previous. When the free box is ticked its number wins, rounded halves to even.
+// Nothing when ticked with a text that is not a number or whose rounded value lies outside
+// kFreeValueMin to kFreeValueMax: the caller then refuses to send.
 std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const QString &freeText,
                                          const QLocale &locale, quint16 previous);

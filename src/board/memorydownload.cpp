@@ -14,20 +14,21 @@
 using namespace std::chrono_literals;
 
 namespace {
-// What the status line says once the recording is saved, at `savedAt` when that is not the
-// standard place. A collection ended by a stop or a lost port never claims success.
+// What the status line says once the recording is saved at `savedAt`. A collection ended by a stop
+// or a lost port never claims success; after a stop the board may still be sending the rest of
+// its memory, which the next operation would otherwise take for a silent board.
 QString endText(Dialogue::WaitEnd end, qsizetype bytes, const QString &savedAt) {
-    const QString where = savedAt.isEmpty() ? QString() : QStringLiteral(" dans %1").arg(savedAt);
+    const QString where = filereason::shownPath(savedAt);
     switch (end) {
     case Dialogue::WaitEnd::Seen:
-        return savedAt.isEmpty() ? QStringLiteral("Transfert Effecué")
-                                 : QStringLiteral("Transfert Effecué, enregistré%1").arg(where);
+        return QStringLiteral("Transfert Effecué, enregistré dans %1").arg(where);
     case Dialogue::WaitEnd::PortLost:
-        return QStringLiteral("Transfert interrompu : port perdu (%1 octets enregistrés%2)")
+        return QStringLiteral("Transfert interrompu : port perdu (%1 octets enregistrés dans %2)")
             .arg(bytes)
             .arg(where);
     default:
-        return QStringLiteral("Transfert interrompu (%1 octets enregistrés%2)")
+        return QStringLiteral("Transfert interrompu (%1 octets enregistrés dans %2) : la platine "
+                              "envoie peut-être encore la suite de sa mémoire")
             .arg(bytes)
             .arg(where);
     }
@@ -60,12 +61,13 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
     dialogue.markOperationStart();
     const Dialogue::WaitEnd end = co_await dialogue.CollectUntil(board::kDownloadEnd);
     receive.AppendFlag = 0;
-    if (end == Dialogue::WaitEnd::Seen) dialogue.indicators().setStatus(endText(end, 0, {}));
+    if (end == Dialogue::WaitEnd::Seen)
+        dialogue.indicators().setStatus(QStringLiteral("Transfert Effecué"));
 
     // Whatever ended the collection, what arrived is saved.
     const QByteArray recording = receive.receiveBuffer();
     if (problem.isEmpty() && writeRecording(path, recording, &problem)) {
-        dialogue.indicators().setStatus(endText(end, recording.size(), {}));
+        dialogue.indicators().setStatus(endText(end, recording.size(), path));
         co_return;
     }
     if (!target.onWriteFailure) co_return;

@@ -71,4 +71,11 @@ QString cannotWrite(const QString &path, int error) {
         .arg(QFileInfo(path).fileName(), systemReason(error));
 }
 
+QString shownPath(const QString &path) {
+    const QString home = QDir::homePath();
+    QString shown = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (shown.startsWith(home + u'/')) shown = u'~' + shown.mid(home.size());
+    return QDir::toNativeSeparators(shown);
+}
+
 } // namespace filereason

@@ -19,4 +19,8 @@ QString cannotCreate(const QString &path, int error = 0);
 // A write or the final flush failed after the file was opened.
 QString cannotWrite(const QString &path, int error = 0);
 
+// A path as the status line shows it: the system's separators, the home folder as "~"
+// ("~/.local/share/volterne/transfert_06122026.txt").
+QString shownPath(const QString &path);
+
 } // namespace filereason

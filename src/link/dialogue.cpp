@@ -47,6 +47,7 @@ void Dialogue::setAbortFlag(qint16 value) {
 void Dialogue::onLatestChunk() {
     const QByteArray &chunk = m_receive.latestChunk();
     if (!chunk.isEmpty()) {
+        m_receivedInWait += chunk.size();
         m_previousTail = m_lastTail;
         m_lastTail = (m_lastTail + chunk).right(kTailLength);
         if (m_watch && m_watch(chunk)) m_watchHit = true;
@@ -113,8 +114,18 @@ QCoro::Task<bool> Dialogue::AwaitName(QByteArray name, int compareLength, Durati
 }
 
 QCoro::Task<bool> Dialogue::AwaitBanner(Duration timeout) {
+    m_receivedInWait = 0;
     const WaitEnd end = co_await WaitForReply(board::kBanner, kBannerCompareLength, timeout);
     // Only a banner really seen shows the link as established.
+    if (end == WaitEnd::TimedOut && m_receivedInWait > 0) {
+        // A board that never announced itself but sent bytes all along is not silent: it is still
+        // sending something else, typically the rest of a download that was stopped.
+        m_indicators.setStatus(QStringLiteral("La platine envoie encore des données (%1 octets "
+                                              "reçus) : attendez la fin de l'envoi, puis "
+                                              "recommencez")
+                                   .arg(m_receivedInWait));
+        co_return false;
+    }
     if (end != WaitEnd::Seen) {
         sayWhyNothingWasSent(end);
         co_return false;

@@ -87,7 +87,8 @@ public:
     // time, a stop, the port lost), and the link status stays as it was.
     //
     // AwaitBanner waits (form A) for a chunk that is exactly the banner, then shows the link as
-    // established and blinking. AwaitName waits (form A) for the board to name the operation.
+    // established and blinking. When it times out after bytes did arrive, the status line says
+    // that the board is still sending rather than silent. AwaitName waits (form A) for the board to name the operation.
     QCoro::Task<bool> AwaitBanner(Duration timeout);
     QCoro::Task<bool> AwaitName(QByteArray name, int compareLength, Duration timeout);
 
@@ -147,6 +148,8 @@ private:
     bool m_portLost = false;
     std::function<bool(const QByteArray &)> m_watch;
     bool m_watchHit = false;
+    // Bytes received since the banner wait began.
+    qsizetype m_receivedInWait = 0;
     // The last bytes received before the newest chunk, and up to it, so that an end text split
     // across chunks is found.
     QByteArray m_previousTail;

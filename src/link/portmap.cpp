@@ -3,6 +3,7 @@
 #include "data/profile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -19,6 +20,30 @@ bool byName(const FoundPort &a, const FoundPort &b) {
     return split(a.device) < split(b.device);
 }
 
+// The file a device path leads to, so that an alias and its target compare equal; the path
+// itself when it leads nowhere (or names no file, as "COM3" on Windows).
+QString resolvedPath(const QString &device) {
+#ifdef Q_OS_WIN
+    return device;
+#else
+    const QString resolved = QFileInfo(device).canonicalFilePath();
+    return resolved.isEmpty() ? device : resolved;
+#endif
+}
+
+// Two descriptions of one device: by serial number and description when the system gives them,
+// else by the file their paths lead to.
+bool sameDevice(const FoundPort &a, const FoundPort &b) {
+    if (!a.serialNumber.isEmpty() || !b.serialNumber.isEmpty())
+        return a.serialNumber == b.serialNumber && a.description == b.description;
+    return resolvedPath(a.device) == resolvedPath(b.device);
+}
+
+QString deviceText(const FoundPort &port) {
+    return port.description.isEmpty() ? port.device
+                                      : QStringLiteral("%1 (%2)").arg(port.device, port.description);
+}
+
 bool looksLikeAdapter(const QString &device) {
     return device.contains(QLatin1String("USB"), Qt::CaseInsensitive) ||
            device.contains(QLatin1String("ACM")) || device.contains(QLatin1String("usbmodem")) ||
@@ -30,7 +55,8 @@ QList<FoundPort> systemSerialPorts() {
     QList<FoundPort> ports;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         ports.append({info.systemLocation(), info.description(),
-                      info.hasVendorIdentifier() || looksLikeAdapter(info.systemLocation())});
+                      info.hasVendorIdentifier() || looksLikeAdapter(info.systemLocation()),
+                      info.serialNumber()});
     return ports;
 }
 
@@ -46,34 +72,66 @@ QMap<int, QString> configuredPorts(const Profile &profile) {
 
 PortMap::PortMap(std::function<QMap<int, QString>()> configured,
                  std::function<QList<FoundPort>()> found)
-    : m_configured(std::move(configured)), m_found(std::move(found)) {
+    : m_configured(std::move(configured)), m_found(std::move(found)),
+      m_remembered(kEntries) {
     refresh();
+}
+
+void PortMap::remember(int number) {
+    if (number >= 1 && number <= kEntries) m_remembered[number - 1] = m_entries[number - 1].port;
+}
+
+PortTarget PortMap::target(int number) {
+    refresh();
+    if (number < 1 || number > kEntries) return {};
+    const FoundPort &now = m_entries[number - 1].port;
+    FoundPort &chosen = m_remembered[number - 1];
+    if (chosen.device.isEmpty()) chosen = now;
+    PortTarget target(now.device);
+    target.description = now.description;
+    if (!chosen.device.isEmpty() && (now.device.isEmpty() || !sameDevice(chosen, now)))
+        target.refusal = QStringLiteral("COM%1 désignait %2, absent : rebranchez l'adaptateur ou "
+                                        "choisissez un autre port. %3.")
+                             .arg(number)
+                             .arg(deviceText(chosen), presentText());
+    return target;
 }
 
 void PortMap::refresh() {
     const QMap<int, QString> lines = m_configured();
     QList<FoundPort> found = m_found();
-    m_entries = QList<FoundPort>(kEntries);
+    m_entries = QList<Entry>(kEntries);
     for (auto line = lines.cbegin(); line != lines.cend(); ++line) {
         if (line.key() < 1 || line.key() > kEntries) continue;
-        FoundPort &entry = m_entries[line.key() - 1];
-        entry.device = line.value();
-        // The description of the port found there, which then goes to no other entry.
+        Entry &entry = m_entries[line.key() - 1];
+        entry.port.device = line.value();
+        // The port found there, by the file the line leads to, gives its description and serial
+        // number and then goes to no other entry.
+        const QString file = resolvedPath(entry.port.device);
         const auto same = std::find_if(found.begin(), found.end(), [&](const FoundPort &p) {
-            return p.device == entry.device;
+            return resolvedPath(p.device) == file;
         });
         if (same != found.end()) {
-            entry.description = same->description;
+            entry.port.description = same->description;
+            entry.port.serialNumber = same->serialNumber;
+            entry.present = true;
             found.erase(same);
+        } else {
+#ifndef Q_OS_WIN
+            entry.present = QFileInfo::exists(entry.port.device);
+#endif
         }
     }
 #ifdef Q_OS_WIN
     for (int number = 1; number <= kEntries; ++number) {
-        FoundPort &entry = m_entries[number - 1];
-        if (!entry.device.isEmpty()) continue;
-        entry.device = QStringLiteral("COM%1").arg(number);
+        Entry &entry = m_entries[number - 1];
+        if (!entry.port.device.isEmpty()) continue;
+        entry.port.device = QStringLiteral("COM%1").arg(number);
         for (const FoundPort &port : std::as_const(found))
-            if (port.device == entry.device) entry.description = port.description;
+            if (port.device == entry.port.device) {
+                entry.port = port;
+                entry.present = true;
+            }
     }
 #else
     std::stable_sort(found.begin(), found.end(), [](const FoundPort &a, const FoundPort &b) {
@@ -81,15 +139,15 @@ void PortMap::refresh() {
         return byName(a, b);
     });
     auto next = found.cbegin();
-    for (FoundPort &entry : m_entries) {
+    for (Entry &entry : m_entries) {
         if (next == found.cend()) break;
-        if (entry.device.isEmpty()) entry = *next++;
+        if (entry.port.device.isEmpty()) entry = {*next++, true};
     }
 #endif
 }
 
 QString PortMap::entryText(int number) const {
-    const FoundPort entry = m_entries.value(number - 1);
+    const FoundPort entry = m_entries.value(number - 1).port;
     QString text = QStringLiteral("COM%1 — ").arg(number);
     if (entry.device.isEmpty()) return text + QStringLiteral("aucun périphérique");
     text += entry.device;
@@ -100,8 +158,9 @@ QString PortMap::entryText(int number) const {
 QString PortMap::presentText() const {
     QStringList present;
     for (int number = 1; number <= kEntries; ++number) {
-        const QString device = m_entries.value(number - 1).device;
-        if (!device.isEmpty()) present << QStringLiteral("COM%1 (%2)").arg(number).arg(device);
+        const Entry &entry = m_entries[number - 1];
+        const QString &device = entry.port.device;
+        if (entry.present) present << QStringLiteral("COM%1 (%2)").arg(number).arg(device);
     }
     if (present.isEmpty())
         return QStringLiteral("Aucun port série détecté : branchez l'adaptateur");

@@ -13,6 +13,19 @@ struct FoundPort {
     QString device;       // what to open: "/dev/ttyUSB0", "COM3"
     QString description;  // the adapter's own name, "FT232R USB UART"; may be empty
     bool adapter = false; // a USB or ACM adapter rather than a port of the machine itself
+    QString serialNumber; // the adapter's serial number; may be empty
+};
+
+// What an entry leads to when the port is about to open.
+struct PortTarget {
+    PortTarget() = default;
+    // A plain device, for a link whose entries need no checking.
+    PortTarget(QString device) : device(std::move(device)) {} // NOLINT: implicit on purpose
+    QString device; // empty: the entry stands for no device
+    QString description;
+    // Not empty: the entry no longer stands for the device it stood for when it was chosen, and
+    // nothing may be opened; the sentence says what it stood for and which entries are present.
+    QString refusal;
 };
 
 // The serial ports the system has now (QSerialPortInfo, which leaves out the standard serial lines
@@ -29,7 +42,14 @@ QMap<int, QString> configuredPorts(const Profile &profile);
 // device.
 //
 // The map reads the settings lines and the system's ports again at each refresh(), so that an
-// adapter plugged in after start-up, or a line added to the file, is seen without a restart.
+// adapter plugged in after start-up, or a line added to the file, is seen without a restart. A
+// line and a found port are one device when their paths lead to the same file (an alias such as
+// /dev/serial/by-id/... and its target).
+//
+// An entry also keeps the device it stood for when it was chosen (remember()): its serial number
+// and description where the system gives them, else its path. Entries are numbered by position,
+// so once an adapter is pulled out the same entry may stand for another one; target() then
+// refuses to lead there until the entry is chosen again.
 class PortMap {
 public:
     static constexpr int kEntries = 12;
@@ -39,7 +59,13 @@ public:
 
     void refresh();
     // The device of entry `number` (1 to 12); empty when it stands for none.
-    QString device(int number) const { return m_entries.value(number - 1).device; }
+    QString device(int number) const { return m_entries.value(number - 1).port.device; }
+    // Entry `number` stands from now on for the device it stands for now (none included). Reads
+    // no ports: call refresh() first for the system's ports of this moment.
+    void remember(int number);
+    // Reads the ports again, then what entry `number` leads to. An entry remembered without a
+    // device takes the device it has now, and keeps it.
+    PortTarget target(int number);
     // "COM1 — /dev/ttyUSB0 — FT232R USB UART", "COM2 — /dev/ttyS0", "COM5 — aucun périphérique".
     QString entryText(int number) const;
     // The entries that have a device, for a user whose port was missing:
@@ -48,7 +74,13 @@ public:
     QString presentText() const;
 
 private:
+    struct Entry {
+        FoundPort port;
+        bool present = false; // the device exists now
+    };
+
     std::function<QMap<int, QString>()> m_configured;
     std::function<QList<FoundPort>()> m_found;
-    QList<FoundPort> m_entries; // index 0 is COM1
+    QList<Entry> m_entries;       // index 0 is COM1
+    QList<FoundPort> m_remembered; // what each entry stood for when it was chosen
 };

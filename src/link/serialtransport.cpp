@@ -11,12 +11,19 @@ SerialTransport::SerialTransport(DeviceResolver deviceFor, QObject *parent)
 }
 
 QString SerialTransport::portLabel() const {
-    return QStringLiteral("COM%1 (%2)").arg(m_portNumber).arg(deviceName());
+    if (m_openedDevice.isEmpty() || m_openedNumber != m_portNumber)
+        return QStringLiteral("COM%1").arg(m_portNumber);
+    return QStringLiteral("COM%1 (%2)").arg(m_openedNumber).arg(m_openedDevice);
 }
 
 bool SerialTransport::open() {
     if (m_port.isOpen()) return true;
-    const QString device = deviceName();
+    const PortTarget target = m_deviceFor(m_portNumber);
+    if (!target.refusal.isEmpty()) {
+        emit problem(target.refusal);
+        return false;
+    }
+    const QString &device = target.device;
     if (device.isEmpty()) {
         QString message = QStringLiteral("Impossible d'ouvrir le port COM%1 : aucun périphérique.")
                               .arg(m_portNumber);
@@ -24,6 +31,8 @@ bool SerialTransport::open() {
         emit problem(message);
         return false;
     }
+    m_openedNumber = m_portNumber;
+    m_openedDevice = device;
     m_port.setPortName(device);
     m_port.setBaudRate(board::kBaudRate);
     m_port.setDataBits(QSerialPort::Data8);

@@ -5,7 +5,9 @@
 #include "bytes.h"
 #include "data/sampleline.h"
 #include "fakedesktop.h"
+#include "data/profile.h"
 #include "link/clock.h"
+#include "link/portmap.h"
 #include "link/serialtransport.h"
 
 #include <QTemporaryDir>
@@ -15,15 +17,28 @@
 // The real window on a given serial device (every port entry leads there), with its files in a
 // temporary directory (or `programDirectory` when given), a stand-in desktop, 5 December 2026 as
 // today, and `settings` as its param.ini when given. Form_Load has run.
+//
+// With `found`, the entries lead where the port map puts them instead: its [ports] lines and
+// the ports in `found` at each moment, which a test changes to plug adapters in and out.
 struct WindowRig {
     explicit WindowRig(const QString &device, const QByteArray &settings = {},
-                       const QLocale &locale = QLocale::c(), const QString &programDirectory = {})
-        : port([device](int) { return device; }) {
+                       const QLocale &locale = QLocale::c(), const QString &programDirectory = {},
+                       const QList<FoundPort> *found = nullptr)
+        : port([this, device](int number) {
+              return ports ? ports->target(number) : PortTarget(device);
+          }) {
         if (!settings.isNull()) writeFile(path(QStringLiteral("param.ini")), settings);
         Form2Parts parts{&port, &clock, &desktop,
                          programDirectory.isEmpty() ? directory.path() : programDirectory};
         parts.today = [] { return QDate(2026, 12, 5); };
         parts.locale = locale;
+        if (found) {
+            ports = std::make_unique<PortMap>(
+                [this] { return configuredPorts(Profile(path(QStringLiteral("param.ini")))); },
+                [found] { return *found; });
+            port.setPresentPorts([this] { return ports->presentText(); });
+            parts.ports = ports.get();
+        }
         window = std::make_unique<Form2>(parts);
         window->Form_Load();
     }
@@ -33,6 +48,7 @@ struct WindowRig {
     QTemporaryDir directory;
     SteadyClock clock;
     FakeDesktop desktop;
+    std::unique_ptr<PortMap> ports;
     SerialTransport port;
     std::unique_ptr<Form2> window;
 };

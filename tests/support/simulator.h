@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bytes.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -52,3 +54,14 @@ private:
 // gathers a burst for 100 ms), every burst sent at once.
 inline const QStringList kQuickBoard =
     QStringLiteral("--cycle-ms 700 --gap-ms 260 --erase-ms 400 --line-rate 0").split(u' ');
+
+// The bytes a simulator started with "--log FILE" received, in hex, one line of the log after
+// another.
+inline QByteArray loggedHex(const QString &log) {
+    QByteArrayList hex;
+    for (const QByteArray &entry : readFile(log).split('\n')) {
+        const QByteArrayList fields = entry.split('\t');
+        if (fields.size() >= 2) hex << fields[1];
+    }
+    return hex.join(' ');
+}
