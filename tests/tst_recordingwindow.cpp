@@ -57,6 +57,10 @@ private slots:
         QCOMPARE(readable->textInterface()->text(0, readable->textInterface()->characterCount()),
                  lines);
         QCOMPARE(readable->text(QAccessible::Value), lines);
+        // ... and heard as a read-only multi-line text area.
+        const QAccessible::State state = readable->state();
+        QVERIFY(state.multiLine && state.readOnly && state.focusable && state.selectableText);
+        QVERIFY(!state.editable);
 
         // Cancelled, a missing file, a download collecting into the receive area: nothing changes.
         QTest::mouseClick(w.Command4, Qt::LeftButton);

@@ -9,6 +9,7 @@
 #include "rig.h"
 #include "simulator.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -325,6 +326,44 @@ private slots:
         QVERIFY(rig->window->dialogue().busy());
         rig.reset();
         QVERIFY(silent.readAll().isEmpty());
+    }
+
+    void theWindowShortcutsWorkWhateverControlHasTheFocus() {
+        // Under a desktop's keyboard scheme text fields take Ctrl+E (end of line) and the like for
+        // themselves; the offscreen platform's does not, so every control here claims every key,
+        // as the worst of them would.
+        struct GreedyControls : QObject {
+            bool eventFilter(QObject *watched, QEvent *event) override {
+                if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+                    static_cast<QWidget *>(watched)->focusPolicy() != Qt::NoFocus)
+                    event->accept();
+                return false;
+            }
+        } greedy;
+        qApp->installEventFilter(&greedy);
+        PseudoTerminal silent; // a board that never answers: the read-out waits until stopped
+        QVERIFY(silent.open());
+        WindowRig rig(silent.slavePath(), settingsFile("COM1", "1", "1", "0"));
+        Form2 &w = *rig.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget *interval = w.graphique->findChild<QLineEdit *>();
+        // The focus as the window opens (the period list's text field), then each kind of control.
+        const QList<QWidget *> controls = {QApplication::focusWidget(), w.libre,
+                                           w.Combo1->lineEdit(), w.Command4, w.Check1, w.Text1,
+                                           interval};
+        for (QWidget *control : controls) {
+            QVERIFY(control);
+            control->setFocus();
+            const QByteArray name = control->metaObject()->className();
+            QTest::keyClick(control, Qt::Key_E, Qt::ControlModifier);
+            QVERIFY2(w.dialogue().busy(), name);
+            QTest::keyClick(control, Qt::Key_Escape);
+            QTRY_VERIFY2(!w.dialogue().busy(), name);
+            const qsizetype boxes = rig.desktop.messages.size();
+            QTest::keyClick(control, Qt::Key_F1);
+            QVERIFY2(rig.desktop.messages.size() == boxes + 1, name);
+        }
     }
 
     void mouseDownsFollowTheOperationButtonRules() {

@@ -25,6 +25,17 @@ QString ByteViewAccessible::text(QAccessible::Text t) const {
     return QAccessibleWidget::text(t);
 }
 
+QAccessible::State ByteViewAccessible::state() const {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.multiLine = true;
+    state.selectableText = true;
+    if (view()->isReadOnly())
+        state.readOnly = true;
+    else
+        state.editable = true;
+    return state;
+}
+
 void *ByteViewAccessible::interface_cast(QAccessible::InterfaceType type) {
     if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface *>(this);
     return QAccessibleWidget::interface_cast(type);

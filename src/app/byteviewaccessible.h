@@ -17,6 +17,9 @@ public:
     static void install();
 
     QString text(QAccessible::Text t) const override;
+    // A read-only multi-line text area, as Qt gives any: multi-line, read-only, selectable text,
+    // focusable.
+    QAccessible::State state() const override;
     void *interface_cast(QAccessible::InterfaceType type) override;
 
     void selection(int selectionIndex, int *startOffset, int *endOffset) const override;

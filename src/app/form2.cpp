@@ -32,6 +32,10 @@
 
 namespace {
 constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
+// The window's shortcuts: stop, the internal EEPROM read-out, the About box.
+const QKeySequence kStopKey(Qt::Key_Escape);
+const QKeySequence kEepromKey(Qt::CTRL | Qt::Key_E);
+const QKeySequence kAboutKey(Qt::Key_F1);
 
 // Once per program: assistive technology reads the receive areas as the lines they show.
 void readReceiveAreasAsLines() {
@@ -132,9 +136,18 @@ void Form2::wireEvents() {
     const auto shortcut = [this](QKeySequence keys, auto handler) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, handler);
     };
-    shortcut(QKeySequence(Qt::Key_Escape), [this] { stopByKey(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_E), [this] { gache_MouseDown(Qt::RightButton); });
-    shortcut(QKeySequence(Qt::Key_F1), [this] { Label7_Click(); });
+    shortcut(kStopKey, [this] { stopByKey(); });
+    shortcut(kEepromKey, [this] { gache_MouseDown(Qt::RightButton); });
+    shortcut(kAboutKey, [this] { Label7_Click(); });
+    // A text field takes some of these keys for itself (Ctrl+E moves to the end of the line):
+    // the window's shortcuts win whatever control has the focus.
+    for (QWidget *control : findChildren<QWidget *>())
+        if (control->focusPolicy() != Qt::NoFocus) control->installEventFilter(this);
+}
+
+bool Form2::isWindowShortcut(const QKeyEvent *event) {
+    const QKeySequence keys(event->keyCombination());
+    return keys == kStopKey || keys == kEepromKey || keys == kAboutKey;
 }
 
 bool Form2::rightPressByKey(QObject *watched, QKeyEvent *event) {
@@ -172,6 +185,10 @@ void Form2::stopByKey() {
 
 bool Form2::eventFilter(QObject *watched, QEvent *event) {
     const auto type = event->type();
+    if (type == QEvent::ShortcutOverride && isWindowShortcut(static_cast<QKeyEvent *>(event))) {
+        event->ignore(); // not the control's: the shortcut map goes on to the window's shortcut
+        return true;
+    }
     if (type == QEvent::KeyPress && rightPressByKey(watched, static_cast<QKeyEvent *>(event)))
         return true;
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&

@@ -119,6 +119,7 @@ private:
     // Keyboard ways to what a right press does: the context-menu key or Shift+F10 on a focused
     // operation button or "Connexion", Escape for the running operation (or the live display).
     bool rightPressByKey(QObject *watched, QKeyEvent *event);
+    static bool isWindowShortcut(const QKeyEvent *event);
     // False when `target` has no right-press action.
     bool rightPress(QObject *target);
     void stopByKey();
