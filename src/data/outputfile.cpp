@@ -1,7 +1,6 @@
 #include "data/outputfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
 
