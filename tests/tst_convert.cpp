@@ -8,8 +8,15 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <fstream>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -144,25 +151,112 @@ private slots:
                  qPrintable(run.err));
     }
 
-    // A recording is never overwritten by its own spreadsheet, nor one spreadsheet by another
-    // of the same name in the same run.
+    void outputsNeverReplaceTheRecordingOrEachOther_data() {
+        QTest::addColumn<QStringList>("arguments"); // in a folder with mesure.csv, a/ and b/
+        QTest::addColumn<QString>("kept");          // the file left as it was
+        QTest::addColumn<QString>("content");       // what it holds, in the test data
+        const QString itself = "mesure.csv";
+        QTest::newRow("spreadsheet named as the recording")
+            << QStringList{itself} << itself << "worked.txt";
+        QTest::newRow("./ before the name")
+            << QStringList{"-o", "./mesure.csv", itself} << itself << "worked.txt";
+        QTest::newRow("a folder and ..")
+            << QStringList{"-o", "a/../mesure.csv", itself} << itself << "worked.txt";
+        QTest::newRow("symbolic link to the recording")
+            << QStringList{"-o", "lien.csv", itself} << itself << "worked.txt";
+        QTest::newRow("two recordings of one name")
+            << QStringList{"--output-dir", ".", "a/jour.txt", "b/jour.txt"} << "jour.csv"
+            << "worked.csv";
+    }
+
+    // A recording is never overwritten by its own spreadsheet, however it is named, nor one
+    // spreadsheet by another of the same name in the same run.
     void outputsNeverReplaceTheRecordingOrEachOther() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, kept);
+        QFETCH(QString, content);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
-        const QString itself = dir.filePath("mesure.csv");
-        QVERIFY(QFile::copy(kData + "worked.txt", itself));
+        QVERIFY(QFile::copy(kData + "worked.txt", dir.filePath("mesure.csv")));
+        QVERIFY(QFile::link("mesure.csv", dir.filePath("lien.csv")));
         QVERIFY(QFile::copy(kData + "worked.txt", dir.filePath("a/jour.txt")));
         QVERIFY(QFile::copy(kData + "rows_across_lines.txt", dir.filePath("b/jour.txt")));
 
-        Outcome run = convert({itself});
+        Outcome run = convert(arguments, dir.path());
         QCOMPARE(run.status, 2);
-        QCOMPARE(readFile(itself), readFile(kData + "worked.txt"));
+        QCOMPARE(readFile(dir.filePath(kept)), readFile(kData + content));
+        QVERIFY2(run.err.contains(arguments.last()) && run.err.contains("n'est pas remplacé"),
+                 qPrintable(run.err));
+    }
 
-        run = convert(
-            {"--output-dir", dir.path(), dir.filePath("a/jour.txt"), dir.filePath("b/jour.txt")});
-        QCOMPARE(run.status, 2);
-        QCOMPARE(readFile(dir.filePath("jour.csv")), readFile(kData + "worked.csv"));
-        QVERIFY2(run.err.contains("b/jour.txt"), qPrintable(run.err));
+    void outputsThatAreNotRegularFilesAreWrittenInPlace_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("named pipe") << "pipe";
+        QTest::newRow("device node") << "device";
+        QTest::newRow("standard output") << "stdout";
+        QTest::newRow("symbolic link to a file to make") << "link";
+    }
+
+    // A named pipe, a device (-o /dev/null as root) or -o /dev/stdout receives the spreadsheet
+    // and stays what it is; a symbolic link stays too, and the file it leads to is written.
+    void outputsThatAreNotRegularFilesAreWrittenInPlace() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString target = dir.filePath("sortie");
+        const QByteArray native = QFile::encodeName(target);
+        QProcess reader; // drains the pipe
+        if (kind == "pipe") {
+            QVERIFY(::mkfifo(native, 0600) == 0);
+            reader.start("cat", {target});
+        } else if (kind == "device" && ::mknod(native, S_IFCHR | 0600, makedev(1, 3)) != 0) {
+            QSKIP("only root makes device nodes (here a null device)");
+        } else if (kind == "stdout") {
+            target = "/dev/stdout";
+        } else if (kind == "link") {
+            QVERIFY(QFile::link("tableur.csv", target));
+        }
+        struct stat before {
+        }, after{};
+        QVERIFY(::lstat(QFile::encodeName(target), &before) == 0);
+
+        Outcome run = convert({"-o", target, kData + "worked.txt"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+        QVERIFY(::lstat(QFile::encodeName(target), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        const QByteArray expected = readFile(kData + "worked.csv");
+        if (kind == "pipe") {
+            QVERIFY(reader.waitForFinished(-1));
+            QCOMPARE(reader.readAllStandardOutput(), expected);
+        } else if (kind == "stdout") {
+            QCOMPARE(run.out, expected);
+        } else if (kind == "link") {
+            QCOMPARE(readFile(dir.filePath("tableur.csv")), expected);
+        }
+    }
+
+    // A name that is not UTF-8 (an old Latin-1 "mesure_été.txt") keeps its bytes: the recording
+    // is found, and its spreadsheet beside it bears the same name.
+    void recordingNamesThatAreNotUtf8KeepTheirBytes() {
+        QTemporaryDir dir;
+        const std::string name = QFile::encodeName(dir.path()).toStdString() + "/mesure_\xe9t\xe9";
+        // QTemporaryDir cannot spell these names to remove them.
+        const auto cleanup = qScopeGuard([&] {
+            std::remove((name + ".txt").c_str());
+            std::remove((name + ".csv").c_str());
+        });
+        std::ofstream(name + ".txt", std::ios::binary)
+            << readFile(kData + "worked.txt").toStdString();
+        QProcess shell; // the shell passes the name's own bytes
+        shell.setWorkingDirectory(dir.path());
+        shell.start("sh", {"-c", "exec \"$0\" mesure_*.txt", VOLTERNE_CONVERT});
+        QVERIFY(shell.waitForFinished(-1));
+        QCOMPARE(shell.readAllStandardError(), QByteArray());
+        QCOMPARE(shell.exitCode(), 0);
+        std::ifstream csv(name + ".csv", std::ios::binary);
+        const std::string written{std::istreambuf_iterator<char>(csv), {}};
+        QCOMPARE(QByteArray::fromStdString(written), readFile(kData + "worked.csv"));
     }
 
     void usageErrorsExitWithTwoAndWriteNothing_data() {

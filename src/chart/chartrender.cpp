@@ -5,6 +5,7 @@
 #include "chart/sampleseries.h"
 
 #include "data/filereason.h"
+#include "data/outputfile.h"
 
 #include <QFontMetricsF>
 #include <QImageWriter>
@@ -12,7 +13,6 @@
 #include <QList>
 #include <QPainter>
 #include <QPolygonF>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
@@ -234,17 +234,17 @@ bool savePng(const QImage &image, const QString &path, QString *error) {
         if (error) *error = reason;
         return false;
     };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(filereason::cannotCreate(path));
-    QImageWriter writer(&file, "png");
+    OutputFile file(path);
+    if (!file.open()) return fail(filereason::cannotCreate(path, file.error()));
+    QImageWriter writer(&file.device(), "png");
     if (!writer.write(image)) {
-        file.cancelWriting();
+        file.cancel();
         return fail(writer.error() == QImageWriter::DeviceError
                         ? filereason::cannotWrite(path)
                         : QStringLiteral("L'image ne peut pas être enregistrée en PNG : %1")
                               .arg(writer.errorString()));
     }
-    if (!file.commit()) return fail(filereason::cannotWrite(path));
+    if (!file.commit()) return fail(filereason::cannotWrite(path, file.error()));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "data/filereason.h"
+#include "data/outputfile.h"
 #include "data/spreadsheet.h"
 
 #include <QDir>
@@ -84,8 +85,8 @@ private:
     }
 
     ConversionReport toStandardOutput(const QString &path) {
-        QFile recording(path);
-        if (!recording.open(QIODevice::ReadOnly)) {
+        QFile recording;
+        if (!openForReading(recording, path)) {
             ConversionReport report;
             report.readError = true;
             report.error = filereason::cannotRead(path);
@@ -95,8 +96,8 @@ private:
     }
 
     bool drawChart(const ConvertJob &job) {
-        QFile recording(job.recording);
-        if (!recording.open(QIODevice::ReadOnly)) {
+        QFile recording;
+        if (!openForReading(recording, job.recording)) {
             say(job.recording, filereason::cannotRead(job.recording));
             return false;
         }

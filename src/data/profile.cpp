@@ -1,9 +1,9 @@
 #include "data/profile.h"
 
 #include "data/filereason.h"
+#include "data/outputfile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <optional>
@@ -137,22 +137,20 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
         lines.append(key + '=' + value);
     }
 
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    OutputFile file(m_path);
+    if (!file.open()) {
         setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")
-                             .arg(filereason::cannotCreate(m_path, errno)));
+                             .arg(filereason::cannotCreate(m_path, file.error())));
         return false;
     }
-    bool written = !byteOrderMark || file.write(kByteOrderMark) == 3;
+    QIODevice &out = file.device();
+    bool written = !byteOrderMark || out.write(kByteOrderMark) == 3;
     for (const QByteArray &line : std::as_const(lines))
-        written = written && file.write(line + "\r\n") == line.size() + 2;
-    // Flushed before commit(), which does not report a write that the disk cuts short while it
-    // empties the buffer, and would put the truncated file in place.
-    if (!written || !file.flush() || !file.commit()) {
-        const int cause = errno; // before cancelling, which may touch it
-        file.cancelWriting();
+        written = written && out.write(line + "\r\n") == line.size() + 2;
+    const int cause = written ? 0 : errno; // before cancelling, which may touch it
+    if (!written || !file.commit()) {
         setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")
-                             .arg(filereason::cannotWrite(m_path, cause)));
+                             .arg(filereason::cannotWrite(m_path, written ? file.error() : cause)));
         return false;
     }
     return true;

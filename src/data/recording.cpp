@@ -1,6 +1,7 @@
 #include "data/recording.h"
 
 #include "data/filereason.h"
+#include "data/outputfile.h"
 #include "data/timetext.h"
 
 #include <QDateTime>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -56,20 +56,17 @@ bool keepEarlierRecording(const QDir &dir, const QString &name, QString *error) 
 }
 
 bool writeRecording(const QString &path, QByteArrayView bytes, QString *error) {
-    // The new content goes to a temporary file that replaces the target only once everything is
-    // written and flushed, so a failed write leaves neither a truncated file nor a false success.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(error, filereason::cannotCreate(path, errno));
+    OutputFile file(path);
+    if (!file.open()) return fail(error, filereason::cannotCreate(path, file.error()));
     QByteArray content;
     content.reserve(bytes.size() + 2);
     content.append(bytes).append("\r\n", 2);
-    // The explicit flush matters: a write that the disk cuts short while commit() empties the
-    // buffer is not reported by commit(), which would then put the truncated file in place.
-    if (file.write(content) != content.size() || !file.flush() || !file.commit()) {
+    if (file.device().write(content) != content.size()) {
         const int cause = errno; // before cancelling, which may touch it
-        file.cancelWriting();
+        file.cancel();
         return fail(error, filereason::cannotWrite(path, cause));
     }
+    if (!file.commit()) return fail(error, filereason::cannotWrite(path, file.error()));
     return true;
 }
 

@@ -1,11 +1,11 @@
 #include "data/spreadsheet.h"
 
 #include "data/filereason.h"
+#include "data/outputfile.h"
 #include "data/sampledecoder.h"
 
 #include <QFile>
 #include <QFileDevice>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -140,26 +140,23 @@ ConversionReport convertRecording(QIODevice &recording, QIODevice &spreadsheet) 
 ConversionReport convertRecordingFile(const QString &recordingPath,
                                       const QString &spreadsheetPath) {
     ConversionReport report;
-    QFile recording(recordingPath);
-    if (!recording.open(QIODevice::ReadOnly)) {
+    QFile recording;
+    if (!openForReading(recording, recordingPath)) {
         report.readError = true;
         report.error = filereason::cannotRead(recordingPath);
         return report;
     }
-    QSaveFile spreadsheet(spreadsheetPath);
-    if (!spreadsheet.open(QIODevice::WriteOnly)) {
+    OutputFile spreadsheet(spreadsheetPath);
+    if (!spreadsheet.open()) {
         report.writeError = true;
-        report.error = filereason::cannotCreate(spreadsheetPath, errno);
+        report.error = filereason::cannotCreate(spreadsheetPath, spreadsheet.error());
         return report;
     }
-    report = convertRecording(recording, spreadsheet);
-    if (!report.ok()) {
-        spreadsheet.cancelWriting();
-        return report;
-    }
+    report = convertRecording(recording, spreadsheet.device());
+    if (!report.ok()) return report; // the spreadsheet, cancelled, keeps its former content
     if (!spreadsheet.commit()) {
         report.writeError = true;
-        report.error = filereason::cannotWrite(spreadsheetPath, errno);
+        report.error = filereason::cannotWrite(spreadsheetPath, spreadsheet.error());
     }
     return report;
 }

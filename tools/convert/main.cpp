@@ -3,6 +3,7 @@
 
 #include "convert/batchconvert.h"
 #include "convert/convertoptions.h"
+#include "data/outputfile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,9 +17,11 @@ int main(int argc, char *argv[]) {
     out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
 
+    // A file name keeps its bytes, even those that are not UTF-8 (QCoreApplication::arguments()
+    // would turn them into replacement characters and lose the file).
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << fileNameFromSystem(argv[i]);
     const ParsedOptions parsed = parseConvertOptions(arguments);
     if (!parsed.options) {
         err.write(QStringLiteral("volterne-convert: %1\nEssayez « volterne-convert --help ».\n")
