@@ -1,6 +1,7 @@
 # What `cmake --install` puts in place: the three programs, the desktop entry, the icon, the
-# AppStream metainfo, the manual pages (compressed, as Debian wants them), and the copyright and
-# changelog of the package.
+# AppStream metainfo, the manual pages (compressed, as Debian wants them), the copyright and
+# changelog of the package, and the user guide with its pictures (left uncompressed, so that it
+# opens as it is and its pictures show; the About box gives its path).
 set(VOLTERNE_DATA ${PROJECT_SOURCE_DIR}/data)
 
 install(TARGETS volterne volterne-convert volterne-board-sim
@@ -28,4 +29,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
 add_custom_target(volterne_docs ALL DEPENDS ${compressed} ${CMAKE_BINARY_DIR}/doc/changelog.gz)
 install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${VOLTERNE_DATA}/debian/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+file(GLOB VOLTERNE_GUIDE_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide-*.png)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/guide.md ${VOLTERNE_GUIDE_PICTURES}
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

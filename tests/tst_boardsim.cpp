@@ -1,8 +1,11 @@
 // What the board simulator does beyond the answers the window tests run against: commands that
-// arrive byte by byte among stray bytes, silence, the log of received bytes, the port entry it
-// records, and its orderly end.
+// arrive byte by byte among stray bytes, a memory that RAZ empties, silence, the log of received
+// bytes, the port entry it records and selects, and its orderly end.
+#include "board/operations.h"
 #include "bytes.h"
 #include "data/profile.h"
+#include "link/dialogue.h"
+#include "link/indicators.h"
 #include "link/portmap.h"
 #include "link/receivepath.h"
 #include "link/serialtransport.h"
@@ -29,6 +32,33 @@ private slots:
                                  Simulator::kPatienceMs);
     }
 
+    void razEmptiesItsMemoryUntilARealTimeReadingRecordsSamples() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("nouveau/param.ini"); // a fresh installation's folder
+        Simulator board(kQuickBoard + QStringList{"--samples", "5", "--live-ms", "50",
+                                                  "--live-count", "3", "--wire", "COM2", "--ini",
+                                                  ini});
+        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+        const Profile profile(ini);
+        QCOMPARE(profile.value("COM", "valeur"), "COM2");
+        SerialTransport port([&](int number) { return configuredPorts(profile).value(number); });
+        port.setPortNumber(2);
+        ReceivePath receive(port);
+        Indicators indicators;
+        SteadyClock clock;
+        Dialogue dialogue(port, receive, indicators, clock);
+        const auto run = [&](QCoro::Task<> &&) {
+            QTRY_VERIFY_WITH_TIMEOUT(!dialogue.busy(), Simulator::kPatienceMs);
+        };
+        QList<qsizetype> downloaded;
+        for (int round = 0; round < 3; ++round) {
+            if (round > 0) run(round == 1 ? memoryReset(dialogue) : liveReading(dialogue));
+            run(memoryDownload(dialogue, {QDir(dir.path()), QDate(2026, 12, 5), {}}));
+            downloaded << receive.receiveBuffer().count('.');
+        }
+        QCOMPARE(downloaded, QList<qsizetype>({5, 0, 3}));
+    }
+
     void staysSilentLogsWhatItReceivesRecordsItsPortAndEndsInOrder() {
         QTemporaryDir dir;
         const QString log = dir.filePath("received.log");
@@ -40,7 +70,7 @@ private slots:
         const Profile profile(ini);
         QCOMPARE(configuredPorts(profile).value(4), board.devicePath());
         QVERIFY(profile.value("ports", "COM1") == "/dev/ttyUSB0" &&
-                profile.value("Config", "port") == "3");
+                profile.value("Config", "port") == "3" && profile.value("COM", "valeur") == "COM4");
 
         SerialTransport port([&](int number) { return configuredPorts(profile).value(number); });
         port.setPortNumber(4);

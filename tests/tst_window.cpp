@@ -434,12 +434,14 @@ private slots:
     }
 
     void theFiveOperationsRunAgainstTheBoard() {
-        // The board serves every byte value as its memory and splits its end texts in two bursts.
+        // The board serves every byte value as its memory, keeps it through the RAZ and splits its
+        // end texts in two bursts.
         QTemporaryDir served;
         const QByteArray memory = allBytes().repeated(4);
         QVERIFY(writeFile(served.filePath("memory.bin"), memory));
         Simulator board(kQuickBoard + QStringList{"--serve", served.filePath("memory.bin"),
-                                                  "--fault", "split-end", "--live-ms", "300"});
+                                                  "--keep-memory", "--fault", "split-end",
+                                                  "--live-ms", "300"});
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         WindowRig rig(board.devicePath());
         Form2 &w = *rig.window;

@@ -7,6 +7,7 @@
 #include "app/desktop.h"
 #include "app/period.h"
 #include "app/portlist.h"
+#include "app/programdir.h"
 #include "app/settings.h"
 #include "board/operations.h"
 #include "data/profile.h"
@@ -395,12 +396,14 @@ void Form2::Timer1_Timer() {
 }
 
 void Form2::Label7_Click() {
+    const QString guide = installedGuide();
     m_parts.desktop->inform(
         this, QStringLiteral("Ondrelle"),
         QStringLiteral("Site auteur : %1 ").arg(QLatin1String(kAuthorAddress)),
         QStringLiteral("Volterne version %1\nLogiciel libre sous licence GNU GPL version 3 ou "
-                       "ultérieure.")
-            .arg(QLatin1String(VOLTERNE_VERSION)));
+                       "ultérieure.%2")
+            .arg(QLatin1String(VOLTERNE_VERSION),
+                 guide.isEmpty() ? QString() : QStringLiteral("\nGuide : ") + guide));
 }
 
 void Form2::Label16_Click() {

@@ -26,6 +26,11 @@ bool runsFromInstallation(const QString &applicationDirectory, const QString &in
            comparable(applicationDirectory) == comparable(installBinDirectory);
 }
 
+QString installedGuide() {
+    const QString guide = QStringLiteral(VOLTERNE_INSTALL_DOCDIR "/guide.md");
+    return QFileInfo::exists(guide) ? guide : QString();
+}
+
 QString programDirectory() {
     const QString own = QCoreApplication::applicationDirPath();
     // The build gives the bin directory of the prefix it installs into. An installed program

@@ -11,6 +11,10 @@
 // otherwise.
 QString programDirectory();
 
+// The user guide as the package installs it, or empty when it is not there (a program that was
+// built but not installed does not know where its sources are).
+QString installedGuide();
+
 // True when a program in `applicationDirectory` runs from the installation, whose programs live
 // in `installBinDirectory`. Both are compared as absolute, cleaned paths with links resolved, so
 // "..", "//" and a trailing "/" make no difference.

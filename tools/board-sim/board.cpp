@@ -20,7 +20,12 @@ const char *const kNames[] = {board::kResetWord, board::kDownloadWord, board::kP
 } // namespace
 
 Board::Board(const Options &options, Wire *wire, QObject *parent)
-    : QObject(parent), m_options(options), m_wire(wire) {
+    : QObject(parent), m_options(options), m_wire(wire), m_memory(options.served) {
+    if (m_options.servePath.isEmpty()) {
+        SampleSource source;
+        for (int i = 0; i < m_options.samples; ++i)
+            m_memory += sampleLine(source.next());
+    }
     m_pause.setSingleShot(true);
     m_pause.setTimerType(Qt::PreciseTimer);
     connect(&m_pause, &QTimer::timeout, this, &Board::nextStep);
@@ -62,6 +67,7 @@ void Board::nextStep() {
     if (!step.reply) dropStaleAnnouncements();
     m_currentPause = step.pause;
     m_replyUnread = m_replyUnread || step.reply;
+    if (step.recorded) m_memory += step.bytes;
     if (step.bytes.isEmpty()) {
         m_pause.start(m_currentPause);
         return;
@@ -121,6 +127,10 @@ void Board::answer(const Command &command) {
     std::deque<Step> reply;
     if (command.word == board::kResetWord) {
         reply = {{{}, m_options.erase, true}, {board::kResetWord, gap, true}};
+        if (!m_options.keepMemory) {
+            m_memory.clear();
+            note("memory erased: the download sends no samples until new ones are recorded");
+        }
     } else if (command.word == board::kDownloadWord) {
         reply = downloadReply();
     } else if (command.word == board::kPeriodWord) {
@@ -145,14 +155,8 @@ void Board::answer(const Command &command) {
 }
 
 std::deque<Board::Step> Board::downloadReply() {
-    QByteArray payload = m_options.served;
-    if (m_options.servePath.isEmpty()) {
-        SampleSource source;
-        for (int i = 0; i < m_options.samples; ++i)
-            payload += sampleLine(source.next());
-    }
     std::deque<Step> steps;
-    appendEnd(&steps, payload, board::kDownloadEnd, "\r\n");
+    appendEnd(&steps, m_memory, board::kDownloadEnd, "\r\n");
     return steps;
 }
 
@@ -170,7 +174,7 @@ std::deque<Board::Step> Board::liveReply() {
     std::deque<Step> steps{{board::kLiveConfirmation, apart, true}};
     SampleSource source;
     for (int i = 0; i < m_options.liveCount; ++i)
-        steps.push_back({sampleLine(source.next()), live, true});
+        steps.push_back({sampleLine(source.next()), live, true, true});
     steps.back().pause = apart;
     return steps;
 }

@@ -30,7 +30,8 @@ private:
     struct Step {
         QByteArray bytes;
         std::chrono::milliseconds pause{0};
-        bool reply = false; // part of an answer to the program, never thrown away unread
+        bool reply = false;    // part of an answer to the program, never thrown away unread
+        bool recorded = false; // a sample line the board also keeps in its memory once sent
     };
 
     void received(const QByteArray &bytes);
@@ -53,6 +54,7 @@ private:
     Wire *m_wire = nullptr;
     CommandReader m_reader;
     Eeprom m_eeprom;
+    QByteArray m_memory; // the recorded samples, as the download sends them
     std::deque<Step> m_script;
     QTimer m_pause;
     bool m_busy = false;        // answering a command: the board does not listen meanwhile

@@ -1,12 +1,14 @@
 // volterne-board-sim: a simulated data-logger board on a pseudo-terminal, so that every operation
 // of the program can be run without the hardware. See --help for the options.
 
-#include "data/profile.h"
 #include "board.h"
+#include "data/profile.h"
 #include "options.h"
 #include "wire.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -46,6 +48,30 @@ bool watchTerminationSignals() {
     return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
 }
 
+// Records the device under the port name in [ports] of the settings file and selects that port
+// ([COM], as the program keeps its port choice), so that the program opens the simulator at its
+// next start. A fresh installation has no data folder yet: it is created.
+// *note says what was done, for standard error once the device path is out.
+bool wirePort(const Options &options, const QString &device, QString *note, QString *error) {
+    const QString folder = QFileInfo(options.iniPath).absolutePath();
+    const bool created = !QFileInfo::exists(folder);
+    if (created && !QDir().mkpath(folder)) {
+        *error = QStringLiteral("cannot create the folder %1").arg(folder);
+        return false;
+    }
+    Profile profile(options.iniPath);
+    const QByteArray port = options.wirePort.toLatin1();
+    if (!profile.setValue("COM", "valeur", port, error) ||
+        !profile.setValue("ports", port, device.toLocal8Bit(), error)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(options.iniPath, *error);
+        return false;
+    }
+    *note = QStringLiteral("%1 wired to %2 and selected in %3")
+                .arg(options.wirePort, device, options.iniPath);
+    if (created) *note += QStringLiteral(" (folder %1 created)").arg(folder);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -62,15 +88,13 @@ int main(int argc, char *argv[]) {
     if (!wire.open(&error))
         return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(error));
     if (!options->logPath.isEmpty() && !wire.startLog(options->logPath, &error)) return fail(error);
-    if (!options->wirePort.isEmpty()) {
-        Profile profile(options->iniPath);
-        if (!profile.setValue("ports", options->wirePort.toLatin1(),
-                              wire.devicePath().toLocal8Bit(), &error))
-            return fail(QStringLiteral("cannot write %1: %2").arg(options->iniPath, error));
-    }
+    QString wired;
+    if (!options->wirePort.isEmpty() && !wirePort(*options, wire.devicePath(), &wired, &error))
+        return fail(error);
 
     std::printf("%s\n", qPrintable(wire.devicePath()));
     std::fflush(stdout);
+    if (!wired.isEmpty()) std::fprintf(stderr, "volterne-board-sim: %s\n", qPrintable(wired));
 
     QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {

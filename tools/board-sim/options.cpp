@@ -63,15 +63,23 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
               "Bytes per second on the line (default 960, as at 9600 baud; 0 sends "
               "each burst at once).",
               "bytes"),
-        value("samples", "Sample lines sent by the download (default 120).", "count"),
-        value("serve", "Send this file's bytes, unchanged, as the download's data.", "file"),
+        value("samples",
+              "Sample lines in memory at start-up, which the download sends (default 120). RAZ "
+              "empties the memory; each line of a real-time reading is recorded in it.",
+              "count"),
+        value("serve", "Hold this file's bytes, unchanged, as the memory the download sends.",
+              "file"),
+        QCommandLineOption(QStringLiteral("keep-memory"),
+                           QStringLiteral("RAZ answers as usual but leaves the memory as it was, "
+                                          "so a download after it sends the same data again.")),
         value("live-ms", "Real-time mode: period of the sample lines (default 1000).", "ms"),
         value("live-count", "Real-time mode: lines sent before announcing again (default 30).",
               "count"),
         value("log", "Record every byte received, with time stamps, in this file.", "file"),
         value("wire",
               "Record the device under this port name (COM1 to COM12) in [ports] of the "
-              "settings file given by --ini.",
+              "settings file given by --ini and select that port there ([COM]); the file and "
+              "its folder are created when missing.",
               "COMn"),
         value("ini", "Settings file for --wire.", "file"),
         QCommandLineOption(QStringLiteral("silent"),
@@ -114,6 +122,7 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
     }
     options.logPath = parser.value(QStringLiteral("log"));
     options.silent = parser.isSet(QStringLiteral("silent"));
+    options.keepMemory = parser.isSet(QStringLiteral("keep-memory"));
 
     options.wirePort = parser.value(QStringLiteral("wire"));
     options.iniPath = parser.value(QStringLiteral("ini"));

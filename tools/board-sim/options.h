@@ -23,12 +23,13 @@ struct Options {
     std::chrono::milliseconds erase{1500}; // time the memory erase takes
     std::chrono::milliseconds livePeriod{1000};
     int liveCount = 30;
-    int lineRate = 960; // bytes per second on the line; 0 sends every burst at once
-    int samples = 120;
-    QString servePath; // when set, the download sends this file's bytes as they are
-    QByteArray served; // ... read at start-up
-    QString logPath;   // every byte received, with time stamps
-    QString wirePort;  // "COMn" to record in the settings file
+    int lineRate = 960;      // bytes per second on the line; 0 sends every burst at once
+    int samples = 120;       // in memory at start-up
+    QString servePath;       // when set, the memory holds this file's bytes as they are
+    QByteArray served;       // ... read at start-up
+    bool keepMemory = false; // RAZ answers but leaves the memory as it was
+    QString logPath;         // every byte received, with time stamps
+    QString wirePort;        // "COMn" to record in the settings file
     QString iniPath;
     bool silent = false;
     Fault fault = Fault::None;
