@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -364,6 +365,48 @@ private slots:
             QTest::keyClick(control, Qt::Key_F1);
             QVERIFY2(rig.desktop.messages.size() == boxes + 1, name);
         }
+    }
+
+    void nothingMovesWithTheTextsAndNothingIsCutAtTheDefaultAndTheMinimumSize() {
+        WindowRig rig(kNoDevice);
+        Form2 &w = *rig.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QList<QPushButton *> buttons = w.Frame1->findChildren<QPushButton *>();
+        const auto places = [&] {
+            QCoreApplication::sendPostedEvents(); // the layouts' requests
+            w.layout()->activate();
+            QList<QRect> rects{w.Text1->geometry()};
+            for (QPushButton *b : buttons)
+                rects << QRect(b->mapTo(&w, QPoint()), b->size());
+            return rects;
+        };
+        const QString longStatus = "Transfert interrompu (123456 octets enregistrés dans " +
+                                   QString(20, 'd') + "/" + QString(80, 'x') +
+                                   ".txt) : la platine envoie peut-être encore la suite de sa "
+                                   "mémoire, " + QString("mot ").repeated(60);
+        for (const QSize size : {w.size(), w.minimumSize()}) {
+            w.resize(size);
+            w.indicators().setStatus("...");
+            w.nom_fichier->setText("...");
+            const QList<QRect> before = places();
+            w.indicators().setStatus(QString("mot ").repeated(30)); // wraps at its blanks
+            QCOMPARE(places(), before);
+            w.indicators().setStatus(longStatus);
+            w.nom_fichier->setText("transfert_05122026.txt - 05/12/2026 14:03:09 - " +
+                                   QString(200, '9') + " oct");
+            QCOMPARE(places(), before);
+            w.grab(); // painted: what does not fit is in the tip
+            QCOMPARE(w.Label1->toolTip(), longStatus);
+            QCOMPARE(w.nom_fichier->toolTip(), w.nom_fichier->text());
+            // A line of the EEPROM grid is seen whole.
+            QVERIFY(w.Text1->viewport()->width() >=
+                    w.Text1->fontMetrics().horizontalAdvance(QString(47, 'F')));
+        }
+        w.indicators().setStatus("RAZ Effectué");
+        w.grab();
+        QCOMPARE(w.Label1->toolTip(), QString()); // whole, no tip needed
+        QCOMPARE(w.Combo1->maxVisibleItems(), 12);
     }
 
     void mouseDownsFollowTheOperationButtonRules() {

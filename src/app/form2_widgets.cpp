@@ -3,9 +3,11 @@
 
 #include "app/byteview.h"
 #include "app/chartpane.h"
+#include "app/elidinglabel.h"
 #include "app/period.h"
 #include "app/portlist.h"
 #include "link/colours.h"
+#include "link/portmap.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -64,8 +68,10 @@ void Form2::buildWidgets() {
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setAccessibleName(QStringLiteral("Port COM"));
-    Label1 = named(new QLabel(QStringLiteral("..."), Frame3), "Label1");
-    Label1->setWordWrap(true);
+    Combo1->setMaxVisibleItems(PortMap::kEntries); // all twelve entries, no scroll bar over them
+    // The status beside the commands wraps within three lines whatever it says, so that no button
+    // below it ever moves.
+    Label1 = named(new ElidingLabel(QStringLiteral("..."), 3, Frame3), "Label1");
     gache = named(new QLabel(QStringLiteral("Périodes d'acquisition :"), Frame3), "gache");
     gache->setBuddy(Combo3);
     gache->setToolTip(
@@ -100,6 +106,10 @@ void Form2::buildWidgets() {
     Text1->setFont(receiveAreaFont());
     Text1->setAccessibleName(QStringLiteral("Données reçues"));
     Text1->setSource(&m_receive.receiveBuffer());
+    // Wide enough for a line of the internal EEPROM's grid, 16 bytes in hexadecimal.
+    Text1->setMinimumWidth(Text1->fontMetrics().horizontalAdvance(QString(48, u'F')) +
+                           Text1->verticalScrollBar()->sizeHint().width() +
+                           2 * (Text1->frameWidth() + int(Text1->document()->documentMargin())));
     {
         QPalette palette = Text1->palette();
         palette.setColor(QPalette::Text, colours::toQColor(colours::kBlue));
@@ -169,7 +179,8 @@ void Form2::buildWidgets() {
     status->addWidget(defile);
     status->addWidget(Label7);
 
-    nom_fichier = named(new QLabel(QStringLiteral("..."), this), "nom_fichier");
+    // One line that never widens the receive pane: a long name ends in "…", whole in the tip.
+    nom_fichier = named(new ElidingLabel(QStringLiteral("..."), 1, this), "nom_fichier");
     setTextColour(nom_fichier, colours::kRed);
     nom_fichier->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
