@@ -352,9 +352,11 @@ private slots:
         QVERIFY(desktop.messages[0].contains("n'existe pas"));
 
         desktop.nextImageLocation = m_dir.filePath("saved.png");
+        QSignalSpy said(&pane, &ChartPane::said);
         pane.exportButton()->click();
         QTRY_COMPARE(desktop.imageQuestions, 2);
         QVERIFY(!QImage(m_dir.filePath("saved.png"), "PNG").isNull());
+        QCOMPARE(said.value(0).value(0).toString(), "Image enregistrée dans " + m_dir.filePath("saved.png"));
         QCOMPARE(desktop.messages.size(), 1);
     }
 
@@ -427,6 +429,14 @@ private slots:
         QCOMPARE(pane.interval(), seconds < 0 ? 7 : seconds);
         QCOMPARE(changed.isEmpty(), seconds < 0);
         if (seconds >= 0) QCOMPARE(changed.last().at(0).toDouble(), seconds);
+        // Refused text is said once editing ends, and the interval in use comes back.
+        QSignalSpy said(&pane, &ChartPane::said);
+        QTest::keyClick(pane.intervalField(), Qt::Key_Return);
+        QCOMPARE(said.size(), seconds < 0 ? 1 : 0);
+        if (seconds >= 0) return;
+        QCOMPARE(said[0][0].toString(), "« " + text + " » n'est pas un intervalle en secondes "
+                                        "(nombre supérieur à 0) : l'intervalle reste 7 s.");
+        QCOMPARE(pane.intervalField()->text(), "7");
     }
 };
 

@@ -144,9 +144,14 @@ private slots:
         QCOMPARE(rig.desktop.opened, QStringList{output});
         QVERIFY2(w.Label1->text().contains("2 champ") && w.Label1->text().contains("ligne 3"),
                  qPrintable(w.Label1->text()));
+        // A clean one says where the spreadsheet is, and when no program opens it, says that too.
+        rig.desktop.hasPrograms = false;
         convert("0123 0456 0789 .\r\n");
         QCOMPARE(readFile(output), "Voie1;Voie2;Voie3\r\n291;1110;1929;\r\n");
-        QCOMPARE(w.Label1->text(), QStringLiteral("..."));
+        QCOMPARE(w.Label1->text(),
+                 "Conversion : fichier_excel.csv enregistré dans " + output +
+                     ". Aucun tableur n'a été trouvé pour l'ouvrir : ouvrez-le avec votre tableur "
+                     "(séparateur « ; »).");
         QCOMPARE(rig.desktop.messages.size(), 1);
     }
 

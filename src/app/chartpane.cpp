@@ -3,6 +3,7 @@
 #include "app/chartsettings.h"
 #include "app/chartview.h"
 #include "app/desktop.h"
+#include "data/filereason.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -49,6 +50,7 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     m_redraw.setInterval(kRedrawPause);
     connect(&m_redraw, &QTimer::timeout, m_view, qOverload<>(&QWidget::update));
     connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
+    connect(m_intervalField, &QLineEdit::editingFinished, this, &ChartPane::settleInterval);
     connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
 }
 
@@ -109,6 +111,17 @@ void ChartPane::intervalEdited(const QString &text) {
     emit intervalChanged(m_interval);
 }
 
+void ChartPane::settleInterval() {
+    const QString typed = m_intervalField->text();
+    if (parseInterval(typed)) return;
+    setInterval(m_interval);
+    emit said(QStringLiteral("« %1 » n'est pas un intervalle en secondes (nombre supérieur à 0) : "
+                             "%2.")
+                  .arg(typed, m_interval > 0 ? QStringLiteral("l'intervalle reste %1 s")
+                                                   .arg(m_intervalField->text())
+                                             : QStringLiteral("aucun intervalle n'est utilisé")));
+}
+
 void ChartPane::redrawSoon() {
     if (!m_redraw.isActive()) m_redraw.start();
 }
@@ -127,5 +140,6 @@ QCoro::Task<bool> ChartPane::exportImage() {
         m_desktop->warn(this, kExportTitle, problem);
         co_return false;
     }
+    emit said(QStringLiteral("Image enregistrée dans %1").arg(filereason::shownPath(path)));
     co_return true;
 }

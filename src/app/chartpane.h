@@ -58,9 +58,14 @@ public:
 signals:
     // The user typed another valid interval (0: none).
     void intervalChanged(double seconds);
+    // A sentence for the window's status line: where an image went, a refused interval.
+    void said(const QString &sentence);
 
 private:
     void intervalEdited(const QString &text);
+    // Text that is no interval is refused when editing ends: it is said, and the interval in use
+    // is shown again.
+    void settleInterval();
     void redrawSoon();
 
     Desktop *m_desktop;

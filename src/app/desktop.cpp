@@ -6,8 +6,8 @@
 #include <QUrl>
 #include <qcoro/qcorosignal.h>
 
-void SystemDesktop::openWithAssociatedProgram(const QString &path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool SystemDesktop::openWithAssociatedProgram(const QString &path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 namespace {

@@ -13,8 +13,9 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // Opens `path` with the desktop's associated program, without waiting for it.
-    virtual void openWithAssociatedProgram(const QString &path) = 0;
+    // Opens `path` with the desktop's associated program, without waiting for it. False when the
+    // desktop found no program for it.
+    virtual bool openWithAssociatedProgram(const QString &path) = 0;
     // Asks for an existing recording, starting in `directory` with "transfert*.txt" proposed;
     // an empty result means the user cancelled.
     virtual QCoro::Task<QString> chooseRecording(QWidget *parent, const QString &directory) = 0;
@@ -36,7 +37,7 @@ public:
 
 class SystemDesktop final : public Desktop {
 public:
-    void openWithAssociatedProgram(const QString &path) override;
+    bool openWithAssociatedProgram(const QString &path) override;
     QCoro::Task<QString> chooseRecording(QWidget *parent, const QString &directory) override;
     QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,
                                             const QString &reason) override;

@@ -103,6 +103,7 @@ void Form2::wireEvents() {
         graphique->appendChunk(added);
     });
 
+    connect(graphique, &ChartPane::said, &m_indicators, &Indicators::setStatus);
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form2::Combo1_Click);
     connect(Combo1, &PortList::aboutToShowPopup, this, &Form2::describePorts);
     // Picking an entry, even the one already selected, takes what it stands for now.

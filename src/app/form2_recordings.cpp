@@ -4,6 +4,7 @@
 #include "app/byteview.h"
 #include "app/desktop.h"
 #include "data/dump.h"
+#include "data/filereason.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
 #include "link/colours.h"
@@ -83,16 +84,19 @@ QCoro::Task<> Form2::convertRecording() {
         m_parts.desktop->warn(this, QStringLiteral("Conversion Fichier"), report.error);
         co_return;
     }
+    // Where the spreadsheet is, then what to know of it.
+    QString note = QStringLiteral("%1 %2 enregistré dans %3.")
+                       .arg(QLatin1String(kConversionNote), QLatin1String(kSpreadsheetName),
+                            filereason::shownPath(output));
     if (report.invalidFields > 0)
-        m_indicators.setStatus(
-            QStringLiteral(
-                "%1 %2 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne %3.")
-                .arg(QLatin1String(kConversionNote))
-                .arg(report.invalidFields)
-                .arg(report.firstInvalidLine));
-    else if (m_indicators.status().startsWith(QLatin1String(kConversionNote)))
-        m_indicators.setStatus(QStringLiteral("...")); // an earlier conversion's note is stale
-    m_parts.desktop->openWithAssociatedProgram(output);
+        note += QStringLiteral(" %1 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne "
+                               "%2.")
+                    .arg(report.invalidFields)
+                    .arg(report.firstInvalidLine);
+    if (!m_parts.desktop->openWithAssociatedProgram(output))
+        note += QStringLiteral(" Aucun tableur n'a été trouvé pour l'ouvrir : ouvrez-le avec "
+                               "votre tableur (séparateur « ; »).");
+    m_indicators.setStatus(note);
 }
 
 void Form2::Text1_DblClick() {
@@ -102,7 +106,10 @@ void Form2::Text1_DblClick() {
         m_parts.desktop->warn(this, QStringLiteral("temp.txt"), problem);
         return;
     }
-    m_parts.desktop->openWithAssociatedProgram(path);
+    if (!m_parts.desktop->openWithAssociatedProgram(path))
+        m_indicators.setStatus(
+            QStringLiteral("Aucun programme n'a été trouvé pour ouvrir %1.")
+                .arg(filereason::shownPath(path)));
 }
 
 void Form2::Text2_MouseDown(Qt::MouseButton button) {

@@ -20,7 +20,11 @@ public:
     int imageQuestions = 0;
     QString lastImageSuggestion; // path proposed by the last image save dialog
 
-    void openWithAssociatedProgram(const QString &path) override { opened << path; }
+    bool hasPrograms = true;   // the desktop has a program for every file
+    bool openWithAssociatedProgram(const QString &path) override {
+        opened << path;
+        return hasPrograms;
+    }
     QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override {
         co_return std::exchange(nextRecording, QString());
     }
