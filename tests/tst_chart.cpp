@@ -1,7 +1,7 @@
 // The chart: its samples read as the spreadsheet conversion reads them, the per-column reduction,
 // the rendered image, and the pane's rolling window, mouse, export and remembered interval.
 #include "app/chartpane.h"
-#include "app/chartsettings.h"
+#include "data/chartsettings.h"
 #include "app/chartview.h"
 #include "bytes.h"
 #include "chart/axes.h"

@@ -1,6 +1,6 @@
 #include "app/chartpane.h"
 
-#include "app/chartsettings.h"
+#include "data/chartsettings.h"
 #include "app/chartview.h"
 #include "app/desktop.h"
 #include "data/filereason.h"

@@ -4,9 +4,9 @@
 #include "app/byteview.h"
 #include "app/chartpane.h"
 #include "app/elidinglabel.h"
-#include "app/period.h"
+#include "data/period.h"
 #include "app/portlist.h"
-#include "link/colours.h"
+#include "app/qtcolours.h"
 #include "link/portmap.h"
 
 #include <QCheckBox>

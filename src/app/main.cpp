@@ -2,7 +2,7 @@
 #include "app/focusstyle.h"
 #include "app/form2.h"
 #include "app/programdir.h"
-#include "app/settings.h"
+#include "data/settings.h"
 #include "data/profile.h"
 #include "link/clock.h"
 #include "link/portmap.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QtGlobal>
 
 // Colours as the window's design gives them: 24-bit values 0x00BBGGRR, with kButtonFace standing
@@ -13,11 +12,5 @@ inline constexpr quint32 kLightYellow = 0xC0FFFF;
 inline constexpr quint32 kRed = 0x0000FF;
 inline constexpr quint32 kBlue = 0xFF0000;
 inline constexpr quint32 kButtonFace = 0x8000000F;
-
-// An invalid QColor for kButtonFace: the caller then keeps the style's own colour.
-inline QColor toQColor(quint32 bgr) {
-    if (bgr == kButtonFace) return {};
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
 
 } // namespace colours

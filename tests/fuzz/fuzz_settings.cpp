@@ -5,7 +5,7 @@
 // The file is compared as lines: split at LF, one CR just before the LF dropped, a final empty
 // piece after the last LF not being a line. The writer ends every line with CR LF, so line ends
 // are all that may change in the lines it does not own.
-#include "app/settings.h"
+#include "data/settings.h"
 #include "check.h"
 #include "data/profile.h"
 

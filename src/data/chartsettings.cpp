@@ -1,4 +1,4 @@
-#include "app/chartsettings.h"
+#include "data/chartsettings.h"
 
 #include "data/profile.h"
 

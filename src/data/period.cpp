@@ -1,4 +1,4 @@
-#include "app/period.h"
+#include "data/period.h"
 
 #include <cmath>
 #include <iterator>

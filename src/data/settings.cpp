@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "data/settings.h"
 
-#include "app/period.h"
+#include "data/period.h"
 #include "data/profile.h"
 
 #include <cmath>
