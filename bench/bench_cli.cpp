@@ -1,5 +1,7 @@
 // The command-line converter as a process: speed on a 100 MB recording (best of three runs) and
-// the peak resident size of the process on 100 MB and on 1 GB, which streaming keeps bounded.
+// the peak resident size of the process on 100 MB and on 1 GB, which streaming keeps bounded; and
+// on two damaged recordings, whatever their lines: 200 MB whose line ends lost their CR, and 300 MB
+// of NUL bytes (no line end at all).
 #include "rig.h"
 
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -41,17 +44,21 @@ Run convert(const QString &recording, const QString &spreadsheet) {
     return run;
 }
 
+enum class Kind { Board, LfOnly, Nul };
+
 // A recording of about `size` bytes, written block by block so that the benchmark itself stays
-// small: the same 10 MB of board data repeated.
-bool writeRecording(const QString &path, qint64 size) {
+// small: the same 10 MB of board data repeated, with LF alone for line ends, or NUL bytes.
+bool writeRecording(const QString &path, qint64 size, Kind kind = Kind::Board) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     QByteArray block = boardData(10 * kMegabyte);
     block.truncate(block.lastIndexOf('\n') + 1); // whole lines, so that the copies join cleanly
-    bool ok = file.write("Transfert\r\n") > 0;
+    if (kind == Kind::LfOnly) block.replace("\r\n", "\n");
+    if (kind == Kind::Nul) block.fill('\0');
+    bool ok = kind != Kind::Board || file.write("Transfert\r\n") > 0;
     for (qint64 written = 0; ok && written < size; written += block.size())
         ok = file.write(block) == block.size();
-    return ok && file.write("Effectue\r\n\r\n") > 0 && file.flush();
+    return ok && (kind != Kind::Board || file.write("Effectue\r\n\r\n") > 0) && file.flush();
 }
 
 } // namespace
@@ -81,6 +88,18 @@ int main() {
                     bytes / double(kMegabyte) / best.seconds, best.peakKilobytes / 1024.0);
         QFile::remove(recording);
         QFile::remove(csv);
+    }
+    // Damaged recordings: converted in bounded memory, and said (status 1).
+    for (const auto &[kind, size, name] : {std::tuple(Kind::LfOnly, 200 * kMegabyte, "LF only"),
+                                           std::tuple(Kind::Nul, 300 * kMegabyte, "NUL bytes")}) {
+        const QString recording = dir.filePath("abime.txt");
+        if (!writeRecording(recording, size, kind)) return 1;
+        const Run run = convert(recording, csv);
+        std::printf("%5lld MB, %s: %.3f s, status %d, peak resident size %.1f MB\n",
+                    static_cast<long long>(QFile(recording).size() / kMegabyte), name, run.seconds,
+                    run.status, run.peakKilobytes / 1024.0);
+        QFile::remove(recording);
+        if (run.status != 1) return 1;
     }
     return 0;
 }

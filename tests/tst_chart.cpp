@@ -27,33 +27,46 @@
 
 namespace {
 
-using Cells = QList<QByteArray>; // decimal values, an empty cell for an invalid field
+using Rows = QList<QByteArrayList>;
 
-// The cells of the spreadsheet the conversion writes for `recording`, in file order.
-Cells spreadsheetCells(const QByteArray &recording) {
+// The spreadsheet the conversion writes for `recording`, without its header.
+QByteArray spreadsheetBody(const QByteArray &recording) {
     QBuffer in, out;
     in.setData(recording);
     in.open(QIODevice::ReadOnly);
     out.open(QIODevice::WriteOnly);
     convertRecording(in, out);
-    QByteArray values = out.data().sliced(sizeof "Voie1;Voie2;Voie3\r\n" - 1);
-    values.replace("\r\n", "");
-    Cells cells = values.split(';');
-    cells.removeLast(); // after the ";" that follows the last value
-    return cells;
+    return out.data().sliced(sizeof "Voie1;Voie2;Voie3\r\n" - 1);
 }
 
-// The chart's cells in order; the channels a short sample line lacks are no cells.
-Cells seriesCells(const SampleSeries &series) {
-    Cells cells;
+// Its rows seen through the chart's three channels: the first three cells of each row (a value, or
+// empty for an invalid field), "-" past the end of a short row.
+Rows spreadsheetRows(const QByteArray &recording) {
+    Rows rows;
+    for (QByteArray row : spreadsheetBody(recording).split('\n')) {
+        if (row.isEmpty()) continue; // after the last CR LF
+        if (row.endsWith('\r')) row.chop(1);
+        QByteArrayList cells = row.split(';');
+        cells.removeLast(); // the empty text after the last ";"
+        cells.resize(SampleSeries::kChannels, "-");
+        rows << cells;
+    }
+    return rows;
+}
+
+// The chart's samples in the same form.
+Rows seriesRows(const SampleSeries &series) {
+    Rows rows;
     for (qint64 i = 0; i < series.size(); ++i) {
+        QByteArrayList &cells = rows.emplace_back();
         for (int c = 0; c < SampleSeries::kChannels; ++c) {
             const qint16 value = series.value(c, i);
-            if (value == SampleSeries::kMissing) continue;
-            cells << (SampleSeries::holdsValue(value) ? QByteArray::number(value) : QByteArray());
+            cells << (value == SampleSeries::kMissing   ? "-"
+                      : SampleSeries::holdsValue(value) ? QByteArray::number(value)
+                                                        : QByteArray());
         }
     }
-    return cells;
+    return rows;
 }
 
 // Cuts `text` at random places, a few of them between a CR and its LF.
@@ -108,12 +121,12 @@ class ChartTest : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    void chartValuesEqualTheSpreadsheetValues_data() {
+    void chartSamplesAreTheSpreadsheetRows_data() {
         QTest::addColumn<QByteArray>("recording");
         QTest::addColumn<int>("samples");
         QTest::newRow("worked example") << QByteArray("0123 0456 0789 .\r\n") << 1;
         QTest::newRow("rows that run on across lines")
-            << QByteArray("0001 0002 0003 0004 .\r\n0005 0006 0007 .\r\n0008 .\r\n") << 4;
+            << readFile(VOLTERNE_TEST_DATA "/spreadsheet/rows_across_lines.txt") << 3;
         QTest::newRow("invalid fields are gaps")
             << QByteArray("0001 zzzz 8000 .\r\n00a0 0002 -003 .\r\n") << 2;
         QTest::newRow("CR alone ends a line")
@@ -123,42 +136,43 @@ private slots:
         QTest::newRow("short last fields") << QByteArray("0001 0002 0C .\r\n7FFF 3F.\r\n") << 2;
     }
 
-    void chartValuesEqualTheSpreadsheetValues() {
+    void chartSamplesAreTheSpreadsheetRows() {
         QFETCH(QByteArray, recording);
         QFETCH(int, samples);
         SampleSeries series;
         series.setText(recording);
         QCOMPARE(series.size(), samples);
-        QCOMPARE(seriesCells(series), spreadsheetCells(recording));
+        QCOMPARE(seriesRows(series), spreadsheetRows(recording));
     }
 
-    // Whatever the line ends, damaged lines and chunk boundaries, the decoder and the chart give
-    // the spreadsheet's values, cell by cell, and the decoder the spreadsheet's line numbers.
-    void randomRecordingsInRandomChunksGiveTheSpreadsheetValues() {
+    // Whatever the line ends, damaged lines and chunk boundaries, the chart gives the spreadsheet's
+    // rows cell by cell, and the decoder its cells, rows and line numbers.
+    void randomRecordingsInRandomChunksGiveTheSpreadsheetRows() {
         QRandomGenerator random(8);
         for (int round = 0; round < 400; ++round) {
             const QByteArray recording = randomRecording(random);
-            const Cells expected = spreadsheetCells(recording);
+            const Rows expected = spreadsheetRows(recording);
             const QList<QByteArray> chunks = randomChunks(recording, random);
 
             SampleSeries whole, growing;
             whole.setText(recording);
             for (const QByteArray &chunk : chunks)
                 growing.append(chunk);
-            QCOMPARE(seriesCells(whole), expected);
-            QCOMPARE(seriesCells(growing), expected);
+            QCOMPARE(seriesRows(whole), expected);
+            QCOMPARE(seriesRows(growing), expected);
 
             SampleDecoder decoder;
-            Cells decoded;
+            QByteArray decoded;
             qint64 firstInvalidLine = 0;
             auto take = [&](const SampleField &field) {
-                decoded << (field.value.valid ? QByteArray::number(field.value.value) : "");
+                decoded += (field.value.valid ? QByteArray::number(field.value.value) : "") + ';' +
+                           (field.endsRow ? "\r\n" : "");
                 if (!field.value.valid && firstInvalidLine == 0) firstInvalidLine = field.line;
             };
             for (const QByteArray &chunk : chunks)
                 decoder.feed(chunk, take);
             decoder.finish(take);
-            QCOMPARE(decoded, expected);
+            QCOMPARE(decoded, spreadsheetBody(recording));
             QBuffer in, out;
             in.setData(recording);
             in.open(QIODevice::ReadOnly);

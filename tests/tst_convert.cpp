@@ -73,7 +73,10 @@ private slots:
             << "1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
                "le premier à la ligne 4";
         QTest::newRow("empty file") << "empty" << QString();
-        QTest::newRow("last line without end") << "unterminated" << QString();
+        QTest::newRow("no line end at all, one line") << "unterminated"
+                                                      << "il n'a aucune fin de ligne (CR)";
+        QTest::newRow("LF-only line ends, one line") << "lf_only"
+                                                     << "ses lignes finissent par LF sans CR";
     }
 
     // Beside the recording by default, at -o, and on standard output: the same bytes each time.

@@ -115,9 +115,23 @@ private slots:
             QVERIFY(convert(recording, &report) ==
                     header + QByteArray("291;1110;1929;\r\n").repeated(lines));
         }
-        const int fields = 300000; // one line longer than a read block
-        QVERIFY(convert(QByteArray("0001 ").repeated(fields) + ".\r\n", &report) ==
-                header + QByteArray("1;1;1;\r\n").repeated(fields / 3));
+        // A line whose first "." comes later than a board line's could is damaged: its fields
+        // are counted, each an empty cell, in one piece or across a read block alike.
+        const QByteArray nearBlockEnd = QByteArray("Transfert\r\n").repeated((1 << 20) / 11);
+        for (const qsizetype beforeDot :
+             {SampleDecoder::kLongestLine, SampleDecoder::kLongestLine + 1})
+            for (const QByteArray &lead : {QByteArray(), nearBlockEnd}) {
+                const QByteArray line =
+                    QByteArray("0001 ").repeated(beforeDot / 5 + 1).left(beforeDot);
+                const bool damaged = beforeDot > SampleDecoder::kLongestLine;
+                const QByteArray spreadsheet = convert(lead + line + ".x\r\n", &report);
+                QCOMPARE(
+                    spreadsheet,
+                    header +
+                        QByteArray(damaged ? ";;;\r\n" : "1;1;1;\r\n").repeated(beforeDot / 15));
+                QCOMPARE(report.invalidFields, damaged ? beforeDot / 5 : 0);
+                QCOMPARE(report.damage, RecordingDamage::LongLines);
+            }
     }
 
     void aSpreadsheetThatCannotBeWrittenIsReported() {

@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(readFile(temp), "ancien\r\n");
     }
 
-    void conversionWritesTheSpreadsheetOpensItAndNotesInvalidFields() {
+    void conversionWritesTheSpreadsheetOpensItAndNotesInvalidFieldsAndDamage() {
         WindowRig rig(kNoDevice, {}, kFrench);
         Form2 &w = *rig.window;
         const QString output = rig.path(QStringLiteral("fichier_excel.csv"));
@@ -143,6 +143,18 @@ private slots:
         QCOMPARE(w.nom_fichier->text(), kRecordingName);
         QCOMPARE(rig.desktop.opened, QStringList{output});
         QVERIFY2(w.Label1->text().contains("2 champ") && w.Label1->text().contains("ligne 3"),
+                 qPrintable(w.Label1->text()));
+        // Line ends changed by another tool: opened and converted as read, and said both times.
+        QVERIFY(writeFile(rig.path(kRecordingName), "0123 0456 0789 .\n0001 0002 0003 .\n"));
+        rig.desktop.nextRecording = rig.path(kRecordingName);
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QVERIFY2(w.Label1->text().startsWith("Ouvrir : « " + kRecordingName +
+                                             " » : ses lignes finissent par LF sans CR"),
+                 qPrintable(w.Label1->text()));
+        convert({});
+        QCOMPARE(readFile(output), "Voie1;Voie2;Voie3\r\n291;1110;1929;\r\n");
+        QVERIFY2(w.Label1->text().contains(". « " + kRecordingName +
+                                           " » : ses lignes finissent par LF sans CR"),
                  qPrintable(w.Label1->text()));
         // A clean one says where the spreadsheet is, and when no program opens it, says that too.
         rig.desktop.hasPrograms = false;

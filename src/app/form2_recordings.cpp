@@ -18,6 +18,7 @@ namespace {
 constexpr char kSpreadsheetName[] = "fichier_excel.csv";
 constexpr char kTempName[] = "temp.txt";
 constexpr char kConversionNote[] = "Conversion :";
+constexpr char kOpenNote[] = "Ouvrir :";
 // A text area lays a line out whole: a line of tens of megabytes (no recording has one) would
 // freeze the window for seconds, so such a file is not shown.
 constexpr qsizetype kLongestShownLine = 1 << 20;
@@ -47,7 +48,8 @@ QCoro::Task<> Form2::openRecording() {
     }
     QByteArray text;
     QString problem;
-    if (!loadRecording(path, &text, &problem)) {
+    RecordingDamage damage = RecordingDamage::None;
+    if (!loadRecording(path, &text, &problem, &damage)) {
         m_parts.desktop->warn(this, QStringLiteral("Ouvrir"), problem);
         co_return;
     }
@@ -65,6 +67,12 @@ QCoro::Task<> Form2::openRecording() {
     m_receive.setReceiveBuffer({});
     nom_fichier->setText(recordingCaption(QFileInfo(path), m_parts.locale));
     m_receive.setReceiveBuffer(text);
+    if (damage != RecordingDamage::None)
+        m_indicators.setStatus(
+            QStringLiteral("%1 « %2 » : %3.")
+                .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName(), damageReason(damage)));
+    else if (m_indicators.status().startsWith(QLatin1String(kOpenNote)))
+        m_indicators.setStatus(QStringLiteral("..."));
 }
 
 void Form2::Command2_Click() {
@@ -88,6 +96,9 @@ QCoro::Task<> Form2::convertRecording() {
     QString note = QStringLiteral("%1 %2 enregistré dans %3.")
                        .arg(QLatin1String(kConversionNote), QLatin1String(kSpreadsheetName),
                             filereason::shownPath(output));
+    if (report.damage != RecordingDamage::None)
+        note += QStringLiteral(" « %1 » : %2.")
+                    .arg(QFileInfo(path).fileName(), damageReason(report.damage));
     if (report.invalidFields > 0)
         note += QStringLiteral(" %1 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne "
                                "%2.")

@@ -30,12 +30,12 @@ void SampleSeries::setCapacity(qint64 capacity) {
 }
 
 void SampleSeries::take(const SampleField &field) {
-    const int channel = field.index % kChannels;
-    if (channel == 0) {
+    if (field.column == 0) {
         for (auto &values : m_values)
             values.push_back(kMissing);
     }
-    m_values[channel].back() = field.value.valid ? field.value.value : kInvalid;
+    if (field.column < kChannels)
+        m_values[field.column].back() = field.value.valid ? field.value.value : kInvalid;
 }
 
 void SampleSeries::trim() {

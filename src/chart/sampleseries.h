@@ -9,8 +9,9 @@
 #include <vector>
 
 // The samples a chart shows, read from recording text by the sample decoder: three channels
-// ("Voie1", "Voie2", "Voie3") of raw values. Sample j of a sample line holds its fields 3j, 3j + 1
-// and 3j + 2, so a line whose field count is not a multiple of three ends with a sample that lacks
+// ("Voie1", "Voie2", "Voie3") of raw values, one sample for each row of the spreadsheet the
+// conversion writes, the value of its column k on channel k. A row that runs on across lines may
+// hold more than three cells: the later ones belong to no channel. The last row, unfinished, lacks
 // its last channels.
 //
 // Each value is kept in two bytes: a field's value is 0 to 32767, so negative numbers are free to
@@ -19,14 +20,15 @@ class SampleSeries {
 public:
     static constexpr int kChannels = 3;
     static constexpr qint16 kInvalid = -1; // the field is not a hexadecimal value
-    static constexpr qint16 kMissing = -2; // the sample line ended before this channel
+    static constexpr qint16 kMissing = -2; // the row ended before this channel
 
     static bool holdsValue(qint16 value) { return value >= 0; }
 
     // Replaces the samples with those of a whole text, its last line read even without line end.
     void setText(QByteArrayView text);
     // Adds the samples of the next chunk of a text that is still arriving. A line split across
-    // chunks is read once, when its end arrives.
+    // chunks is read once, when its end arrives; a row that runs on into the next line is
+    // completed then.
     void append(QByteArrayView chunk);
     void clear();
 

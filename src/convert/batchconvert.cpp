@@ -4,6 +4,7 @@
 #include "chart/sampleseries.h"
 #include "data/filereason.h"
 #include "data/outputfile.h"
+#include "data/recording.h"
 #include "data/spreadsheet.h"
 
 #include <QDir>
@@ -50,13 +51,19 @@ public:
             // A recording that can't be read has no chart either.
             if (report.readError) return kConvertFailed;
             status = kConvertFailed;
-        } else if (report.invalidFields > 0) {
-            say(job.recording,
-                QStringLiteral("%1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
-                               "le premier à la ligne %2")
-                    .arg(report.invalidFields)
-                    .arg(report.firstInvalidLine));
-            status = kConvertInvalidFields;
+        } else {
+            if (report.damage != RecordingDamage::None) {
+                say(job.recording, damageReason(report.damage));
+                status = kConvertDoubtful;
+            }
+            if (report.invalidFields > 0) {
+                say(job.recording,
+                    QStringLiteral("%1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
+                                   "le premier à la ligne %2")
+                        .arg(report.invalidFields)
+                        .arg(report.firstInvalidLine));
+                status = kConvertDoubtful;
+            }
         }
         if (!job.chart.isEmpty() && !drawChart(job)) status = kConvertFailed;
         return status;

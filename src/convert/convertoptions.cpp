@@ -147,7 +147,8 @@ QString convertUsage() {
         "Le tableur s'écrit au fil de la lecture, en mémoire bornée. Un graphique garde\n"
         "6 octets par échantillon, environ 330 Mo pour un enregistrement de 1 Go.\n"
         "\n"
-        "Code de sortie : 0 tout va bien ; 1 des champs invalides (cellules vides, fichiers\n"
-        "écrits quand même) ; 2 erreur d'usage ou fichier illisible ou impossible à écrire\n"
+        "Code de sortie : 0 tout va bien ; 1 des champs invalides (cellules vides) ou un\n"
+        "enregistrement abîmé (fichiers écrits quand même) ; 2 erreur d'usage ou fichier\n"
+        "illisible ou impossible à écrire\n"
         "(les autres enregistrements sont convertis quand même).\n");
 }

@@ -111,7 +111,7 @@ qsizetype longestLine(QByteArrayView text) {
     return longest;
 }
 
-bool loadRecording(const QString &path, QByteArray *text, QString *error) {
+bool loadRecording(const QString &path, QByteArray *text, QString *error, RecordingDamage *damage) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return fail(error, filereason::cannotRead(path));
     const QByteArray raw = file.readAll();
@@ -119,7 +119,34 @@ bool loadRecording(const QString &path, QByteArray *text, QString *error) {
         return fail(error, QStringLiteral("La lecture du fichier « %1 » a échoué.")
                                .arg(QFileInfo(path).fileName()));
     *text = recordingText(raw);
+    if (damage) {
+        SampleDecoder decoder;
+        const auto ignore = [](const SampleField &) {};
+        decoder.feed(raw, ignore);
+        decoder.finish(ignore);
+        *damage = decoder.damage();
+    }
     return true;
+}
+
+QString damageReason(RecordingDamage damage) {
+    switch (damage) {
+    case RecordingDamage::None:
+        break;
+    case RecordingDamage::LfLineEnds:
+        return QStringLiteral("ses lignes finissent par LF sans CR (fins de ligne changées par un "
+                              "autre outil ?) : elles se lisent comme une seule ligne, dont seule "
+                              "la première mesure compte");
+    case RecordingDamage::NoLineEnd:
+        return QStringLiteral("il n'a aucune fin de ligne (CR) : il se lit comme une seule ligne, "
+                              "dont seule la première mesure compte, s'il en a une");
+    case RecordingDamage::LongLines:
+        return QStringLiteral("il a des lignes de plus de %1 octets : ce n'est pas un "
+                              "enregistrement de la platine (les champs d'une ligne dont le "
+                              "« . » vient plus loin sont laissés vides)")
+            .arg(SampleDecoder::kLongestLine);
+    }
+    return QString();
 }
 
 QString recordingCaption(const QFileInfo &info, const QLocale &locale) {

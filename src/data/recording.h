@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/sampledecoder.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDate>
@@ -31,8 +33,13 @@ QByteArray recordingText(QByteArrayView raw);
 // Length of the longest line of a text as the receive area shows it (lines end at LF).
 qsizetype longestLine(QByteArrayView text);
 
-// Reads the recording file at path into *text. False with a French reason when it cannot be read.
-bool loadRecording(const QString &path, QByteArray *text, QString *error);
+// Reads the recording file at path into *text, and what its shape says into *damage when given.
+// False with a French reason when it cannot be read.
+bool loadRecording(const QString &path, QByteArray *text, QString *error,
+                   RecordingDamage *damage = nullptr);
+
+// What the damage means for the user, in French, to follow "« name » : "; empty for None.
+QString damageReason(RecordingDamage damage);
 
 // Caption of an opened recording: file name, " - ", last modification as the locale's short date
 // and long time (time left out at exactly midnight), " - ", the size in bytes and " oct".

@@ -16,7 +16,6 @@ constexpr qsizetype kReadBlock = 1 << 20;
 constexpr qsizetype kWriteBlock = 1 << 20;
 // Room for the longest piece written at once: five digits, ";" and CR LF.
 constexpr qsizetype kLongestPiece = 8;
-constexpr int kValuesPerRow = 3;
 
 constexpr char kHeader[] = "Voie1;Voie2;Voie3\r\n";
 
@@ -44,9 +43,7 @@ private:
         QByteArray in(kReadBlock, Qt::Uninitialized);
         auto onField = [this](const SampleField &field) {
             cell(field);
-            // The row count restarts on every sample line, so a row ends after the third value
-            // of a line, not after any third value.
-            if (field.index % kValuesPerRow == kValuesPerRow - 1) put("\r\n", 2);
+            if (field.endsRow) put("\r\n", 2);
         };
         while (m_report.ok()) {
             const qint64 got = m_recording.read(in.data(), in.size());
@@ -56,6 +53,7 @@ private:
             }
             if (got == 0) {
                 m_decoder.finish(onField);
+                m_report.damage = m_decoder.damage();
                 return;
             }
             m_decoder.feed(QByteArrayView(in.constData(), got), onField);

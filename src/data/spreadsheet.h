@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/sampledecoder.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -10,6 +12,7 @@ struct ConversionReport {
     qint64 values = 0;           // decoded values written
     qint64 invalidFields = 0;    // fields left as an empty cell because they are not hexadecimal
     qint64 firstInvalidLine = 0; // line of the recording (from 1) with the first such field, or 0
+    RecordingDamage damage = RecordingDamage::None; // set once the whole recording was read
     bool readError = false;
     bool writeError = false;
     QString error; // French reason when readError or writeError is set
@@ -25,7 +28,8 @@ struct ConversionReport {
 // before it, cut into 4-character fields every 5 characters (the last one possibly shorter). The
 // row count restarts at every sample line, so a line whose field count is not a multiple of three
 // leaves a row open that the next sample line continues; the last row has no CR LF when it is
-// unfinished. A field that is not hexadecimal gives an empty cell, keeping the columns aligned.
+// unfinished. A field that is not hexadecimal gives an empty cell, keeping the columns aligned, and
+// so does every field of a line whose first "." lies beyond SampleDecoder::kLongestLine.
 //
 // Both devices must be open. The recording is read in large blocks until read() gives 0, the
 // output written in large blocks; a QFileDevice output is flushed, but committing or closing it
