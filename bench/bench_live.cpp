@@ -27,7 +27,7 @@ int main(int argc, char *argv[]) {
     Form2 &window = *rig.window;
     window.show();
     ReceivePath &receive = window.receive();
-    receive.ReplaceFlag = 1;
+    receive.ReplaceFlag = true;
 
     QByteArray stream;
     quint32 state = 7;

@@ -57,7 +57,7 @@ Run streamThroughWindow(const QByteArray &data, bool shown) {
         std::fprintf(stderr, "the window could not open %s\n", qPrintable(device));
         return run;
     }
-    window.receive().AppendFlag = 1;
+    window.receive().AppendFlag = true;
 
     QEventLoop loop;
     const qint64 total = data.size();
@@ -118,7 +118,7 @@ ChunkCost smallChunks(const QByteArray &data, const QByteArray &filling, bool sh
     if (shown) window.show();
     QCoreApplication::processEvents();
     ReceivePath &receive = window.receive();
-    receive.AppendFlag = 1;
+    receive.AppendFlag = true;
 
     const qsizetype half = data.size() / 2;
     auto feed = [&](QByteArrayView part) {

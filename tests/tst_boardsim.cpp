@@ -23,7 +23,7 @@ private slots:
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         SerialTransport port([&](int) { return board.devicePath(); });
         ReceivePath receive(port);
-        receive.AppendFlag = 1;
+        receive.AppendFlag = true;
         QVERIFY(port.open());
         // Noise, pieces of other words, then "Param" with the period 300.
         for (const char byte : QByteArray(1, '\0') + "\xFFTRaParParam\x2C\x01\x01")

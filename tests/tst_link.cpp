@@ -32,7 +32,7 @@ const char *describe(const Outcome &end) {
 
 // Ends a wait that is still going on, so that nothing of it outlives the test.
 void finish(BoardRig &rig, const Outcome &end) {
-    rig.dialogue.setAbortFlag(1);
+    rig.dialogue.setAbortFlag(true);
     for (int pass = 0; pass < 3 && !end; ++pass)
         rig.advance(Dialogue::kProgressPause);
 }
@@ -50,7 +50,7 @@ private slots:
         FakeBoard board;
         board.open();
         ReceivePath receive(board);
-        receive.AppendFlag = 1;
+        receive.AppendFlag = true;
         QByteArrayList chunks;
         connect(&receive, &ReceivePath::latestChunkChanged, this, [&] {
             if (!receive.latestChunk().isEmpty()) chunks << receive.latestChunk();
@@ -123,7 +123,7 @@ private slots:
         FakeBoard board;
         board.open();
         ReceivePath receive(board);
-        receive.AppendFlag = 1;
+        receive.AppendFlag = true;
         board.deliver("0123 0456 0789 .\r\n"); // the tick is still 100 ms away
         emit board.lost();
         QCOMPARE(receive.latestChunk(), QByteArray("0123 0456 0789 .\r\n"));
@@ -150,8 +150,8 @@ private slots:
         board.open();
         ReceivePath receive(board);
         receive.setReceiveBuffer("earlier");
-        receive.ReplaceFlag = qint16(replaceFlag);
-        receive.AppendFlag = qint16(appendFlag);
+        receive.ReplaceFlag = replaceFlag;
+        receive.AppendFlag = appendFlag;
         board.deliver(allBytes());
         QTRY_COMPARE(receive.latestChunk(), allBytes());
         QCOMPARE(receive.receiveBuffer(), expected);
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(describe(end), "waiting");
         // The name and an abort come in the same yield as the end of the limit: after a yield the
         // time-out is tested first, the abort next, the name only at the next pass.
-        rig.dialogue.setAbortFlag(1);
+        rig.dialogue.setAbortFlag(true);
         rig.board.deliver("RAZ");
         rig.receive.Timer2_Timer();
         rig.advance(1ms);
@@ -206,7 +206,7 @@ private slots:
         // During a wait with progress: the progress step under way still ends its pause first.
         auto progress = keepOutcome(rig.dialogue.WaitWithProgress("RAZ", 3), &b);
         settle();
-        rig.dialogue.setAbortFlag(1);
+        rig.dialogue.setAbortFlag(true);
         settle();
         QCOMPARE(describe(b), "waiting");
         rig.advance(Dialogue::kProgressPause);
@@ -244,7 +244,7 @@ private slots:
         QFETCH(bool, found);
         BoardRig rig;
         rig.dialogue.PrepareOperation(Dialogue::ClearFlags::Both);
-        rig.receive.AppendFlag = 1;
+        rig.receive.AppendFlag = true;
         Outcome end;
         auto task = keepOutcome(rig.dialogue.CollectUntil("Effectue"), &end);
         for (const QByteArray &chunk : chunks) {
@@ -271,7 +271,7 @@ private slots:
         settle();
         // Neither a chunk nor the abort flag shortens the pause.
         rig.chunk("RAZ");
-        rig.dialogue.setAbortFlag(1);
+        rig.dialogue.setAbortFlag(true);
         rig.advance(Dialogue::kProgressPause - 1ms);
         QVERIFY(!step.isReady());
         rig.advance(1ms);
@@ -356,7 +356,7 @@ private slots:
         QVERIFY2(rig.indicators.status().startsWith(said), qPrintable(rig.indicators.status()));
         QCOMPARE(rig.indicators.linkText(), linkBefore);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
-        QCOMPARE(rig.receive.ReplaceFlag, 0);
+        QVERIFY(!rig.receive.ReplaceFlag);
     }
 
     void aPortLostDuringAnyWaitEndsItAtOnceAndSendsNothingMore() {
@@ -387,9 +387,9 @@ private slots:
 
     void liveReadingSendsTrOnceNamedAndReplacesTheReceiveAreaOnceConfirmed() {
         BoardRig rig;
-        rig.receive.ReplaceFlag = 1;
+        rig.receive.ReplaceFlag = true;
         auto live = liveReading(rig.dialogue);
-        QCOMPARE(rig.receive.ReplaceFlag, 0);
+        QVERIFY(!rig.receive.ReplaceFlag);
         rig.chunk("PIC 16F88");
         // The confirmation also begins with the name: it lets the command go, and the
         // confirmation wait then needs a chunk of its own.
@@ -399,7 +399,7 @@ private slots:
         rig.chunk("Temps reel actif\r\n");
         QVERIFY(live.isReady());
         QCOMPARE(rig.indicators.status(), QString("Temps reel actif"));
-        QCOMPARE(rig.receive.ReplaceFlag, 1);
+        QVERIFY(rig.receive.ReplaceFlag);
     }
 
     void eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks_data() {
@@ -412,9 +412,9 @@ private slots:
         QFETCH(bool, blinking);
         BoardRig rig;
         if (blinking) rig.indicators.timer3().start();
-        rig.receive.ReplaceFlag = rig.receive.AppendFlag = 1;
+        rig.receive.ReplaceFlag = rig.receive.AppendFlag = true;
         auto readout = eepromReadout(rig.dialogue);
-        QVERIFY(rig.receive.ReplaceFlag == 0 && rig.receive.AppendFlag == 0);
+        QVERIFY(!rig.receive.ReplaceFlag && !rig.receive.AppendFlag);
         if (!blinking) {
             rig.chunk("eeprom");
             QVERIFY(rig.board.writes.isEmpty());
@@ -444,7 +444,7 @@ private slots:
         QVERIFY(writeFile(path, "earlier\r\n"));
         QVERIFY(writeFile(dir.filePath("transfert_05122026-1.txt"), "earliest\r\n"));
         BoardRig rig;
-        rig.receive.ReplaceFlag = 1;
+        rig.receive.ReplaceFlag = true;
         auto download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2026, 12, 5), {}});
         rig.chunk("PIC 16F88");
         rig.chunk("Transfert");
@@ -461,7 +461,7 @@ private slots:
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());
         QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " + path);
-        QCOMPARE(rig.receive.AppendFlag, 0);
+        QVERIFY(!rig.receive.AppendFlag);
         QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
         QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));
         QCOMPARE(readFile(dir.filePath("transfert_05122026-2.txt")), QByteArray("earlier\r\n"));
@@ -473,8 +473,8 @@ private slots:
         rig.chunk("Transfert");
         rig.chunk("0123 0456 0789 .\r\n");
         rig.advance(Dialogue::kProgressPause);
-        rig.receive.AppendFlag = 0;
-        rig.dialogue.setAbortFlag(1);
+        rig.receive.AppendFlag = false;
+        rig.dialogue.setAbortFlag(true);
         rig.chunk("0124 0457 078A .\r\n");
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());

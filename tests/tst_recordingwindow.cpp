@@ -70,14 +70,14 @@ private slots:
         QCOMPARE(rig.desktop.messages.size(), 1);
         QVERIFY(rig.desktop.messages[0].startsWith("Ouvrir|") &&
                 rig.desktop.messages[0].contains("transfert_01032027.txt"));
-        w.receive().AppendFlag = 1;
+        w.receive().AppendFlag = true;
         rig.desktop.nextRecording = path;
         QTest::mouseClick(w.Command4, Qt::LeftButton);
         QCOMPARE(rig.desktop.messages.size(), 2);
         QCOMPARE(w.receive().receiveBuffer(), shown);
         // Nor while real-time reading would replace it with the next chunk.
-        w.receive().AppendFlag = 0;
-        w.receive().ReplaceFlag = 1;
+        w.receive().AppendFlag = false;
+        w.receive().ReplaceFlag = true;
         w.receive().setReceiveBuffer("en direct");
         rig.desktop.nextRecording = path;
         QTest::mouseClick(w.Command4, Qt::LeftButton);
@@ -189,12 +189,12 @@ private slots:
         receive.setLatestChunk(chunk);
         QTest::mousePress(text2, Qt::LeftButton);
         QTest::mousePress(text2, Qt::MiddleButton);
-        receive.AppendFlag = 1;
+        receive.AppendFlag = true;
         QTest::mousePress(text2, Qt::RightButton);
         QCOMPARE(receive.latestChunk(), chunk);
         QCOMPARE(receive.receiveBuffer(), QByteArray("collecte\r\n"));
-        receive.AppendFlag = 0;
-        receive.ReplaceFlag = 1; // while live, the dump reaches the receive area too
+        receive.AppendFlag = false;
+        receive.ReplaceFlag = true; // while live, the dump reaches the receive area too
         QTest::mousePress(text2, Qt::RightButton);
         QCOMPARE(receive.latestChunk(), dump);
         QCOMPARE(receive.receiveBuffer(), dump);

@@ -422,19 +422,19 @@ private slots:
         QCOMPARE(w.Label1->text(), QStringLiteral("Valeur libre « -5 » invalide : entrez un "
                                                   "nombre de 0 à 65534. Rien n'a été envoyé."));
 
-        w.receive().AppendFlag = 1;
-        w.receive().ReplaceFlag = 1;
+        w.receive().AppendFlag = true;
+        w.receive().ReplaceFlag = true;
         QTest::mousePress(w.Command1, Qt::MiddleButton);
         QCOMPARE(backColour(w.Command1), colours::kButtonFace);
         QTest::mousePress(w.Command8, Qt::LeftButton);
         QCOMPARE(backColour(w.Command8), colours::kLightCyan);
-        QCOMPARE(w.dialogue().abortFlag(), qint16(0));
+        QVERIFY(!w.dialogue().abortFlag());
         QTest::mousePress(w.Command3, Qt::RightButton);
-        QCOMPARE(w.receive().AppendFlag, qint16(0));
-        QCOMPARE(w.receive().ReplaceFlag, qint16(1));
-        QCOMPARE(w.dialogue().abortFlag(), qint16(1));
+        QVERIFY(!w.receive().AppendFlag);
+        QVERIFY(w.receive().ReplaceFlag);
+        QVERIFY(w.dialogue().abortFlag());
         QTest::mousePress(w.lecture_badge, Qt::RightButton);
-        QCOMPARE(w.receive().ReplaceFlag, qint16(0));
+        QVERIFY(!w.receive().ReplaceFlag);
 
         // A click while an operation runs starts nothing, and says so.
         PseudoTerminal silent;
@@ -457,7 +457,7 @@ private slots:
         QVERIFY(!live.window->dialogue().busy());
         QTest::mousePress(live.window->gache, Qt::RightButton);
         QVERIFY(live.window->dialogue().busy());
-        QCOMPARE(live.window->dialogue().abortFlag(), qint16(0));
+        QVERIFY(!live.window->dialogue().abortFlag());
     }
 
     void theStatusAreaShowsTheTimeOfDayAndTheAboutBox() {
@@ -570,7 +570,7 @@ private slots:
         w.graphique->setLiveCapacity(8);
         QByteArray stream;
         connect(&w.receive(), &ReceivePath::latestChunkChanged, this, [&] {
-            if (w.receive().ReplaceFlag == 1) stream += w.receive().latestChunk();
+            if (w.receive().ReplaceFlag) stream += w.receive().latestChunk();
         });
         QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(stream.count('.') > 12, patience);

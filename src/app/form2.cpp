@@ -65,7 +65,7 @@ Form2::~Form2() {
     // suspended once the window is gone.
     m_tearingDown = true;
     if (m_dialogue.busy()) {
-        m_receive.AppendFlag = 0;
+        m_receive.AppendFlag = false;
         m_dialogue.finish();
         m_dialogue.resumeNow();
     }
@@ -92,7 +92,7 @@ void Form2::wireEvents() {
     connect(&m_receive, &ReceivePath::receiveBufferReset, this, [this] {
         Text1->showBytes(m_receive.receiveBuffer());
         Text1_Change();
-        if (m_receive.ReplaceFlag == 1)
+        if (m_receive.ReplaceFlag)
             graphique->liveChunk(m_receive.receiveBuffer());
         else
             graphique->showText(m_receive.receiveBuffer());
@@ -179,8 +179,8 @@ void Form2::stopByKey() {
         if (m_runningButton)
             rightPress(m_runningButton);
         else
-            m_dialogue.setAbortFlag(1); // the read-out has no button of its own
-    } else if (m_receive.ReplaceFlag == 1) {
+            m_dialogue.setAbortFlag(true); // the read-out has no button of its own
+    } else if (m_receive.ReplaceFlag) {
         rightPress(lecture_badge);
     }
 }
@@ -261,8 +261,8 @@ void Form2::onPortLost() {
     setBackColour(Command10, colours::kButtonFace);
     // Real-time reading has no operation waiting: it stops here. A waiting operation ends by
     // itself and says so.
-    if (m_receive.ReplaceFlag == 1 && !m_dialogue.busy()) {
-        m_receive.ReplaceFlag = 0;
+    if (m_receive.ReplaceFlag && !m_dialogue.busy()) {
+        m_receive.ReplaceFlag = false;
         m_indicators.setStatus(QStringLiteral("Lecture en temps réel interrompue : port perdu"));
     }
 }
@@ -278,7 +278,7 @@ void Form2::closeEvent(QCloseEvent *event) {
 
 void Form2::endAfterOperation(Ending ending) {
     if (m_ending != Ending::Quit) m_ending = ending;
-    m_receive.AppendFlag = 0; // what arrives from now on is not collected
+    m_receive.AppendFlag = false; // what arrives from now on is not collected
     m_dialogue.finish();
 }
 

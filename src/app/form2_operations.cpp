@@ -101,7 +101,7 @@ void Form2::libre_Change() {
 // ---- Board operations --------------------------------------------------------------------------
 
 void Form2::operationMouseDown(QPushButton *button, Qt::MouseButton pressed) {
-    if (pressed == Qt::RightButton) m_dialogue.setAbortFlag(1);
+    if (pressed == Qt::RightButton) m_dialogue.setAbortFlag(true);
     setBackColour(button, pressed == Qt::LeftButton ? colours::kLightCyan : colours::kButtonFace);
 }
 
@@ -110,7 +110,7 @@ void Form2::Command1_MouseDown(Qt::MouseButton button) {
 }
 
 void Form2::Command3_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::RightButton) m_receive.AppendFlag = 0;
+    if (button == Qt::RightButton) m_receive.AppendFlag = false;
     operationMouseDown(Command3, button);
 }
 
@@ -119,7 +119,7 @@ void Form2::Command8_MouseDown(Qt::MouseButton button) {
 }
 
 void Form2::lecture_badge_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::RightButton) m_receive.ReplaceFlag = 0;
+    if (button == Qt::RightButton) m_receive.ReplaceFlag = false;
     operationMouseDown(lecture_badge, button);
 }
 

@@ -31,14 +31,14 @@ void Form2::Command4_Click() {
 QCoro::Task<> Form2::openRecording() {
     const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
     if (path.isEmpty()) co_return;
-    if (m_receive.AppendFlag == 1) {
+    if (m_receive.AppendFlag) {
         // A download or read-out is collecting into Text1: opening a file there would lose it.
         m_parts.desktop->warn(this, QStringLiteral("Ouvrir"),
                               QStringLiteral("Un transfert est en cours : attendez sa fin avant "
                                              "d'ouvrir un enregistrement."));
         co_return;
     }
-    if (m_receive.ReplaceFlag == 1) {
+    if (m_receive.ReplaceFlag) {
         // The next chunk of the live display would replace the recording at once.
         m_parts.desktop->warn(this, QStringLiteral("Ouvrir"),
                               QStringLiteral("La lecture en temps réel est en cours : arrêtez-la "
@@ -125,7 +125,7 @@ void Form2::Text1_DblClick() {
 
 void Form2::Text2_MouseDown(Qt::MouseButton button) {
     // While a download or read-out collects, Text2 feeds the recording: leave it alone.
-    if (button != Qt::RightButton || m_receive.AppendFlag == 1) return;
+    if (button != Qt::RightButton || m_receive.AppendFlag) return;
     const QByteArray old = m_receive.latestChunk();
     m_receive.setLatestChunk({});
     m_receive.setLatestChunk(dumpLayout(old));

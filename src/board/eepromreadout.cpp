@@ -21,10 +21,10 @@ QCoro::Task<> eepromReadout(Dialogue &dialogue) {
     dialogue.SendCommand(board::kEepromWord, board::kTrailer);
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().setStatus(QStringLiteral("Transfert en cours..."));
-    dialogue.receive().AppendFlag = 1;
+    dialogue.receive().AppendFlag = true;
     dialogue.markOperationStart();
     const Dialogue::WaitEnd end = co_await dialogue.CollectUntil(board::kEepromWord);
-    dialogue.receive().AppendFlag = 0;
+    dialogue.receive().AppendFlag = false;
     dialogue.indicators().setStatus(end == Dialogue::WaitEnd::Seen
                                         ? QStringLiteral("Transfert EEPROM Interne Effecué")
                                         : QStringLiteral("Transfert EEPROM Interne interrompu"));

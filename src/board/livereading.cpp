@@ -28,5 +28,5 @@ QCoro::Task<> liveReading(Dialogue &dialogue) {
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().setStatus(QStringLiteral("Temps reel actif"));
     // From here on every chunk replaces the receive area, with no operation running.
-    dialogue.receive().ReplaceFlag = 1;
+    dialogue.receive().ReplaceFlag = true;
 }

@@ -57,10 +57,10 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
     ReceivePath &receive = dialogue.receive();
     receive.setLatestChunk({});
     dialogue.indicators().setStatus(QStringLiteral("Transfert en cours..."));
-    receive.AppendFlag = 1;
+    receive.AppendFlag = true;
     dialogue.markOperationStart();
     const Dialogue::WaitEnd end = co_await dialogue.CollectUntil(board::kDownloadEnd);
-    receive.AppendFlag = 0;
+    receive.AppendFlag = false;
     if (end == Dialogue::WaitEnd::Seen)
         dialogue.indicators().setStatus(QStringLiteral("Transfert Effecué"));
 

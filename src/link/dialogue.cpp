@@ -35,13 +35,13 @@ void Dialogue::onPortLost() {
 void Dialogue::finish() {
     if (!m_busy) return;
     m_finishing = true;
-    setAbortFlag(1);
+    setAbortFlag(true);
     m_waker.wake(true);
 }
 
-void Dialogue::setAbortFlag(qint16 value) {
+void Dialogue::setAbortFlag(bool value) {
     m_abortFlag = value;
-    if (value == 1) m_waker.wake();
+    if (value) m_waker.wake();
 }
 
 void Dialogue::onLatestChunk() {
@@ -74,9 +74,9 @@ bool Dialogue::PrepareOperation(ClearFlags flags) {
         return false;
     }
     m_transport.setDataTerminalReady(false);
-    m_abortFlag = 0;
-    if (flags != ClearFlags::None) m_receive.ReplaceFlag = 0;
-    if (flags == ClearFlags::Both) m_receive.AppendFlag = 0;
+    m_abortFlag = false;
+    if (flags != ClearFlags::None) m_receive.ReplaceFlag = false;
+    if (flags == ClearFlags::Both) m_receive.AppendFlag = false;
     m_receive.setReceiveBuffer({});
     m_receive.setLatestChunk({});
     m_indicators.setLinkText(QStringLiteral("..."));
@@ -143,7 +143,7 @@ bool Dialogue::startsWith(const QByteArray &chunk, const QByteArray &expected, i
 QCoro::Task<> Dialogue::yield(Duration deadline, bool abortEndsSleep) {
     if (m_finishing) co_return;
     m_clock.setAlarm(deadline);
-    if (abortEndsSleep && (m_abortFlag == 1 || m_portLost))
+    if (abortEndsSleep && (m_abortFlag || m_portLost))
         m_waker.wake(true); // the flag test right after this yield ends the wait
     co_await m_waker.sleep();
     m_clock.cancelAlarm();
@@ -159,7 +159,7 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitForReply(QByteArray expected, int c
         co_await yield(limit);
         if (m_clock.now() - start > timeout) co_return WaitEnd::TimedOut;
         if (m_portLost) co_return WaitEnd::PortLost;
-        if (m_abortFlag == 1) co_return WaitEnd::Aborted;
+        if (m_abortFlag) co_return WaitEnd::Aborted;
     }
 }
 
@@ -174,7 +174,7 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitWithProgress(QByteArray expected, i
         if (m_portLost) co_return WaitEnd::PortLost;
         co_await anime_();
         if (m_portLost) co_return WaitEnd::PortLost;
-        if (m_abortFlag == 1) co_return WaitEnd::Aborted;
+        if (m_abortFlag) co_return WaitEnd::Aborted;
     }
 }
 
@@ -191,7 +191,7 @@ QCoro::Task<Dialogue::WaitEnd> Dialogue::CollectUntil(QByteArray endText) {
         const bool seen = takeWatchHit();
         co_await yield(m_clock.now()); // let pending events run, then go on
         if (m_portLost) co_return WaitEnd::PortLost;
-        if (m_abortFlag == 1) co_return WaitEnd::Aborted;
+        if (m_abortFlag) co_return WaitEnd::Aborted;
         co_await anime_();
         if (m_portLost) co_return WaitEnd::PortLost;
         if (seen) co_return WaitEnd::Seen;

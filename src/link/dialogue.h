@@ -41,8 +41,8 @@ public:
     Indicators &indicators() { return m_indicators; }
     Clock &clock() { return m_clock; }
 
-    qint16 abortFlag() const { return m_abortFlag; }
-    void setAbortFlag(qint16 value);
+    bool abortFlag() const { return m_abortFlag; }
+    void setAbortFlag(bool value);
 
     // Time at which the running operation started its progress wait; the progress step shows the
     // time elapsed since then.
@@ -129,7 +129,7 @@ private:
     void sayWhyNothingWasSent(WaitEnd end);
     // One yield of a pass: returns after an event that may change the wait's outcome, at
     // `deadline` at the latest (a deadline already past lets pending events run and goes on),
-    // and at once while AbortFlag is 1 (when `abortEndsSleep`).
+    // and at once while AbortFlag is set (when `abortEndsSleep`).
     QCoro::Task<> yield(Duration deadline, bool abortEndsSleep = true);
     void onLatestChunk();
     // Tests `watch` on LatestChunk now and on every chunk until the next takeWatchHit().
@@ -141,7 +141,7 @@ private:
     Indicators &m_indicators;
     Clock &m_clock;
     Waker m_waker;
-    qint16 m_abortFlag = 0;
+    bool m_abortFlag = false;
     bool m_busy = false;
     bool m_finishing = false;
     // The port was lost during the running wait; reset when the next operation prepares.

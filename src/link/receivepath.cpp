@@ -45,8 +45,8 @@ void ReceivePath::setReceiveBuffer(const QByteArray &text) {
 }
 
 void ReceivePath::Text2_Change() {
-    if (ReplaceFlag == 1) setReceiveBuffer(m_latest);
-    if (AppendFlag == 1 && !m_latest.isEmpty()) {
+    if (ReplaceFlag) setReceiveBuffer(m_latest);
+    if (AppendFlag && !m_latest.isEmpty()) {
         m_buffer.append(m_latest);
         emit receiveBufferAppended(m_latest);
     }

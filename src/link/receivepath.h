@@ -11,8 +11,8 @@ class Transport;
 // The path from the serial port to the two receive texts. The receive event only starts the
 // one-shot Timer2; its tick, 100 ms later, takes everything the port holds as the new
 // `LatestChunk` (the text of Text2), so one burst of the board gives one chunk. Each change of
-// `LatestChunk` reaches `ReceiveBuffer` (the text of Text1): copied while ReplaceFlag is 1,
-// appended while AppendFlag is 1.
+// `LatestChunk` reaches `ReceiveBuffer` (the text of Text1): copied while ReplaceFlag is set,
+// appended while AppendFlag is set.
 //
 // Both texts are bytes, one byte per character, whatever their value. The widgets only show them.
 class ReceivePath : public QObject {
@@ -30,8 +30,8 @@ public:
     void setLatestChunk(const QByteArray &text);
     void setReceiveBuffer(const QByteArray &text);
 
-    qint16 ReplaceFlag = 0;
-    qint16 AppendFlag = 0;
+    bool ReplaceFlag = false;
+    bool AppendFlag = false;
 
     QTimer &timer2() { return m_timer2; }
 

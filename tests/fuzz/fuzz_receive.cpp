@@ -1,6 +1,6 @@
 // Receive path and board dialogue: a byte stream cut into chunks at arbitrary places, the board's
 // bursts gathered by arbitrary receive ticks, time moving on in between.
-// - While collecting (AppendFlag 1), the receive buffer is exactly the concatenation of the stream.
+// - While collecting (AppendFlag set), the receive buffer is exactly the concatenation of the stream.
 // - The download's end text is found whenever the stream holds it, wherever it was cut, and never
 //   when it does not.
 // - The banner wait ends only on a chunk that is the banner alone, never on a banner glued to
@@ -23,7 +23,7 @@ QByteArray bytes(FuzzedDataProvider &input, size_t longest) {
 
 // Ends a wait still going on, so that nothing of it outlives the run.
 template <typename T> void finish(BoardRig &rig, const std::optional<T> &end) {
-    rig.dialogue.setAbortFlag(1);
+    rig.dialogue.setAbortFlag(true);
     for (int pass = 0; pass < 4 && !end; ++pass)
         rig.advance(Dialogue::kProgressPause);
     FUZZ_CHECK(end.has_value());
@@ -37,7 +37,7 @@ void collectUntilTheEndText(FuzzedDataProvider &input) {
 
     BoardRig rig;
     rig.board.open();
-    rig.receive.AppendFlag = 1;
+    rig.receive.AppendFlag = true;
     std::optional<Dialogue::WaitEnd> end;
     auto task = keepOutcome(rig.dialogue.CollectUntil(endText), &end);
 
