@@ -45,8 +45,8 @@ int main(int argc, char *argv[]) {
     rig.desktop.nextRecording = path;
     const double open = secondsOf([&] {
         window.Command4_Click();
-        app.processEvents();              // the first paint of the opened recording
-        while (!window.Text1->showsAll()) // and the rest of it, a slice per event-loop turn
+        app.processEvents();                  // the first paint of the opened recording
+        while (!ui(window).Text1->showsAll()) // and the rest of it, a slice per event-loop turn
             app.processEvents();
     });
     const bool whole = window.receive().receiveBuffer() == text && !text.isEmpty();

@@ -72,6 +72,6 @@ int main(int argc, char *argv[]) {
     std::printf("context switches: %ld\n", after.contextSwitches - before.contextSwitches);
     std::printf("processor use:    %.2f %% of one core\n", 100.0 * processor / wall);
     std::printf("still waiting for the banner: %s (link status \"%s\")\n", waiting ? "yes" : "NO",
-                qPrintable(window.Label14->text()));
+                qPrintable(ui(window).Label14->text()));
     return waiting ? 0 : 1;
 }

@@ -135,10 +135,10 @@ private slots:
         QFETCH(Damaged, d);
         WindowRig rig(kNoDevice, d.content);
         Form2 &w = *rig.window;
-        QCOMPARE(w.Combo1->currentText(), d.port);
-        QCOMPARE(w.libre->text(), d.freeValue);
-        QCOMPARE(w.Check1->isChecked(), d.ticked);
-        QCOMPARE(w.Combo3->currentIndex(), d.index);
+        QCOMPARE(ui(w).Combo1->currentText(), d.port);
+        QCOMPARE(ui(w).libre->text(), d.freeValue);
+        QCOMPARE(ui(w).Check1->isChecked(), d.ticked);
+        QCOMPARE(ui(w).Combo3->currentIndex(), d.index);
         w.Command6_Click();
         const QByteArray written = readFile(rig.path(QStringLiteral("param.ini")));
         QCOMPARE(written.size(), d.rewritten.size());
@@ -146,9 +146,9 @@ private slots:
 
         // What was written is read back the same.
         WindowRig again(kNoDevice, written);
-        QCOMPARE(again.window->Combo1->currentText(), d.port);
-        QCOMPARE(again.window->Check1->isChecked(), d.ticked);
-        QCOMPARE(again.window->Combo3->currentIndex(), d.index);
+        QCOMPARE(ui(*again.window).Combo1->currentText(), d.port);
+        QCOMPARE(ui(*again.window).Check1->isChecked(), d.ticked);
+        QCOMPARE(ui(*again.window).Combo3->currentIndex(), d.index);
     }
 
     void damagedRecordingsOpenAndConvertToTheirRightResult_data() {
@@ -189,14 +189,14 @@ private slots:
         QVERIFY(writeFile(path, recording));
 
         rig.desktop.nextRecording = path;
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
         QVERIFY(w.receive().receiveBuffer() == shown);
         QCOMPARE(rig.desktop.messages.size(), shown.isNull() ? 1 : 0);
         if (shown.isNull())
             QVERIFY(rig.desktop.messages.takeFirst().contains(kRecordingName + " » contient"));
 
         rig.desktop.nextRecording = path;
-        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command2, Qt::LeftButton);
         const QString output = rig.path(QStringLiteral("fichier_excel.csv"));
         QCOMPARE(rig.desktop.opened, QStringList{output});
         const QByteArray converted = readFile(output);
@@ -245,23 +245,23 @@ private slots:
         WindowRig rig(board.devicePath());
         Form2 &w = *rig.window;
         // Opened before the limit: opening writes the port's lock file.
-        QTest::mousePress(w.Command10, Qt::LeftButton);
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
         QVERIFY(rig.port.isOpen());
         {
             FileSizeLimit full(16); // room for no recording
             QVERIFY(full.ok());
-            QTest::mouseClick(w.Command3, Qt::LeftButton);
+            QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
         }
         QCOMPARE(rig.desktop.saveQuestions, 1); // answered by cancelling
         QCOMPARE(rig.desktop.lastSaveSuggestion, rig.path(kRecordingName));
         const QByteArray collected = w.receive().receiveBuffer();
         QVERIFY(collected.contains("Effectue") && collected.size() > 16);
-        QVERIFY2(w.Label1->text().contains("non enregistré"), qPrintable(w.Label1->text()));
+        QVERIFY2(ui(w).Label1->text().contains("non enregistré"), qPrintable(ui(w).Label1->text()));
         QVERIFY(readFile(rig.path(kRecordingName)).isEmpty());
 
         // With room again, the data still on screen is handed to the desktop whole.
-        QTest::mouseDClick(w.Text1->viewport(), Qt::LeftButton);
+        QTest::mouseDClick(ui(w).Text1->viewport(), Qt::LeftButton);
         QCOMPARE(readFile(rig.path(QStringLiteral("temp.txt"))), collected + "\r\n");
     }
 };

@@ -42,15 +42,16 @@ private slots:
                                  QFileDevice::FileModificationTime));
         file.close();
         rig.desktop.nextRecording = path;
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
         const QByteArray shown = bytes("0123 0456 0789 .\r\nEffectue\r\n\r\nfin\n\0\xE9\xFF\r\n");
         QCOMPARE(w.receive().receiveBuffer(), shown);
-        w.Text1->selectAll(); // shown one character a byte, copied as the bytes themselves
-        w.Text1->copy();
+        ui(w).Text1->selectAll(); // shown one character a byte, copied as the bytes themselves
+        ui(w).Text1->copy();
         QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), shown);
-        QCOMPARE(w.nom_fichier->text(), "transfert_05122026.txt - 05/12/2026 14:03:09 - 35 oct");
+        QCOMPARE(ui(w).nom_fichier->text(),
+                 "transfert_05122026.txt - 05/12/2026 14:03:09 - 35 oct");
         // Read aloud as the lines it shows: real line ends, no invisible marks.
-        QAccessibleInterface *readable = QAccessible::queryAccessibleInterface(w.Text1);
+        QAccessibleInterface *readable = QAccessible::queryAccessibleInterface(ui(w).Text1);
         QVERIFY(readable && readable->textInterface());
         QString lines = QString::fromLatin1(shown);
         lines.replace(QChar(0), QChar(0x2400)); // NUL shows as its control picture
@@ -63,16 +64,16 @@ private slots:
         QVERIFY(!state.editable);
 
         // Cancelled, a missing file, a download collecting into the receive area: nothing changes.
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
         QVERIFY(rig.desktop.messages.isEmpty());
         rig.desktop.nextRecording = rig.path(QStringLiteral("transfert_01032027.txt"));
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
         QCOMPARE(rig.desktop.messages.size(), 1);
         QVERIFY(rig.desktop.messages[0].startsWith("Ouvrir|") &&
                 rig.desktop.messages[0].contains("transfert_01032027.txt"));
         w.receive().AppendFlag = true;
         rig.desktop.nextRecording = path;
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
         QCOMPARE(rig.desktop.messages.size(), 2);
         QCOMPARE(w.receive().receiveBuffer(), shown);
         // Nor while real-time reading would replace it with the next chunk.
@@ -80,7 +81,7 @@ private slots:
         w.receive().ReplaceFlag = true;
         w.receive().setReceiveBuffer("en direct");
         rig.desktop.nextRecording = path;
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
         QCOMPARE(rig.desktop.messages.size(), 3);
         QVERIFY(rig.desktop.messages[2].contains("temps réel"));
         QCOMPARE(w.receive().receiveBuffer(), QByteArray("en direct"));
@@ -97,7 +98,7 @@ private slots:
         rlimit small = before;
         small.rlim_cur = 4096;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        QTest::mouseDClick(rig.window->Text1->viewport(), Qt::LeftButton);
+        QTest::mouseDClick(ui(*rig.window).Text1->viewport(), Qt::LeftButton);
         setrlimit(RLIMIT_FSIZE, &before);
         std::signal(SIGXFSZ, previousHandler);
         QCOMPARE(rig.desktop.messages.size(), 1);
@@ -110,7 +111,7 @@ private slots:
         if (geteuid() == 0) QSKIP("a read-only file is writable for the superuser");
         QVERIFY(writeFile(temp, "ancien\r\n"));
         QVERIFY(QFile::setPermissions(temp, QFileDevice::ReadOwner));
-        QTest::mouseDClick(rig.window->Text1->viewport(), Qt::LeftButton);
+        QTest::mouseDClick(ui(*rig.window).Text1->viewport(), Qt::LeftButton);
         QCOMPARE(rig.desktop.messages.size(), 2);
         QVERIFY2(rig.desktop.messages[1].contains("lecture seule"),
                  qPrintable(rig.desktop.messages[1]));
@@ -126,41 +127,42 @@ private slots:
         const auto convert = [&](const QByteArray &recording) {
             if (!recording.isNull()) writeFile(rig.path(kRecordingName), recording);
             rig.desktop.nextRecording = rig.path(kRecordingName);
-            QTest::mouseClick(w.Command2, Qt::LeftButton);
+            QTest::mouseClick(ui(w).Command2, Qt::LeftButton);
         };
         // A recording that can't be read: said, and the former spreadsheet stays.
         convert({});
         QCOMPARE(rig.desktop.messages.size(), 1);
         QVERIFY(rig.desktop.messages[0].startsWith("Conversion Fichier|") &&
                 rig.desktop.messages[0].contains(kRecordingName));
-        QCOMPARE(backColour(w.Command2), colours::kButtonFace);
+        QCOMPARE(backColour(ui(w).Command2), colours::kButtonFace);
         QCOMPARE(readFile(output), former);
         QVERIFY(rig.desktop.opened.isEmpty());
 
         // Invalid fields are left empty and noted; a later clean conversion clears the note.
         convert("Debut\r\n0123 0456 0789 .\r\n0001 0G02 0003 .\r\n0004 zzzz 0006 .\r\n");
         QCOMPARE(readFile(output), "Voie1;Voie2;Voie3\r\n291;1110;1929;\r\n1;;3;\r\n4;;6;\r\n");
-        QCOMPARE(w.nom_fichier->text(), kRecordingName);
+        QCOMPARE(ui(w).nom_fichier->text(), kRecordingName);
         QCOMPARE(rig.desktop.opened, QStringList{output});
-        QVERIFY2(w.Label1->text().contains("2 champ") && w.Label1->text().contains("ligne 3"),
-                 qPrintable(w.Label1->text()));
+        QVERIFY2(ui(w).Label1->text().contains("2 champ") &&
+                     ui(w).Label1->text().contains("ligne 3"),
+                 qPrintable(ui(w).Label1->text()));
         // Line ends changed by another tool: opened and converted as read, and said both times.
         QVERIFY(writeFile(rig.path(kRecordingName), "0123 0456 0789 .\n0001 0002 0003 .\n"));
         rig.desktop.nextRecording = rig.path(kRecordingName);
-        QTest::mouseClick(w.Command4, Qt::LeftButton);
-        QVERIFY2(w.Label1->text().startsWith("Ouvrir : « " + kRecordingName +
-                                             " » : ses lignes finissent par LF sans CR"),
-                 qPrintable(w.Label1->text()));
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
+        QVERIFY2(ui(w).Label1->text().startsWith("Ouvrir : « " + kRecordingName +
+                                                 " » : ses lignes finissent par LF sans CR"),
+                 qPrintable(ui(w).Label1->text()));
         convert({});
         QCOMPARE(readFile(output), "Voie1;Voie2;Voie3\r\n291;1110;1929;\r\n");
-        QVERIFY2(w.Label1->text().contains(". « " + kRecordingName +
-                                           " » : ses lignes finissent par LF sans CR"),
-                 qPrintable(w.Label1->text()));
+        QVERIFY2(ui(w).Label1->text().contains(". « " + kRecordingName +
+                                               " » : ses lignes finissent par LF sans CR"),
+                 qPrintable(ui(w).Label1->text()));
         // A clean one says where the spreadsheet is, and when no program opens it, says that too.
         rig.desktop.hasPrograms = false;
         convert("0123 0456 0789 .\r\n");
         QCOMPARE(readFile(output), "Voie1;Voie2;Voie3\r\n291;1110;1929;\r\n");
-        QCOMPARE(w.Label1->text(),
+        QCOMPARE(ui(w).Label1->text(),
                  "Conversion : fichier_excel.csv enregistré dans " + output +
                      ". Aucun tableur n'a été trouvé pour l'ouvrir : ouvrez-le avec votre tableur "
                      "(séparateur « ; »).");
@@ -173,7 +175,7 @@ private slots:
         QVERIFY(writeFile(temp, QByteArray(4096, 'x'))); // the previous double-click's, longer
         for (const QByteArray &shown : {allBytes() + "\r\n0123 .\r\n" + allBytes(), QByteArray()}) {
             rig.window->receive().setReceiveBuffer(shown);
-            QTest::mouseDClick(rig.window->Text1->viewport(), Qt::LeftButton);
+            QTest::mouseDClick(ui(*rig.window).Text1->viewport(), Qt::LeftButton);
             QCOMPARE(readFile(temp), shown + "\r\n");
             QCOMPARE(rig.window->receive().receiveBuffer(), shown);
         }
@@ -183,7 +185,7 @@ private slots:
     void aRightPressLaysTheLatestChunkOutUnlessItIsBeingCollected() {
         WindowRig rig(kNoDevice);
         ReceivePath &receive = rig.window->receive();
-        QWidget *text2 = rig.window->Text2->viewport();
+        QWidget *text2 = ui(*rig.window).Text2->viewport();
         const QByteArray chunk = "AB12CD.EF", dump = "AB 12 CD \r\nEF \r\n";
         receive.setReceiveBuffer("collecte\r\n");
         receive.setLatestChunk(chunk);
@@ -218,7 +220,7 @@ private slots:
         Form2 &w = *rig.window;
         const QString chosen = elsewhere.filePath(answer);
         rig.desktop.nextSaveLocation = chosen;
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
         QCOMPARE(rig.desktop.saveQuestions, questions);
 
@@ -229,7 +231,7 @@ private slots:
         QVERIFY(rig.desktop.lastSaveReason.contains(QFileInfo(suggested).fileName()));
         QCOMPARE(suggested, questions == 1 ? QDir(missing).filePath(kRecordingName) : chosen);
         QVERIFY(!QFileInfo::exists(missing));
-        const QString status = w.Label1->text();
+        const QString status = ui(w).Label1->text();
         if (questions == 1) {
             QCOMPARE(readFile(chosen), collected + "\r\n");
             QVERIFY(status.startsWith("Transfert Effecué") && status.contains("ailleurs.txt"));

@@ -2,11 +2,11 @@
 // and the period code a choice of preset or free value gives, down to the bytes sent. The window
 // tests run the whole round trip through start-up and "Quitter"; these are the cases they can't
 // reach.
-#include "data/period.h"
-#include "data/settings.h"
 #include "board/periodcommand.h"
 #include "bytes.h"
+#include "data/period.h"
 #include "data/profile.h"
+#include "data/settings.h"
 #include "link/portmap.h"
 #include "link/serialtransport.h"
 #include "pseudoterminal.h"

@@ -31,11 +31,11 @@ QPushButton *button(Form2 &w, const char *name) {
 }
 
 void start(Form2 &w, const QString &operation) {
-    if (operation == "reset") QTest::mouseClick(w.Command1, Qt::LeftButton);
-    if (operation == "download") QTest::mouseClick(w.Command3, Qt::LeftButton);
-    if (operation == "period") QTest::mouseClick(w.Command8, Qt::LeftButton);
-    if (operation == "live") QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
-    if (operation == "eeprom") QTest::mousePress(w.gache, Qt::RightButton);
+    if (operation == "reset") QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
+    if (operation == "download") QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
+    if (operation == "period") QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
+    if (operation == "live") QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
+    if (operation == "eeprom") QTest::mousePress(ui(w).gache, Qt::RightButton);
 }
 } // namespace
 
@@ -95,15 +95,15 @@ private slots:
         WindowRig rig(board.devicePath());
         Form2 &w = *rig.window;
         QVERIFY(writeFile(rig.path(kRecording), "premier\r\n"));
-        w.Combo3->setCurrentIndex(2);
+        ui(w).Combo3->setCurrentIndex(2);
         if (stop.operation == "eeprom") // closing the link makes the read-out wait for the banner
-            QTest::mousePress(w.Command10, Qt::RightButton);
+            QTest::mousePress(ui(w).Command10, Qt::RightButton);
         const int patience = Simulator::kPatienceMs;
 
         start(w, stop.operation);
         QVERIFY(w.dialogue().busy());
         if (stop.stage == Stage::Name)
-            QTRY_COMPARE_WITH_TIMEOUT(w.Label14->text(), kEstablished, patience);
+            QTRY_COMPARE_WITH_TIMEOUT(ui(w).Label14->text(), kEstablished, patience);
         if (stop.stage == Stage::AfterCommand)
             QTRY_VERIFY_WITH_TIMEOUT(stop.operation == "download"
                                          ? !w.receive().receiveBuffer().isEmpty()
@@ -112,8 +112,9 @@ private slots:
         QTest::mousePress(button(w, stop.pressOn), Qt::RightButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
 
-        QVERIFY2(w.Label1->text().startsWith(stop.status), qPrintable(w.Label1->text()));
-        QCOMPARE(w.Label14->text(), stop.stage == Stage::Banner ? QString("...") : kEstablished);
+        QVERIFY2(ui(w).Label1->text().startsWith(stop.status), qPrintable(ui(w).Label1->text()));
+        QCOMPARE(ui(w).Label14->text(),
+                 stop.stage == Stage::Banner ? QString("...") : kEstablished);
         QTest::qWait(300); // anything sent late would be in the log by now
         QCOMPARE(loggedHex(log), stop.sent);
         QVERIFY(!w.receive().ReplaceFlag);
@@ -128,7 +129,7 @@ private slots:
         const QByteArray collected = w.receive().receiveBuffer();
         QCOMPARE(readFile(rig.path(kRecording)), saved ? collected + "\r\n" : "premier\r\n");
         if (saved)
-            QCOMPARE(w.Label1->text(),
+            QCOMPARE(ui(w).Label1->text(),
                      QString("Transfert interrompu (%1 octets enregistrés dans %2) : la platine "
                              "envoie peut-être encore la suite de sa mémoire")
                          .arg(collected.size())
@@ -156,10 +157,10 @@ private slots:
         const QString chosen = elsewhere.filePath("sauvé.txt");
         rig.desktop.nextSaveLocation = chosen;
         w.show();
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(w.receive().receiveBuffer().size() > 100, Simulator::kPatienceMs);
         if (quitter)
-            QTest::mouseClick(w.Command6, Qt::LeftButton);
+            QTest::mouseClick(ui(w).Command6, Qt::LeftButton);
         else
             w.close();
         QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), Simulator::kPatienceMs);
@@ -187,30 +188,30 @@ private slots:
         QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
         QVERIFY(w.dialogue().busy());
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(w.Label1->text(), QString("Transfert EEPROM Interne Effecué"));
+        QCOMPARE(ui(w).Label1->text(), QString("Transfert EEPROM Interne Effecué"));
 
         // Escape during a download's collection ends it and keeps what arrived.
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(w.receive().receiveBuffer().size() > 100, patience);
         QTest::keyClick(&w, Qt::Key_Escape);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         const QByteArray collected = w.receive().receiveBuffer();
         QCOMPARE(readFile(rig.path(kRecording)), collected + "\r\n");
-        QVERIFY(w.Label1->text().startsWith("Transfert interrompu"));
+        QVERIFY(ui(w).Label1->text().startsWith("Transfert interrompu"));
 
         // The context-menu key on the focused button stops real-time reading.
-        QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
+        QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(w.receive().ReplaceFlag, patience);
-        w.lecture_badge->setFocus();
-        QTest::keyClick(w.lecture_badge, Qt::Key_Menu);
+        ui(w).lecture_badge->setFocus();
+        QTest::keyClick(ui(w).lecture_badge, Qt::Key_Menu);
         QVERIFY(!w.receive().ReplaceFlag);
 
         // Shift+F10 on "Connexion" disconnects.
         QVERIFY(rig.port.isOpen());
-        w.Command10->setFocus();
-        QTest::keyClick(w.Command10, Qt::Key_F10, Qt::ShiftModifier);
+        ui(w).Command10->setFocus();
+        QTest::keyClick(ui(w).Command10, Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(!rig.port.isOpen());
-        QCOMPARE(w.Label14->text(), QString("Platine Deconnectée"));
+        QCOMPARE(ui(w).Label14->text(), QString("Platine Deconnectée"));
 
         // F1 opens the About box, which also gives the version and the licence.
         QTest::keyClick(&w, Qt::Key_F1);
@@ -237,9 +238,9 @@ private slots:
         const auto say = [&](const QByteArray &bytes) {
             QCOMPARE(line.write(bytes), bytes.size());
         };
-        QTest::mouseClick(live ? w.lecture_badge : w.Command3, Qt::LeftButton);
+        QTest::mouseClick(live ? ui(w).lecture_badge : ui(w).Command3, Qt::LeftButton);
         say("PIC 16F88");
-        QTRY_COMPARE(w.Label14->text(), kEstablished);
+        QTRY_COMPARE(ui(w).Label14->text(), kEstablished);
         say(live ? "Temps reel" : "Transfert");
         QTRY_VERIFY((heard += line.readAll()).endsWith("\x01\x01\x01"));
         if (live) say("Temps reel actif");
@@ -253,23 +254,24 @@ private slots:
         line.close();
         QTRY_VERIFY(!rig.port.isOpen());
         QCOMPARE(w.receive().latestChunk(), last);
-        const QString lost = w.Label14->text();
+        const QString lost = ui(w).Label14->text();
         QVERIFY2(lost.contains("perdu"), qPrintable(lost));
         QTRY_VERIFY(!w.dialogue().busy());
         if (live) {
             QCOMPARE(w.receive().receiveBuffer(), last);
             QVERIFY(!w.receive().ReplaceFlag);
-            QCOMPARE(w.Label1->text(), QString("Lecture en temps réel interrompue : port perdu"));
+            QCOMPARE(ui(w).Label1->text(),
+                     QString("Lecture en temps réel interrompue : port perdu"));
         } else {
             const QByteArray both = "0123 0456 0789 .\r\n" + last;
             QCOMPARE(readFile(rig.path(kRecording)), both + "\r\n");
-            QCOMPARE(w.Label1->text(),
+            QCOMPARE(ui(w).Label1->text(),
                      QString("Transfert interrompu : port perdu (36 octets enregistrés dans %1)")
                          .arg(rig.path(kRecording)));
         }
         // No receive tick reopens the port or replaces the message.
         QTest::qWait(300);
-        QCOMPARE(w.Label14->text(), lost);
+        QCOMPARE(ui(w).Label14->text(), lost);
         QVERIFY(!rig.port.isOpen());
     }
 };

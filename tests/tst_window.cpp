@@ -93,12 +93,12 @@ private slots:
         QTRY_VERIFY(w.width() >= w.minimumWidth());
         for (QPushButton *button : w.findChildren<QPushButton *>())
             QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
-        QVERIFY(w.gache->width() >= w.gache->sizeHint().width());
-        QCOMPARE(w.Combo1->count(), 12);
-        const QList<int> intervals = {w.Timer1->interval(), w.receive().timer2().interval(),
+        QVERIFY(ui(w).gache->width() >= ui(w).gache->sizeHint().width());
+        QCOMPARE(ui(w).Combo1->count(), 12);
+        const QList<int> intervals = {ui(w).Timer1->interval(), w.receive().timer2().interval(),
                                       w.indicators().timer3().interval()};
         QCOMPARE(intervals, QList<int>({800, 100, 500}));
-        QVERIFY(w.Timer1->isActive() && w.indicators().timer3().isActive());
+        QVERIFY(ui(w).Timer1->isActive() && w.indicators().timer3().isActive());
         QVERIFY(!w.receive().timer2().isActive());
     }
 
@@ -122,18 +122,18 @@ private slots:
         WindowRig rig(kNoDevice,
                       r.com ? settingsFile(r.com, r.free, r.select, r.index) : QByteArray());
         Form2 &w = *rig.window;
-        QCOMPARE(w.Combo1->currentText(), QString(r.port));
+        QCOMPARE(ui(w).Combo1->currentText(), QString(r.port));
         QCOMPARE(rig.port.portNumber(), QString(r.port).mid(3).toInt());
-        QCOMPARE(w.libre->text(), QString(r.shownFree));
-        QCOMPARE(w.Check1->isChecked(), r.ticked);
-        QCOMPARE(w.libre->isEnabled(), r.ticked);
-        QCOMPARE(w.Combo3->currentIndex(), r.shownIndex);
+        QCOMPARE(ui(w).libre->text(), QString(r.shownFree));
+        QCOMPARE(ui(w).Check1->isChecked(), r.ticked);
+        QCOMPARE(ui(w).libre->isEnabled(), r.ticked);
+        QCOMPARE(ui(w).Combo3->currentIndex(), r.shownIndex);
     }
 
     void quitterWritesTheSettingsKeepingTheRestOfTheFile() {
         WindowRig fresh(kNoDevice);
-        fresh.window->Combo1->setCurrentIndex(2);
-        fresh.window->libre->setText(QStringLiteral("1"));
+        ui(*fresh.window).Combo1->setCurrentIndex(2);
+        ui(*fresh.window).libre->setText(QStringLiteral("1"));
         fresh.window->Command6_Click();
         QCOMPARE(readFile(fresh.path("param.ini")),
                  "[COM]\r\nvaleur=COM3\r\n[temporisation]\r\nvaleur=1\r\n[select]\r\nvaleur=0\r\n"
@@ -144,11 +144,11 @@ private slots:
         WindowRig rig(kNoDevice, "; réglages\n[ports]\nCOM3=/dev/ttyUSB0\n[com]\nvaleur=COM1\n"
                                  "[select]\nautre=x\n[autre]\nx=y\n[Index]\nVALEUR=2");
         Form2 &w = *rig.window;
-        QVERIFY(w.Combo1->currentText() == "COM1" && w.Combo3->currentIndex() == 2);
-        w.Combo1->setCurrentIndex(2);
-        w.Check1->setChecked(true);
-        w.libre->setText(QStringLiteral("250"));
-        w.Combo3->setCurrentIndex(-1);
+        QVERIFY(ui(w).Combo1->currentText() == "COM1" && ui(w).Combo3->currentIndex() == 2);
+        ui(w).Combo1->setCurrentIndex(2);
+        ui(w).Check1->setChecked(true);
+        ui(w).libre->setText(QStringLiteral("250"));
+        ui(w).Combo3->setCurrentIndex(-1);
         w.Command6_Click();
         QCOMPARE(readFile(rig.path("param.ini")),
                  "; réglages\r\n[ports]\r\nCOM3=/dev/ttyUSB0\r\n[com]\r\nvaleur=COM3\r\n[select]"
@@ -168,25 +168,25 @@ private slots:
                 QTest::sendKeyEvent(QTest::Click, list, Qt::Key_unknown, QString(c), {});
         };
         // Text that names an entry selects it as it is typed.
-        type(w.Combo1, QStringLiteral("COM3"));
-        QCOMPARE(w.Combo1->currentIndex(), 2);
+        type(ui(w).Combo1, QStringLiteral("COM3"));
+        QCOMPARE(ui(w).Combo1->currentIndex(), 2);
         QCOMPARE(rig.port.portNumber(), 3);
-        type(w.Combo3, QStringLiteral("45  mn  à 315  min"));
-        QCOMPARE(w.Combo3->currentIndex(), 4);
+        type(ui(w).Combo3, QStringLiteral("45  mn  à 315  min"));
+        QCOMPARE(ui(w).Combo3->currentIndex(), 4);
 
         // Other text goes back to the entry in use when editing ends, and the status says why.
-        type(w.Combo1, QStringLiteral("COMX"));
-        QTest::keyClick(w.Combo1, Qt::Key_Return);
-        QCOMPARE(w.Combo1->currentText(), QStringLiteral("COM3"));
+        type(ui(w).Combo1, QStringLiteral("COMX"));
+        QTest::keyClick(ui(w).Combo1, Qt::Key_Return);
+        QCOMPARE(ui(w).Combo1->currentText(), QStringLiteral("COM3"));
         QCOMPARE(rig.port.portNumber(), 3);
-        QVERIFY2(w.Label1->text().contains("COMX"), qPrintable(w.Label1->text()));
-        type(w.Combo3, QStringLiteral("2 heures"));
-        w.Combo1->setFocus(); // focus leaves the list
-        QCOMPARE(w.Combo3->currentText(), QStringLiteral("45  mn  à 315  min"));
-        QVERIFY(w.Label1->text().contains("2 heures"));
+        QVERIFY2(ui(w).Label1->text().contains("COMX"), qPrintable(ui(w).Label1->text()));
+        type(ui(w).Combo3, QStringLiteral("2 heures"));
+        ui(w).Combo1->setFocus(); // focus leaves the list
+        QCOMPARE(ui(w).Combo3->currentText(), QStringLiteral("45  mn  à 315  min"));
+        QVERIFY(ui(w).Label1->text().contains("2 heures"));
 
         // "Quitter" saves what is in use.
-        type(w.Combo1, QStringLiteral("COMy"));
+        type(ui(w).Combo1, QStringLiteral("COMy"));
         w.Command6_Click();
         const QByteArray saved = readFile(rig.path("param.ini"));
         QVERIFY2(saved.startsWith("[COM]\r\nvaleur=COM3\r\n"), saved.constData());
@@ -210,10 +210,10 @@ private slots:
         QFETCH(Tip, tip);
         WindowRig rig(kNoDevice, settingsFile("COM1", "", "1", "0"),
                       tip.french ? kFrench : QLocale::c());
-        QCOMPARE(rig.window->libre->toolTip(), kFormulaTip);
-        rig.window->libre->setText(tip.typed);
-        QCOMPARE(rig.window->libre->text(), tip.kept);
-        QCOMPARE(rig.window->libre->toolTip(), tip.tip);
+        QCOMPARE(ui(*rig.window).libre->toolTip(), kFormulaTip);
+        ui(*rig.window).libre->setText(tip.typed);
+        QCOMPARE(ui(*rig.window).libre->text(), tip.kept);
+        QCOMPARE(ui(*rig.window).libre->toolTip(), tip.tip);
     }
 
     void connexionOpensAndClosesThePortLinkProblemsAreReportedAndClosingEndsCleanly() {
@@ -221,39 +221,39 @@ private slots:
         QVERIFY(terminal.open());
         WindowRig rig(terminal.slavePath());
         Form2 &w = *rig.window;
-        QTest::mousePress(w.Command10, Qt::LeftButton);
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
         QVERIFY(rig.port.isOpen());
-        QCOMPARE(backColour(w.Command10), colours::kLightGreen);
-        QTest::mousePress(w.Command10, Qt::MiddleButton);
+        QCOMPARE(backColour(ui(w).Command10), colours::kLightGreen);
+        QTest::mousePress(ui(w).Command10, Qt::MiddleButton);
         QVERIFY(!rig.port.isOpen());
-        QCOMPARE(backColour(w.Command10), colours::kButtonFace);
+        QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace);
         QVERIFY(!w.indicators().timer3().isActive());
-        QCOMPARE(w.Label14->text(), QStringLiteral("Platine Deconnectée"));
+        QCOMPARE(ui(w).Label14->text(), QStringLiteral("Platine Deconnectée"));
 
-        QTest::mousePress(w.Command10, Qt::LeftButton);
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
         const QString device = terminal.slavePath();
         terminal.close(); // the adapter is unplugged
-        QTRY_VERIFY(w.Label14->text().contains(QStringLiteral("perdu")));
-        QVERIFY2(w.Label14->text().contains("Port COM12 (" + device + ") perdu"),
-                 qPrintable(w.Label14->text()));
+        QTRY_VERIFY(ui(w).Label14->text().contains(QStringLiteral("perdu")));
+        QVERIFY2(ui(w).Label14->text().contains("Port COM12 (" + device + ") perdu"),
+                 qPrintable(ui(w).Label14->text()));
         QVERIFY(!rig.port.isOpen());
-        QCOMPARE(backColour(w.Command10), colours::kButtonFace); // green means open
+        QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace); // green means open
 
         // A port that cannot be opened is said, and an operation then ends at once, clearing
         // nothing.
         WindowRig missing(kNoDevice);
-        QTest::mousePress(missing.window->Command10, Qt::LeftButton);
+        QTest::mousePress(ui(*missing.window).Command10, Qt::LeftButton);
         QVERIFY(!missing.port.isOpen());
-        QCOMPARE(backColour(missing.window->Command10), colours::kButtonFace);
-        const QString said = missing.window->Label14->text();
+        QCOMPARE(backColour(ui(*missing.window).Command10), colours::kButtonFace);
+        const QString said = ui(*missing.window).Label14->text();
         QVERIFY2(said.contains("COM12") && said.contains(kNoDevice) && said.contains("introuvable"),
                  qPrintable(said));
         missing.window->receive().setReceiveBuffer("affiché");
-        QTest::mouseClick(missing.window->Command1, Qt::LeftButton);
+        QTest::mouseClick(ui(*missing.window).Command1, Qt::LeftButton);
         QVERIFY(!missing.window->dialogue().busy());
-        QCOMPARE(missing.window->Label14->text(), said);
+        QCOMPARE(ui(*missing.window).Label14->text(), said);
         QCOMPARE(missing.window->receive().receiveBuffer(), QByteArray("affiché"));
-        QVERIFY(missing.window->Label1->text().contains("rien n'a été envoyé"));
+        QVERIFY(ui(*missing.window).Label1->text().contains("rien n'a été envoyé"));
     }
 
     void withTwoBoardsOnlyTheChosenOneIsReached() {
@@ -271,37 +271,38 @@ private slots:
         const int patience = Simulator::kPatienceMs;
 
         // Another entry chosen while the port is open closes it; the next operation uses it.
-        w.Combo1->setCurrentIndex(entryA - 1);
-        QTest::mousePress(w.Command10, Qt::LeftButton);
+        ui(w).Combo1->setCurrentIndex(entryA - 1);
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
         QVERIFY(rig.port.isOpen());
-        w.Combo1->setCurrentIndex(entryB - 1);
+        ui(w).Combo1->setCurrentIndex(entryB - 1);
         QVERIFY(!rig.port.isOpen());
-        QCOMPARE(backColour(w.Command10), colours::kButtonFace);
-        QCOMPARE(w.Label14->text(), QString("Port COM%1 (%2) fermé").arg(entryA).arg(a.devicePath()));
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace);
+        QCOMPARE(ui(w).Label14->text(),
+                 QString("Port COM%1 (%2) fermé").arg(entryA).arg(a.devicePath()));
+        QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(w.Label1->text(), QString("RAZ Effectué"));
+        QCOMPARE(ui(w).Label1->text(), QString("RAZ Effectué"));
         QVERIFY(loggedHex(logA).isEmpty());
         QCOMPARE(loggedHex(logB), QByteArray("52 41 5A 01 01 01"));
 
         // While an operation runs, the choice is refused.
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
-        w.Combo1->setCurrentIndex(entryA - 1);
-        QCOMPARE(w.Combo1->currentIndex(), entryB - 1);
-        QCOMPARE(w.Label1->text(), QString("Une opération est déjà en cours"));
-        QTest::mousePress(w.Command1, Qt::RightButton);
+        QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
+        ui(w).Combo1->setCurrentIndex(entryA - 1);
+        QCOMPARE(ui(w).Combo1->currentIndex(), entryB - 1);
+        QCOMPARE(ui(w).Label1->text(), QString("Une opération est déjà en cours"));
+        QTest::mousePress(ui(w).Command1, Qt::RightButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
 
         // Board A's adapter is pulled out: its entry now resolves otherwise, and nothing is sent.
-        w.Combo1->setCurrentIndex(entryA - 1);
+        ui(w).Combo1->setCurrentIndex(entryA - 1);
         found.removeFirst();
         found.removeFirst();
         found << FoundPort{b.devicePath(), "FT232R USB UART", true, "B2"};
         const QByteArray sentToB = loggedHex(logB);
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QVERIFY(!rig.port.isOpen());
-        QCOMPARE(w.Label14->text(),
+        QCOMPARE(ui(w).Label14->text(),
                  QString("COM%1 désignait %2 (FT232R USB UART), absent : rebranchez l'adaptateur "
                          "ou choisissez un autre port. Ports présents : COM1 (%3).")
                      .arg(entryA)
@@ -315,7 +316,7 @@ private slots:
         QVERIFY(silent.open());
         // Closed by the user: the operation ends first, then the window closes.
         auto rig = std::make_unique<WindowRig>(silent.slavePath());
-        QTest::mouseClick(rig->window->Command1, Qt::LeftButton);
+        QTest::mouseClick(ui(*rig->window).Command1, Qt::LeftButton);
         QVERIFY(rig->window->dialogue().busy());
         rig->window->show();
         rig->window->close();
@@ -323,7 +324,7 @@ private slots:
         QVERIFY(!rig->window->dialogue().busy());
         QVERIFY(silent.readAll().isEmpty());
         // Dropped with the window: the waiting operation is run through to its end, not leaked.
-        QTest::mouseClick(rig->window->Command8, Qt::LeftButton);
+        QTest::mouseClick(ui(*rig->window).Command8, Qt::LeftButton);
         QVERIFY(rig->window->dialogue().busy());
         rig.reset();
         QVERIFY(silent.readAll().isEmpty());
@@ -348,10 +349,14 @@ private slots:
         Form2 &w = *rig.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QWidget *interval = w.graphique->findChild<QLineEdit *>();
+        QWidget *interval = ui(w).graphique->findChild<QLineEdit *>();
         // The focus as the window opens (the period list's text field), then each kind of control.
-        const QList<QWidget *> controls = {QApplication::focusWidget(), w.libre,
-                                           w.Combo1->lineEdit(), w.Command4, w.Check1, w.Text1,
+        const QList<QWidget *> controls = {QApplication::focusWidget(),
+                                           ui(w).libre,
+                                           ui(w).Combo1->lineEdit(),
+                                           ui(w).Command4,
+                                           ui(w).Check1,
+                                           ui(w).Text1,
                                            interval};
         for (QWidget *control : controls) {
             QVERIFY(control);
@@ -372,11 +377,11 @@ private slots:
         Form2 &w = *rig.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QList<QPushButton *> buttons = w.Frame1->findChildren<QPushButton *>();
+        const QList<QPushButton *> buttons = ui(w).Frame1->findChildren<QPushButton *>();
         const auto places = [&] {
             QCoreApplication::sendPostedEvents(); // the layouts' requests
             w.layout()->activate();
-            QList<QRect> rects{w.Text1->geometry()};
+            QList<QRect> rects{ui(w).Text1->geometry()};
             for (QPushButton *b : buttons)
                 rects << QRect(b->mapTo(&w, QPoint()), b->size());
             return rects;
@@ -384,29 +389,30 @@ private slots:
         const QString longStatus = "Transfert interrompu (123456 octets enregistrés dans " +
                                    QString(20, 'd') + "/" + QString(80, 'x') +
                                    ".txt) : la platine envoie peut-être encore la suite de sa "
-                                   "mémoire, " + QString("mot ").repeated(60);
+                                   "mémoire, " +
+                                   QString("mot ").repeated(60);
         for (const QSize size : {w.size(), w.minimumSize()}) {
             w.resize(size);
             w.indicators().setStatus("...");
-            w.nom_fichier->setText("...");
+            ui(w).nom_fichier->setText("...");
             const QList<QRect> before = places();
             w.indicators().setStatus(QString("mot ").repeated(30)); // wraps at its blanks
             QCOMPARE(places(), before);
             w.indicators().setStatus(longStatus);
-            w.nom_fichier->setText("transfert_05122026.txt - 05/12/2026 14:03:09 - " +
-                                   QString(200, '9') + " oct");
+            ui(w).nom_fichier->setText("transfert_05122026.txt - 05/12/2026 14:03:09 - " +
+                                       QString(200, '9') + " oct");
             QCOMPARE(places(), before);
             w.grab(); // painted: what does not fit is in the tip
-            QCOMPARE(w.Label1->toolTip(), longStatus);
-            QCOMPARE(w.nom_fichier->toolTip(), w.nom_fichier->text());
+            QCOMPARE(ui(w).Label1->toolTip(), longStatus);
+            QCOMPARE(ui(w).nom_fichier->toolTip(), ui(w).nom_fichier->text());
             // A line of the EEPROM grid is seen whole.
-            QVERIFY(w.Text1->viewport()->width() >=
-                    w.Text1->fontMetrics().horizontalAdvance(QString(47, 'F')));
+            QVERIFY(ui(w).Text1->viewport()->width() >=
+                    ui(w).Text1->fontMetrics().horizontalAdvance(QString(47, 'F')));
         }
         w.indicators().setStatus("RAZ Effectué");
         w.grab();
-        QCOMPARE(w.Label1->toolTip(), QString()); // whole, no tip needed
-        QCOMPARE(w.Combo1->maxVisibleItems(), 12);
+        QCOMPARE(ui(w).Label1->toolTip(), QString()); // whole, no tip needed
+        QCOMPARE(ui(w).Combo1->maxVisibleItems(), 12);
     }
 
     void mouseDownsFollowTheOperationButtonRules() {
@@ -414,48 +420,49 @@ private slots:
         Form2 &w = *rig.window;
         // A negative free value (no period) is refused before anything is sent, the range said.
         w.PeriodValue = 8;
-        w.Check1->setChecked(true);
-        w.libre->setText("-5");
-        QTest::mouseClick(w.Command8, Qt::LeftButton);
+        ui(w).Check1->setChecked(true);
+        ui(w).libre->setText("-5");
+        QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
         QVERIFY(!w.dialogue().busy() && !rig.port.isOpen());
         QCOMPARE(w.PeriodValue, quint16(8));
-        QCOMPARE(w.Label1->text(), QStringLiteral("Valeur libre « -5 » invalide : entrez un "
-                                                  "nombre de 0 à 65534. Rien n'a été envoyé."));
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("Valeur libre « -5 » invalide : entrez un "
+                                                      "nombre de 0 à 65534. Rien n'a été envoyé."));
 
         w.receive().AppendFlag = true;
         w.receive().ReplaceFlag = true;
-        QTest::mousePress(w.Command1, Qt::MiddleButton);
-        QCOMPARE(backColour(w.Command1), colours::kButtonFace);
-        QTest::mousePress(w.Command8, Qt::LeftButton);
-        QCOMPARE(backColour(w.Command8), colours::kLightCyan);
+        QTest::mousePress(ui(w).Command1, Qt::MiddleButton);
+        QCOMPARE(backColour(ui(w).Command1), colours::kButtonFace);
+        QTest::mousePress(ui(w).Command8, Qt::LeftButton);
+        QCOMPARE(backColour(ui(w).Command8), colours::kLightCyan);
         QVERIFY(!w.dialogue().abortFlag());
-        QTest::mousePress(w.Command3, Qt::RightButton);
+        QTest::mousePress(ui(w).Command3, Qt::RightButton);
         QVERIFY(!w.receive().AppendFlag);
         QVERIFY(w.receive().ReplaceFlag);
         QVERIFY(w.dialogue().abortFlag());
-        QTest::mousePress(w.lecture_badge, Qt::RightButton);
+        QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
         QVERIFY(!w.receive().ReplaceFlag);
 
         // A click while an operation runs starts nothing, and says so.
         PseudoTerminal silent;
         QVERIFY(silent.open());
         WindowRig live(silent.slavePath());
-        QTest::mouseClick(live.window->Command1, Qt::LeftButton);
-        QTest::mouseClick(live.window->lecture_badge, Qt::LeftButton);
-        QCOMPARE(live.window->Label1->text(), QStringLiteral("Une opération est déjà en cours"));
+        QTest::mouseClick(ui(*live.window).Command1, Qt::LeftButton);
+        QTest::mouseClick(ui(*live.window).lecture_badge, Qt::LeftButton);
+        QCOMPARE(ui(*live.window).Label1->text(),
+                 QStringLiteral("Une opération est déjà en cours"));
         // A right press on another operation's button stops the waiting one; before its command
         // that means nothing is sent and no success is claimed.
-        QTest::mousePress(live.window->Command8, Qt::RightButton);
+        QTest::mousePress(ui(*live.window).Command8, Qt::RightButton);
         QTRY_VERIFY(!live.window->dialogue().busy());
-        QCOMPARE(live.window->Label1->text(),
+        QCOMPARE(ui(*live.window).Label1->text(),
                  QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
-        QCOMPARE(live.window->Label14->text(), QStringLiteral("..."));
+        QCOMPARE(ui(*live.window).Label14->text(), QStringLiteral("..."));
         QVERIFY(silent.readAll().isEmpty());
 
         // A right press on the period caption starts a read-out, never an abort.
-        QTest::mousePress(live.window->gache, Qt::LeftButton);
+        QTest::mousePress(ui(*live.window).gache, Qt::LeftButton);
         QVERIFY(!live.window->dialogue().busy());
-        QTest::mousePress(live.window->gache, Qt::RightButton);
+        QTest::mousePress(ui(*live.window).gache, Qt::RightButton);
         QVERIFY(live.window->dialogue().busy());
         QVERIFY(!live.window->dialogue().abortFlag());
     }
@@ -466,11 +473,11 @@ private slots:
         QCOMPARE(timeOfDayText(time, QLocale(QLocale::English, QLocale::UnitedStates)),
                  QString("2:05:09 PM")); // without a time zone
         WindowRig rig(kNoDevice);
-        QTRY_COMPARE(rig.window->defile->text().count(':'), 2);
+        QTRY_COMPARE(ui(*rig.window).defile->text().count(':'), 2);
         // The credit and the link open the same box.
-        QTest::mouseClick(rig.window->Label7, Qt::LeftButton);
-        QTest::mouseClick(rig.window->Label16, Qt::LeftButton);
-        QTest::mouseClick(rig.window->Label16, Qt::RightButton);
+        QTest::mouseClick(ui(*rig.window).Label7, Qt::LeftButton);
+        QTest::mouseClick(ui(*rig.window).Label16, Qt::LeftButton);
+        QTest::mouseClick(ui(*rig.window).Label16, Qt::RightButton);
         const QStringList &said = rig.desktop.messages;
         QVERIFY(said.size() == 2 && said[0] == said[1]);
         QVERIFY(said[0].startsWith("Ondrelle|Site auteur : http") && said[0].endsWith(' '));
@@ -490,19 +497,19 @@ private slots:
         Form2 &w = *rig.window;
         const int patience = Simulator::kPatienceMs;
 
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(w.Label1->text(), QStringLiteral("RAZ Effectué"));
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("RAZ Effectué"));
 
         // A second download of the day keeps the first as -1.
         QVERIFY(writeFile(rig.path("transfert_05122026.txt"), "premier\r\n"));
         // The status says where the recording went, the home folder written "~".
         const QByteArray home = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(rig.directory.path()));
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         qputenv("HOME", home);
-        QCOMPARE(w.Label1->text(),
+        QCOMPARE(ui(w).Label1->text(),
                  QStringLiteral("Transfert Effecué, enregistré dans ~/transfert_05122026.txt"));
         const QByteArray recording = readFile(rig.path("transfert_05122026.txt"));
         QCOMPARE(recording, w.receive().receiveBuffer() + "\r\n");
@@ -510,25 +517,25 @@ private slots:
         QVERIFY2(recording.startsWith(memory + "Effectue\r\n"), "the memory arrives unchanged");
         QCOMPARE(readFile(rig.path("transfert_05122026-1.txt")), "premier\r\n");
 
-        QTest::mousePress(w.gache, Qt::RightButton);
+        QTest::mousePress(ui(w).gache, Qt::RightButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(w.Label1->text(), QStringLiteral("Transfert EEPROM Interne Effecué"));
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("Transfert EEPROM Interne Effecué"));
         QVERIFY(w.receive().receiveBuffer().contains("eeprom"));
         QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 2); // no file of its own
 
         // A free value whose code holds a NUL byte: 256 goes out as 00 01 01.
-        w.Check1->setChecked(true);
-        w.libre->setText(QStringLiteral("256"));
-        QTest::mouseClick(w.Command8, Qt::LeftButton);
+        ui(w).Check1->setChecked(true);
+        ui(w).libre->setText(QStringLiteral("256"));
+        QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QVERIFY(w.receive().receiveBuffer().startsWith("Periode=256"));
 
-        QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
+        QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(w.Label1->text(), QStringLiteral("Temps reel actif"));
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("Temps reel actif"));
         QTRY_VERIFY_WITH_TIMEOUT(w.receive().receiveBuffer().endsWith(" .\r\n"), patience);
         QCOMPARE(w.receive().receiveBuffer(), w.receive().latestChunk());
-        QTest::mousePress(w.lecture_badge, Qt::RightButton);
+        QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
         const QByteArray frozen = w.receive().receiveBuffer();
         QSignalSpy chunks(&w.receive(), &ReceivePath::latestChunkChanged);
         QTRY_VERIFY_WITH_TIMEOUT(chunks.count() >= 2, patience);
@@ -541,7 +548,7 @@ private slots:
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         WindowRig rig(board.devicePath(), settingsFile("COM1", "1", "0", "0"));
         Form2 &w = *rig.window;
-        const SampleSeries &shown = w.graphique->series();
+        const SampleSeries &shown = ui(w).graphique->series();
         const auto samplesOf = [](const QByteArray &text) {
             SampleSeries series;
             series.setText(text);
@@ -556,38 +563,38 @@ private slots:
         const int patience = Simulator::kPatienceMs;
 
         // A download: the chart grows chunk by chunk into the whole recording.
-        QTest::mouseClick(w.Command3, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QCOMPARE(shown.size(), 300);
         QVERIFY(sameSamples(shown, samplesOf(w.receive().receiveBuffer())));
 
         // The read-out holds no sample line.
-        QTest::mousePress(w.gache, Qt::RightButton);
+        QTest::mousePress(ui(w).gache, Qt::RightButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QVERIFY(shown.isEmpty());
 
         // Live: a rolling window of the last samples of the stream, not just the last chunk.
-        w.graphique->setLiveCapacity(8);
+        ui(w).graphique->setLiveCapacity(8);
         QByteArray stream;
         connect(&w.receive(), &ReceivePath::latestChunkChanged, this, [&] {
             if (w.receive().ReplaceFlag) stream += w.receive().latestChunk();
         });
-        QTest::mouseClick(w.lecture_badge, Qt::LeftButton);
+        QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(stream.count('.') > 12, patience);
-        QTest::mousePress(w.lecture_badge, Qt::RightButton);
+        QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
         SampleSeries expected = samplesOf(stream);
         QVERIFY(shown.size() == 8 && expected.size() > 12);
         expected.setCapacity(8);
         QVERIFY(sameSamples(shown, expected));
 
         // The interval is kept in a section of its own; the four settings stay as they were.
-        w.graphique->intervalField()->setText(QStringLiteral("1,5"));
-        emit w.graphique->intervalField()->textEdited(QStringLiteral("1,5"));
+        ui(w).graphique->intervalField()->setText(QStringLiteral("1,5"));
+        emit ui(w).graphique->intervalField()->textEdited(QStringLiteral("1,5"));
         w.Command6_Click();
         QCOMPARE(readFile(rig.path("param.ini")),
                  settingsFile("COM1", "1", "0", "0") + "[graphique]\r\nintervalle=1.5\r\n");
         WindowRig again(board.devicePath(), readFile(rig.path("param.ini")));
-        QCOMPARE(again.window->graphique->interval(), 1.5);
+        QCOMPARE(ui(*again.window).graphique->interval(), 1.5);
     }
 };
 

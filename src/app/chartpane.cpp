@@ -1,8 +1,8 @@
 #include "app/chartpane.h"
 
-#include "data/chartsettings.h"
 #include "app/chartview.h"
 #include "app/desktop.h"
+#include "data/chartsettings.h"
 #include "data/filereason.h"
 
 #include <QDir>
@@ -115,11 +115,12 @@ void ChartPane::settleInterval() {
     const QString typed = m_intervalField->text();
     if (parseInterval(typed)) return;
     setInterval(m_interval);
-    emit said(QStringLiteral("« %1 » n'est pas un intervalle en secondes (nombre supérieur à 0) : "
-                             "%2.")
-                  .arg(typed, m_interval > 0 ? QStringLiteral("l'intervalle reste %1 s")
-                                                   .arg(m_intervalField->text())
-                                             : QStringLiteral("aucun intervalle n'est utilisé")));
+    emit said(
+        QStringLiteral("« %1 » n'est pas un intervalle en secondes (nombre supérieur à 0) : "
+                       "%2.")
+            .arg(typed, m_interval > 0
+                            ? QStringLiteral("l'intervalle reste %1 s").arg(m_intervalField->text())
+                            : QStringLiteral("aucun intervalle n'est utilisé")));
 }
 
 void ChartPane::redrawSoon() {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/recordingactions.h"
+#include "board/session.h"
 #include "link/dialogue.h"
 #include "link/indicators.h"
 #include "link/receivepath.h"
 
 #include <QDate>
+#include <QHash>
 #include <QLocale>
 #include <QTimer>
 #include <QWidget>
@@ -40,8 +43,10 @@ struct Form2Parts {
 };
 
 // The program's one window, "Ondrelle  Volterne". It owns the widgets, named as the design names
-// them, and turns their events into calls of the handlers below; the logic lives in the receive
-// path, the board dialogue, the board operations and the data functions.
+// them (their objectName), and turns their events into calls of the handlers below, which keep
+// the design's names. The logic lives elsewhere: the receive path and the board dialogue (link),
+// the operations and the session that runs them (board), the recordings actions, and the data
+// functions.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
@@ -100,52 +105,55 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // How the program ends once the running operation has ended.
-    enum class Ending { None, Close, Quit };
-    void endAfterOperation(Ending ending);
-    void onOperationEnded();
+    // What a press on a watched element does: its press handler (any button), its click (left
+    // release), its double click; and whether the context-menu key acts as its right press.
+    struct Presses {
+        std::function<void(Qt::MouseButton)> press;
+        std::function<void()> click;
+        std::function<void()> doubleClick;
+        bool rightPressByKey = false;
+    };
+
+    void buildWidgets();
+    void buildSettingsGroup();
+    void buildReceiveAreas();
+    void buildCommandsGroup();
+    void buildStatusGroup();
+    void layOut();
+    void wireEvents();
+    void wireReceivePath();
+    void wireLists();
+    void wirePresses();
+    void wireShortcuts();
+
+    // The context-menu key or Shift+F10 on a focused element with a right press acts as it.
+    bool rightPressByKey(QObject *watched, QKeyEvent *event);
+    static bool isWindowShortcut(const QKeyEvent *event);
+    // Escape: the running operation's stop, or the live display's.
+    void stopByKey();
+    QPushButton *buttonOf(Session::Operation operation) const;
+    void operationMouseDown(QPushButton *button, Session::Operation operation,
+                            Qt::MouseButton pressed);
+    void onSessionEnd(Session::Ending ending);
     QCoro::Task<> quit();
-    // False, with the reason in the status line, while another operation runs.
-    bool canStartOperation();
-    // The port list and the period list have editable text: typed text that names an entry
-    // selects it; other text is put back to the selected entry when editing ends.
-    void followTypedText(QComboBox *list);
-    void settleTypedText(QComboBox *list);
-    void onPortLost();
+
     // Reads the ports again and shows what each entry of the port list stands for.
     void describePorts();
     // The selected entry stands from now on for the device the port map gives it now.
     void takePortAsShown();
-    // Keyboard ways to what a right press does: the context-menu key or Shift+F10 on a focused
-    // operation button or "Connexion", Escape for the running operation (or the live display).
-    bool rightPressByKey(QObject *watched, QKeyEvent *event);
-    static bool isWindowShortcut(const QKeyEvent *event);
-    // False when `target` has no right-press action.
-    bool rightPress(QObject *target);
-    void stopByKey();
-    void buildWidgets();
-    void wireEvents();
-    void showIndicators();
-    void operationMouseDown(QPushButton *button, Qt::MouseButton button_);
-    void setBackColour(QWidget *widget, quint32 colour);
+    void onPortLost();
     void showLinkProblem(const QString &message);
-    QCoro::Task<> openRecording();
-    QCoro::Task<> convertRecording();
-    // Offers other places for a recording that could not be written; gives where it was saved,
-    // or nothing when the user gave up.
-    QCoro::Task<QString> saveElsewhere(QString path, QByteArray content, QString reason);
+    void showIndicators();
+    void setBackColour(QWidget *widget, quint32 colour);
 
     Form2Parts m_parts;
     ReceivePath m_receive;
     Indicators m_indicators;
     Dialogue m_dialogue;
-    QTimer m_timer1;
-    Ending m_ending = Ending::None;
-    // The button of the running operation (none for the EEPROM read-out).
-    QPushButton *m_runningButton = nullptr;
-    bool m_tearingDown = false;
+    RecordingActions m_recordings;
+    QTimer *m_timer1 = nullptr;
+    QHash<const QObject *, Presses> m_presses;
 
-public:
     // The window's elements, by their design names (also their objectName).
     QGroupBox *Frame3 = nullptr;
     QLineEdit *libre = nullptr;
@@ -176,5 +184,7 @@ public:
     QLabel *nom_fichier = nullptr;
     // The chart of the samples in Text1.
     ChartPane *graphique = nullptr;
-    QTimer *Timer1 = &m_timer1;
+
+    // Last: ended first when the window goes, while everything it works with is still there.
+    Session m_session{m_dialogue};
 };

@@ -1,14 +1,13 @@
-// The window's start-up, shut-down, period choice and board-operation handlers.
+// The window's start-up, shut-down, period choice, board-operation and recordings handlers.
 #include "app/form2.h"
 
 #include "app/chartpane.h"
-#include "data/chartsettings.h"
 #include "app/desktop.h"
-#include "data/period.h"
 #include "app/portlist.h"
-#include "data/settings.h"
 #include "board/operations.h"
+#include "data/period.h"
 #include "data/profile.h"
+#include "data/settings.h"
 #include "link/colours.h"
 #include "link/serialtransport.h"
 
@@ -37,12 +36,11 @@ void Form2::Form_Load() {
         Combo3->addItem(QString::fromUtf8(range));
     Combo3->setCurrentIndex(0);
 
-    const Profile profile(settingsPath());
-    const StoredSettings stored = readSettings(profile);
-    graphique->setInterval(readChartInterval(profile));
+    const WindowSettings stored = WindowSettings::read(Profile(settingsPath()));
+    graphique->setInterval(stored.interval);
     libre->setText(QString::fromLatin1(stored.freeValue));
-    Check1->setChecked(restoredTick(stored.select));
-    Combo3->setCurrentIndex(restoredIndex(stored.index));
+    Check1->setChecked(stored.ticked);
+    Combo3->setCurrentIndex(stored.index);
 
     // Every selection on the way sets the port number; without a match the walk ends on "COM12".
     for (int i = 0; i < Combo1->count(); ++i) {
@@ -53,11 +51,7 @@ void Form2::Form_Load() {
 
 void Form2::Command6_Click() {
     // A running operation ends first: a download saves what it collected.
-    if (m_dialogue.busy()) {
-        endAfterOperation(Ending::Quit);
-        return;
-    }
-    quit();
+    if (m_session.endAfterOperation(Session::Ending::Quit)) quit();
 }
 
 QCoro::Task<> Form2::quit() {
@@ -65,14 +59,10 @@ QCoro::Task<> Form2::quit() {
     Profile profile(settingsPath());
     QString problem;
     // The port in use, which typed text in the list never differs from once editing ended.
-    const QString port = Combo1->itemText(Combo1->currentIndex());
-    bool saved = saveSettings(profile, port.toLatin1(), libre->text().toLatin1(),
-                              Check1->isChecked(), Combo3->currentIndex(), &problem);
-    // The chart's interval has a section of its own, written only once there is something to
-    // keep, so that a file of the four settings alone stays as it was.
-    if (saved && (graphique->interval() > 0 || !profile.value("graphique", "intervalle").isEmpty()))
-        saved = saveChartInterval(profile, graphique->interval(), &problem);
-    if (!saved) {
+    const WindowSettings kept{Combo1->itemText(Combo1->currentIndex()).toLatin1(),
+                              libre->text().toLatin1(), Check1->isChecked(), Combo3->currentIndex(),
+                              graphique->interval()};
+    if (!kept.save(profile, &problem)) {
         // The program ends all the same, but not before the user knows.
         co_await m_parts.desktop->warnAndWait(
             this, QStringLiteral("Quitter"),
@@ -99,78 +89,90 @@ void Form2::libre_Change() {
 }
 
 // ---- Board operations --------------------------------------------------------------------------
+// A click that would start an operation while another one waits starts nothing: one board
+// dialogue at a time. The right press still stops the waiting one.
 
-void Form2::operationMouseDown(QPushButton *button, Qt::MouseButton pressed) {
-    if (pressed == Qt::RightButton) m_dialogue.setAbortFlag(true);
+void Form2::operationMouseDown(QPushButton *button, Session::Operation operation,
+                               Qt::MouseButton pressed) {
+    if (pressed == Qt::RightButton) m_session.stop(operation);
     setBackColour(button, pressed == Qt::LeftButton ? colours::kLightCyan : colours::kButtonFace);
 }
 
 void Form2::Command1_MouseDown(Qt::MouseButton button) {
-    operationMouseDown(Command1, button);
+    operationMouseDown(Command1, Session::Operation::Reset, button);
 }
 
 void Form2::Command3_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::RightButton) m_receive.AppendFlag = false;
-    operationMouseDown(Command3, button);
+    operationMouseDown(Command3, Session::Operation::Download, button);
 }
 
 void Form2::Command8_MouseDown(Qt::MouseButton button) {
-    operationMouseDown(Command8, button);
+    operationMouseDown(Command8, Session::Operation::Period, button);
 }
 
 void Form2::lecture_badge_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::RightButton) m_receive.ReplaceFlag = false;
-    operationMouseDown(lecture_badge, button);
-}
-
-// A click that would start an operation while another one waits starts nothing: one board
-// dialogue at a time. The right-press abort still reaches the waiting one.
-bool Form2::canStartOperation() {
-    if (!m_dialogue.busy()) return true;
-    m_indicators.setStatus(QStringLiteral("Une opération est déjà en cours"));
-    return false;
+    operationMouseDown(lecture_badge, Session::Operation::Live, button);
 }
 
 void Form2::Command1_Click() {
-    if (!canStartOperation()) return;
-    m_runningButton = Command1;
-    memoryReset(m_dialogue);
+    m_session.start(Session::Operation::Reset, [this] { memoryReset(m_dialogue); });
 }
 
 void Form2::Command3_Click() {
-    if (!canStartOperation()) return;
-    DownloadTarget target{QDir(m_parts.programDirectory), m_parts.today(),
-                          [this](QString path, QByteArray content, QString reason) {
-                              return saveElsewhere(path, content, reason);
-                          }};
-    m_runningButton = Command3;
-    memoryDownload(m_dialogue, std::move(target));
+    m_session.start(Session::Operation::Download, [this] {
+        memoryDownload(m_dialogue, {QDir(m_parts.programDirectory), m_parts.today(),
+                                    [this](QString path, QByteArray content, QString reason) {
+                                        return m_recordings.saveElsewhere(path, content, reason);
+                                    }});
+    });
 }
 
 void Form2::Command8_Click() {
-    if (!canStartOperation()) return;
-    const std::optional<quint16> value = selectPeriodValue(
-        Combo3->currentIndex(), Check1->isChecked(), libre->text(), m_parts.locale, PeriodValue);
-    if (!value) {
-        m_indicators.setStatus(
-            QStringLiteral("Valeur libre « %1 » invalide : entrez un nombre de %2 à %3. "
-                           "Rien n'a été envoyé.")
-                .arg(libre->text())
-                .arg(kFreeValueMin)
-                .arg(kFreeValueMax));
-        return;
-    }
-    PeriodValue = *value;
-    m_runningButton = Command8;
-    periodProgramming(m_dialogue, PeriodValue);
+    m_session.start(Session::Operation::Period, [this] {
+        const std::optional<quint16> value =
+            selectPeriodValue(Combo3->currentIndex(), Check1->isChecked(), libre->text(),
+                              m_parts.locale, PeriodValue);
+        if (!value) {
+            m_indicators.setStatus(
+                QStringLiteral("Valeur libre « %1 » invalide : entrez un nombre de %2 à %3. "
+                               "Rien n'a été envoyé.")
+                    .arg(libre->text())
+                    .arg(kFreeValueMin)
+                    .arg(kFreeValueMax));
+            return;
+        }
+        PeriodValue = *value;
+        periodProgramming(m_dialogue, PeriodValue);
+    });
 }
 
 void Form2::lecture_badge_Click() {
-    if (!canStartOperation()) return;
-    m_runningButton = lecture_badge;
-    liveReading(m_dialogue);
+    m_session.start(Session::Operation::Live, [this] { liveReading(m_dialogue); });
 }
 
 void Form2::gache_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::RightButton && canStartOperation()) eepromReadout(m_dialogue);
+    if (button == Qt::RightButton)
+        m_session.start(Session::Operation::Eeprom, [this] { eepromReadout(m_dialogue); });
+}
+
+// ---- Recordings --------------------------------------------------------------------------------
+
+void Form2::Command4_Click() {
+    m_recordings.open();
+}
+
+void Form2::Command2_Click() {
+    m_recordings.convert();
+}
+
+void Form2::Text1_DblClick() {
+    m_recordings.handOver();
+}
+
+void Form2::Text2_MouseDown(Qt::MouseButton button) {
+    if (button == Qt::RightButton) m_recordings.layOutLatestChunk();
+}
+
+void Form2::Text2_DblClick() {
+    m_recordings.clearLatestChunk();
 }

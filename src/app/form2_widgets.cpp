@@ -4,9 +4,9 @@
 #include "app/byteview.h"
 #include "app/chartpane.h"
 #include "app/elidinglabel.h"
-#include "data/period.h"
 #include "app/portlist.h"
 #include "app/qtcolours.h"
+#include "data/period.h"
 #include "link/portmap.h"
 
 #include <QCheckBox>
@@ -19,9 +19,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextDocument>
 #include <QSplitter>
 #include <QStyle>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,8 +47,14 @@ QFont receiveAreaFont() {
 void Form2::buildWidgets() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Ondrelle  Volterne"));
+    buildSettingsGroup();
+    buildReceiveAreas();
+    buildCommandsGroup();
+    buildStatusGroup();
+    layOut();
+}
 
-    // Settings group.
+void Form2::buildSettingsGroup() {
     Frame3 = named(new QGroupBox(QStringLiteral("Parametrage"), this), "Frame3");
     libre = named(new QLineEdit(QStringLiteral("1"), Frame3), "libre");
     libre->setEnabled(false);
@@ -100,8 +106,9 @@ void Form2::buildWidgets() {
     progress->addWidget(Label5);
     settings->addLayout(progress, 3, 2);
     settings->setColumnStretch(1, 1);
+}
 
-    // Receive areas.
+void Form2::buildReceiveAreas() {
     Text1 = named(new ByteView(this), "Text1");
     Text1->setFont(receiveAreaFont());
     Text1->setAccessibleName(QStringLiteral("Données reçues"));
@@ -122,7 +129,15 @@ void Form2::buildWidgets() {
     Text2->setContextMenuPolicy(Qt::NoContextMenu); // its right press lays it out as a dump
     Text2->setStreaming(true);
 
-    // Commands group.
+    // One line that never widens the receive pane: a long name ends in "…", whole in the tip.
+    nom_fichier = named(new ElidingLabel(QStringLiteral("..."), 1, this), "nom_fichier");
+    setTextColour(nom_fichier, colours::kRed);
+    nom_fichier->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    graphique = new ChartPane(m_parts.desktop, m_parts.programDirectory, this);
+}
+
+void Form2::buildCommandsGroup() {
     Frame1 = named(new QGroupBox(QStringLiteral("Commandes"), this), "Frame1");
     auto button = [this](const char *name, const char *caption, const char *tip,
                          QStyle::StandardPixmap icon) {
@@ -162,8 +177,10 @@ void Form2::buildWidgets() {
     commands->addWidget(Command8, 3, 0);
     commands->addWidget(Command6, 3, 1);
     commands->addWidget(Label16, 4, 0, 1, 2, Qt::AlignRight);
+}
 
-    // Status group, no caption.
+// The status group, without a caption.
+void Form2::buildStatusGroup() {
     Frame4 = named(new QGroupBox(this), "Frame4");
     Label7 = named(new QLabel(QStringLiteral("Brisquet"), Frame4), "Label7");
     Label7->setCursor(Qt::PointingHandCursor);
@@ -178,14 +195,9 @@ void Form2::buildWidgets() {
     status->addWidget(Label14, 1);
     status->addWidget(defile);
     status->addWidget(Label7);
+}
 
-    // One line that never widens the receive pane: a long name ends in "…", whole in the tip.
-    nom_fichier = named(new ElidingLabel(QStringLiteral("..."), 1, this), "nom_fichier");
-    setTextColour(nom_fichier, colours::kRed);
-    nom_fichier->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    graphique = new ChartPane(m_parts.desktop, m_parts.programDirectory, this);
-
+void Form2::layOut() {
     // Layout: settings and commands on the left, then the receive areas and the chart side by
     // side (the user moves the boundary), status below.
     auto *left = new QVBoxLayout;

@@ -24,3 +24,24 @@ void PortList::showPopup() {
     emit aboutToShowPopup();
     QComboBox::showPopup();
 }
+
+void followTypedText(QComboBox &list) {
+    const int index = list.findText(list.currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0 && index != list.currentIndex()) list.setCurrentIndex(index);
+}
+
+QString settleTypedText(QComboBox &list, TypedList kind) {
+    const QString typed = list.currentText();
+    const QString inUse = list.itemText(list.currentIndex());
+    if (typed == inUse) return {};
+    list.setEditText(inUse);
+    if (kind == TypedList::Port)
+        return QStringLiteral("« %1 » n'est pas un port de la liste : le port reste %2.")
+            .arg(typed, inUse);
+    if (inUse.isEmpty())
+        return QStringLiteral("« %1 » n'est pas une période de la liste : aucune période n'est "
+                              "choisie.")
+            .arg(typed);
+    return QStringLiteral("« %1 » n'est pas une période de la liste : la période reste « %2 ».")
+        .arg(typed, inUse);
+}

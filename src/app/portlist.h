@@ -16,3 +16,11 @@ public:
 signals:
     void aboutToShowPopup();
 };
+
+// The port list and the period list have editable text. Typed text that names an entry selects
+// it at once (followTypedText); other text goes back to the entry in use when editing ends
+// (settleTypedText), which gives the sentence that says why, or nothing when the text was an
+// entry.
+enum class TypedList { Port, Period };
+void followTypedText(QComboBox &list);
+QString settleTypedText(QComboBox &list, TypedList kind);

@@ -1,5 +1,6 @@
 #include "data/settings.h"
 
+#include "data/chartsettings.h"
 #include "data/period.h"
 #include "data/profile.h"
 
@@ -44,4 +45,17 @@ bool saveSettings(Profile &profile, const QByteArray &port, const QByteArray &fr
            profile.setValue("temporisation", kKey, freeValue, error) &&
            profile.setValue("select", kKey, ticked ? "1" : "0", error) &&
            profile.setValue("index", kKey, QByteArray::number(index), error);
+}
+
+WindowSettings WindowSettings::read(const Profile &profile) {
+    const StoredSettings stored = readSettings(profile);
+    return {stored.port, stored.freeValue, restoredTick(stored.select), restoredIndex(stored.index),
+            readChartInterval(profile)};
+}
+
+bool WindowSettings::save(Profile &profile, QString *error) const {
+    if (!saveSettings(profile, port, freeValue, ticked, index, error)) return false;
+    if (interval > 0 || !profile.value("graphique", "intervalle").isEmpty())
+        return saveChartInterval(profile, interval, error);
+    return true;
 }

@@ -34,3 +34,21 @@ int restoredIndex(const QByteArray &index);
 // Stops at the first write that fails and gives its reason in *error.
 bool saveSettings(Profile &profile, const QByteArray &port, const QByteArray &freeValue,
                   bool ticked, int index, QString *error = nullptr);
+
+// What the window keeps in the settings file between runs, as start-up restores it and "Quitter"
+// saves it.
+struct WindowSettings {
+    QByteArray port;      // the port list's text, "COM3"
+    QByteArray freeValue; // the free period text, as typed
+    bool ticked = false;  // the free period box
+    int index = 0;        // the preset selected, -1 for none
+    double interval = 0;  // the chart's sampling interval in seconds, 0 for none
+
+    // The values as start-up restores them: cut as readSettings cuts them, the tick and the index
+    // by restoredTick and restoredIndex, the interval as readChartInterval reads it.
+    static WindowSettings read(const Profile &profile);
+    // Writes the four settings (saveSettings), then the chart's interval, whose section is written
+    // only once there is something to keep, so that a file of the four settings alone stays as it
+    // was. Stops at the first write that fails, with its reason in *error.
+    bool save(Profile &profile, QString *error = nullptr) const;
+};

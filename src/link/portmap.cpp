@@ -40,8 +40,9 @@ bool sameDevice(const FoundPort &a, const FoundPort &b) {
 }
 
 QString deviceText(const FoundPort &port) {
-    return port.description.isEmpty() ? port.device
-                                      : QStringLiteral("%1 (%2)").arg(port.device, port.description);
+    return port.description.isEmpty()
+               ? port.device
+               : QStringLiteral("%1 (%2)").arg(port.device, port.description);
 }
 
 bool looksLikeAdapter(const QString &device) {
@@ -72,8 +73,7 @@ QMap<int, QString> configuredPorts(const Profile &profile) {
 
 PortMap::PortMap(std::function<QMap<int, QString>()> configured,
                  std::function<QList<FoundPort>()> found)
-    : m_configured(std::move(configured)), m_found(std::move(found)),
-      m_remembered(kEntries) {
+    : m_configured(std::move(configured)), m_found(std::move(found)), m_remembered(kEntries) {
     refresh();
 }
 

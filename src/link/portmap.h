@@ -81,6 +81,6 @@ private:
 
     std::function<QMap<int, QString>()> m_configured;
     std::function<QList<FoundPort>()> m_found;
-    QList<Entry> m_entries;       // index 0 is COM1
+    QList<Entry> m_entries;        // index 0 is COM1
     QList<FoundPort> m_remembered; // what each entry stood for when it was chosen
 };

@@ -3,13 +3,22 @@
 #include "app/form2.h"
 #include "app/portlist.h"
 #include "bytes.h"
+#include "data/profile.h"
 #include "data/sampleline.h"
 #include "fakedesktop.h"
-#include "data/profile.h"
 #include "link/clock.h"
 #include "link/portmap.h"
 #include "link/serialtransport.h"
 
+#include "app/byteview.h"
+#include "app/chartpane.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -52,6 +61,54 @@ struct WindowRig {
     SerialTransport port;
     std::unique_ptr<Form2> window;
 };
+
+// The window's elements, found by the names the design gives them.
+struct Elements {
+    explicit Elements(const QWidget &window) : m_window(window) {}
+
+private:
+    const QWidget &m_window; // first: the elements below are found in it
+
+public:
+    template <typename T> T *find(const char *name) const {
+        T *found = m_window.findChild<T *>(QLatin1String(name));
+        Q_ASSERT_X(found, name, "no such element");
+        return found;
+    }
+    QGroupBox *Frame3 = find<QGroupBox>("Frame3");
+    QLineEdit *libre = find<QLineEdit>("libre");
+    QCheckBox *Check1 = find<QCheckBox>("Check1");
+    QComboBox *Combo3 = find<QComboBox>("Combo3");
+    PortList *Combo1 = find<PortList>("Combo1");
+    QLabel *Label1 = find<QLabel>("Label1");
+    QLabel *gache = find<QLabel>("gache");
+    QLabel *Label6 = find<QLabel>("Label6");
+    QLabel *Label5 = find<QLabel>("Label5");
+    QLabel *Label4 = find<QLabel>("Label4");
+    ByteView *Text1 = find<ByteView>("Text1");
+    ByteView *Text2 = find<ByteView>("Text2");
+    QGroupBox *Frame1 = find<QGroupBox>("Frame1");
+    QPushButton *Command4 = find<QPushButton>("Command4");
+    QPushButton *Command1 = find<QPushButton>("Command1");
+    QPushButton *Command3 = find<QPushButton>("Command3");
+    QPushButton *Command8 = find<QPushButton>("Command8");
+    QPushButton *Command10 = find<QPushButton>("Command10");
+    QPushButton *Command6 = find<QPushButton>("Command6");
+    QPushButton *lecture_badge = find<QPushButton>("lecture_badge");
+    QPushButton *Command2 = find<QPushButton>("Command2");
+    QLabel *Label16 = find<QLabel>("Label16");
+    QGroupBox *Frame4 = find<QGroupBox>("Frame4");
+    QLabel *Label7 = find<QLabel>("Label7");
+    QLabel *defile = find<QLabel>("defile");
+    QLabel *Label14 = find<QLabel>("Label14");
+    QLabel *nom_fichier = find<QLabel>("nom_fichier");
+    ChartPane *graphique = find<ChartPane>("graphique");
+    QTimer *Timer1 = find<QTimer>("Timer1");
+};
+
+inline Elements ui(const QWidget &window) {
+    return Elements(window);
+}
 
 // A device path that leads nowhere.
 inline const QString kNoDevice = QStringLiteral("/dev/volterne-missing");

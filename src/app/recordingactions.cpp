@@ -1,18 +1,18 @@
-// The window's handlers for recordings: open, convert, hand to the desktop, dump and clear.
-#include "app/form2.h"
+// What the window does with recordings: open one into the receive area, convert one into the
+// spreadsheet file, hand the receive area to the desktop, lay out or clear the latest chunk, and
+// find another place for a download that could not be written.
+#include "app/recordingactions.h"
 
-#include "app/byteview.h"
 #include "app/desktop.h"
 #include "data/dump.h"
 #include "data/filereason.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
-#include "link/colours.h"
+#include "link/indicators.h"
+#include "link/receivepath.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QPushButton>
 
 namespace {
 constexpr char kSpreadsheetName[] = "fichier_excel.csv";
@@ -24,38 +24,40 @@ constexpr char kOpenNote[] = "Ouvrir :";
 constexpr qsizetype kLongestShownLine = 1 << 20;
 } // namespace
 
-void Form2::Command4_Click() {
-    openRecording();
+RecordingActions::RecordingActions(RecordingParts parts, QObject *parent)
+    : QObject(parent), m_desktop(*parts.desktop), m_directory(std::move(parts.directory)),
+      m_locale(std::move(parts.locale)), m_receive(*parts.receive), m_indicators(*parts.indicators),
+      m_dialogParent(parts.dialogParent), m_tearingDown(std::move(parts.tearingDown)) {
 }
 
-QCoro::Task<> Form2::openRecording() {
-    const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
+QCoro::Task<> RecordingActions::open() {
+    const QString path = co_await m_desktop.chooseRecording(m_dialogParent, m_directory);
     if (path.isEmpty()) co_return;
     if (m_receive.AppendFlag) {
         // A download or read-out is collecting into Text1: opening a file there would lose it.
-        m_parts.desktop->warn(this, QStringLiteral("Ouvrir"),
-                              QStringLiteral("Un transfert est en cours : attendez sa fin avant "
-                                             "d'ouvrir un enregistrement."));
+        m_desktop.warn(m_dialogParent, QStringLiteral("Ouvrir"),
+                       QStringLiteral("Un transfert est en cours : attendez sa fin avant "
+                                      "d'ouvrir un enregistrement."));
         co_return;
     }
     if (m_receive.ReplaceFlag) {
         // The next chunk of the live display would replace the recording at once.
-        m_parts.desktop->warn(this, QStringLiteral("Ouvrir"),
-                              QStringLiteral("La lecture en temps réel est en cours : arrêtez-la "
-                                             "(clic droit sur « Lecture en temps réel ») avant "
-                                             "d'ouvrir un enregistrement."));
+        m_desktop.warn(m_dialogParent, QStringLiteral("Ouvrir"),
+                       QStringLiteral("La lecture en temps réel est en cours : arrêtez-la "
+                                      "(clic droit sur « Lecture en temps réel ») avant "
+                                      "d'ouvrir un enregistrement."));
         co_return;
     }
     QByteArray text;
     QString problem;
     RecordingDamage damage = RecordingDamage::None;
     if (!loadRecording(path, &text, &problem, &damage)) {
-        m_parts.desktop->warn(this, QStringLiteral("Ouvrir"), problem);
+        m_desktop.warn(m_dialogParent, QStringLiteral("Ouvrir"), problem);
         co_return;
     }
     if (const qsizetype longest = longestLine(text); longest > kLongestShownLine) {
-        m_parts.desktop->warn(
-            this, QStringLiteral("Ouvrir"),
+        m_desktop.warn(
+            m_dialogParent, QStringLiteral("Ouvrir"),
             QStringLiteral("« %1 » contient une ligne de %2 octets, trop longue pour être affichée "
                            "(au plus %3 octets par ligne) : ce n'est pas un enregistrement de la "
                            "platine. « Conversion Fichier » peut tout de même le convertir.")
@@ -65,7 +67,7 @@ QCoro::Task<> Form2::openRecording() {
         co_return;
     }
     m_receive.setReceiveBuffer({});
-    nom_fichier->setText(recordingCaption(QFileInfo(path), m_parts.locale));
+    emit captionChanged(recordingCaption(QFileInfo(path), m_locale));
     m_receive.setReceiveBuffer(text);
     if (damage != RecordingDamage::None)
         m_indicators.setStatus(
@@ -75,21 +77,17 @@ QCoro::Task<> Form2::openRecording() {
         m_indicators.setStatus(QStringLiteral("..."));
 }
 
-void Form2::Command2_Click() {
-    convertRecording();
-}
-
-QCoro::Task<> Form2::convertRecording() {
-    setBackColour(Command2, colours::kLightCyan);
-    const QString output = QDir(m_parts.programDirectory).filePath(kSpreadsheetName);
-    const QString path = co_await m_parts.desktop->chooseRecording(this, m_parts.programDirectory);
+QCoro::Task<> RecordingActions::convert() {
+    emit converting(true);
+    const QString output = QDir(m_directory).filePath(kSpreadsheetName);
+    const QString path = co_await m_desktop.chooseRecording(m_dialogParent, m_directory);
     if (path.isEmpty()) co_return; // the button stays light cyan until a later conversion ends
-    nom_fichier->setText(QFileInfo(path).fileName());
+    emit captionChanged(QFileInfo(path).fileName());
 
     const ConversionReport report = convertRecordingFile(path, output);
-    setBackColour(Command2, colours::kButtonFace);
+    emit converting(false);
     if (!report.ok()) {
-        m_parts.desktop->warn(this, QStringLiteral("Conversion Fichier"), report.error);
+        m_desktop.warn(m_dialogParent, QStringLiteral("Conversion Fichier"), report.error);
         co_return;
     }
     // Where the spreadsheet is, then what to know of it.
@@ -104,46 +102,46 @@ QCoro::Task<> Form2::convertRecording() {
                                "%2.")
                     .arg(report.invalidFields)
                     .arg(report.firstInvalidLine);
-    if (!m_parts.desktop->openWithAssociatedProgram(output))
+    if (!m_desktop.openWithAssociatedProgram(output))
         note += QStringLiteral(" Aucun tableur n'a été trouvé pour l'ouvrir : ouvrez-le avec "
                                "votre tableur (séparateur « ; »).");
     m_indicators.setStatus(note);
 }
 
-void Form2::Text1_DblClick() {
-    const QString path = QDir(m_parts.programDirectory).filePath(kTempName);
+void RecordingActions::handOver() {
+    const QString path = QDir(m_directory).filePath(kTempName);
     QString problem;
     if (!writeRecording(path, m_receive.receiveBuffer(), &problem)) {
-        m_parts.desktop->warn(this, QStringLiteral("temp.txt"), problem);
+        m_desktop.warn(m_dialogParent, QStringLiteral("temp.txt"), problem);
         return;
     }
-    if (!m_parts.desktop->openWithAssociatedProgram(path))
-        m_indicators.setStatus(
-            QStringLiteral("Aucun programme n'a été trouvé pour ouvrir %1.")
-                .arg(filereason::shownPath(path)));
+    if (!m_desktop.openWithAssociatedProgram(path))
+        m_indicators.setStatus(QStringLiteral("Aucun programme n'a été trouvé pour ouvrir %1.")
+                                   .arg(filereason::shownPath(path)));
 }
 
-void Form2::Text2_MouseDown(Qt::MouseButton button) {
+void RecordingActions::layOutLatestChunk() {
     // While a download or read-out collects, Text2 feeds the recording: leave it alone.
-    if (button != Qt::RightButton || m_receive.AppendFlag) return;
+    if (m_receive.AppendFlag) return;
     const QByteArray old = m_receive.latestChunk();
     m_receive.setLatestChunk({});
     m_receive.setLatestChunk(dumpLayout(old));
 }
 
-void Form2::Text2_DblClick() {
+void RecordingActions::clearLatestChunk() {
     m_receive.setLatestChunk({});
 }
 
-QCoro::Task<QString> Form2::saveElsewhere(QString path, QByteArray content, QString reason) {
+QCoro::Task<QString> RecordingActions::saveElsewhere(QString path, QByteArray content,
+                                                     QString reason) {
     // The downloaded data stays in Text1 whatever happens; offer another place until it is
     // written or the user gives up. Not while the window goes away: nobody would answer.
-    if (m_tearingDown) co_return QString();
+    if (m_tearingDown && m_tearingDown()) co_return QString();
     QString problem = reason;
     QString suggestion = path;
     for (;;) {
-        const QString chosen = co_await m_parts.desktop->chooseSaveLocation(
-            this, suggestion,
+        const QString chosen = co_await m_desktop.chooseSaveLocation(
+            m_dialogParent, suggestion,
             QStringLiteral("Enregistrement impossible (%1) : où enregistrer le téléchargement ?")
                 .arg(problem));
         if (chosen.isEmpty()) {

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QLocale>
+#include <QObject>
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+#include <functional>
+
+class Desktop;
+class Indicators;
+class QWidget;
+class ReceivePath;
+
+// What the recordings actions work with. The window hands in its own.
+struct RecordingParts {
+    Desktop *desktop = nullptr;
+    QString directory; // where recordings, the spreadsheet and temp.txt are
+    QLocale locale;
+    ReceivePath *receive = nullptr;
+    Indicators *indicators = nullptr;
+    QWidget *dialogParent = nullptr;   // the window, over which dialogs open
+    std::function<bool()> tearingDown; // the window is going away: nobody would answer a dialog
+};
+
+// What the window does with recordings, without its widgets: "Ouvrir", "Conversion Fichier", the
+// receive area handed to the desktop (double click on Text1), the latest chunk laid out as a dump
+// (right press on Text2) or cleared (double click on Text2), and another place for a download
+// that could not be written. Problems are said in message boxes or the status line; the window
+// shows the opened file's caption and the conversion's progress from the signals.
+class RecordingActions : public QObject {
+    Q_OBJECT
+public:
+    explicit RecordingActions(RecordingParts parts, QObject *parent = nullptr);
+
+    QCoro::Task<> open();
+    QCoro::Task<> convert();
+    void handOver();
+    void layOutLatestChunk();
+    void clearLatestChunk();
+    // Offers other places for a recording that could not be written; gives where it was saved,
+    // or nothing when the user gave up.
+    QCoro::Task<QString> saveElsewhere(QString path, QByteArray content, QString reason);
+
+signals:
+    // The name (and for an opened recording, date and size) of the file last opened or converted.
+    void captionChanged(const QString &caption);
+    // A conversion waits for its file (true) or has ended (false).
+    void converting(bool waiting);
+
+private:
+    Desktop &m_desktop;
+    QString m_directory;
+    QLocale m_locale;
+    ReceivePath &m_receive;
+    Indicators &m_indicators;
+    QWidget *m_dialogParent;
+    std::function<bool()> m_tearingDown;
+};
