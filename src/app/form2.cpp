@@ -56,7 +56,13 @@ Form2::Form2(Form2Parts parts, QWidget *parent)
     m_indicators.timer3().start();
 }
 
-Form2::~Form2() = default;
+Form2::~Form2() {
+    // A line edit that loses the focus as the window goes says that its editing finished, and so
+    // on: nothing its widgets say any more reaches the handlers of a window half gone. The session,
+    // destroyed next, still shows how the running operation ended.
+    for (QWidget *child : findChildren<QWidget *>())
+        child->blockSignals(true);
+}
 
 QString Form2::settingsPath() const {
     return QDir(m_parts.programDirectory).filePath(QLatin1String(kSettingsFileName));
