@@ -66,12 +66,10 @@ private slots:
         QTest::newRow("rows that run on") << "rows_across_lines" << QString();
         QTest::newRow("invalid fields")
             << "invalid_fields"
-            << "4 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
-               "le premier à la ligne 2";
+            << "4 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne 2";
         QTest::newRow("CR-only line ends")
             << "cr_only"
-            << "1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
-               "le premier à la ligne 4";
+            << "1 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne 4";
         QTest::newRow("empty file") << "empty" << QString();
         QTest::newRow("no line end at all, one line") << "unterminated"
                                                       << "il n'a aucune fin de ligne (CR)";
