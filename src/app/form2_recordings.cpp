@@ -99,8 +99,7 @@ QCoro::Task<> Form2::convertRecording() {
     if (report.damage != RecordingDamage::None)
         note += QStringLiteral(" « %1 » : %2.")
                     .arg(QFileInfo(path).fileName(), damageReason(report.damage));
-    if (report.invalidFields > 0)
-        note += QStringLiteral(" %1.").arg(invalidFieldsReason(report));
+    if (report.invalidFields > 0) note += QStringLiteral(" %1.").arg(invalidFieldsReason(report));
     if (!m_parts.desktop->openWithAssociatedProgram(output))
         note += QStringLiteral(" Aucun tableur n'a été trouvé pour l'ouvrir : ouvrez-le avec "
                                "votre tableur (séparateur « ; »).");
