@@ -48,7 +48,7 @@ Rows spreadsheetRows(const QByteArray &recording) {
         if (row.endsWith('\r')) row.chop(1);
         QByteArrayList cells = row.split(';');
         cells.removeLast(); // the empty text after the last ";"
-        cells.resize(SampleSeries::kChannels, "-");
+        cells.resize(kChannels, "-");
         rows << cells;
     }
     return rows;
@@ -59,7 +59,7 @@ Rows seriesRows(const SampleSeries &series) {
     Rows rows;
     for (qint64 i = 0; i < series.size(); ++i) {
         QByteArrayList &cells = rows.emplace_back();
-        for (int c = 0; c < SampleSeries::kChannels; ++c) {
+        for (int c = 0; c < kChannels; ++c) {
             const qint16 value = series.value(c, i);
             cells << (value == SampleSeries::kMissing   ? "-"
                       : SampleSeries::holdsValue(value) ? QByteArray::number(value)

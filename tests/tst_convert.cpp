@@ -1,7 +1,8 @@
 // The command-line converter as a user runs it: a separate process, its files, its standard
-// output and error, and its exit status.
+// output and error, and its exit status; and its options as the parser reads them.
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
+#include "convert/convertoptions.h"
 #include "data/spreadsheet.h"
 
 #include <QDir>
@@ -66,12 +67,10 @@ private slots:
         QTest::newRow("rows that run on") << "rows_across_lines" << QString();
         QTest::newRow("invalid fields")
             << "invalid_fields"
-            << "4 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
-               "le premier à la ligne 2";
+            << "4 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne 2";
         QTest::newRow("CR-only line ends")
             << "cr_only"
-            << "1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
-               "le premier à la ligne 4";
+            << "1 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne 4";
         QTest::newRow("empty file") << "empty" << QString();
         QTest::newRow("no line end at all, one line") << "unterminated"
                                                       << "il n'a aucune fin de ligne (CR)";
@@ -262,39 +261,55 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(written), readFile(kData + "worked.csv"));
     }
 
-    void usageErrorsExitWithTwoAndWriteNothing_data() {
+    void argumentsGiveOptionsOrTheExactReason_data() {
         QTest::addColumn<QStringList>("arguments");
-        const QString one = kData + "worked.txt", two = kData + "empty.txt";
-        QTest::newRow("no recording") << QStringList{};
-        QTest::newRow("-o with two recordings") << QStringList{"-o", "x.csv", one, two};
-        QTest::newRow("--png with two recordings") << QStringList{"--png", "x.png", one, two};
-        QTest::newRow("-o and --output-dir")
-            << QStringList{"-o", "x.csv", "--output-dir", ".", one};
-        QTest::newRow("unknown option") << QStringList{"--tableur", one};
-        QTest::newRow("option without value") << QStringList{one, "--output-dir"};
-        QTest::newRow("size without height") << QStringList{"--size", "800", one};
-        QTest::newRow("size of nothing") << QStringList{"--size", "0x600", one};
-        QTest::newRow("negative interval") << QStringList{"--interval", "-1", one};
-        QTest::newRow("interval not a number") << QStringList{"--interval", "vite", one};
+        QTest::addColumn<ConvertOptions>("options"); // when they make sense
+        QTest::addColumn<QString>("error");          // when they don't
+        ConvertOptions typed, help;
+        typed.recordings = {"-b.txt"}, typed.output = "x.csv", typed.png = "c.png";
+        typed.size = {800, 600}, typed.interval = 0.5, help.help = true;
+        QTest::newRow("values after =, glued to -o or next; an interval as typed; --")
+            << QStringList{"-ox.csv",    "--png=c.png", "--size", "800X600",
+                           "--interval", " 0,5 ",       "--",     "-b.txt"}
+            << typed << QString();
+        QTest::newRow("help wins over what makes no sense")
+            << QStringList{"--tableur", "--help", "--size", "0"} << help << QString();
+        const auto refused = [](const char *name, const QStringList &arguments,
+                                const QString &error) {
+            QTest::newRow(name) << arguments << ConvertOptions() << error;
+        };
+        refused("no recording", {}, "aucun enregistrement donné");
+        refused("unknown option", {"--tableur", "a"}, "option inconnue « --tableur »");
+        refused("option without value", {"a", "--output-dir"},
+                "l'option « --output-dir » attend une valeur");
+        refused("empty value", {"-o=", "a"}, "l'option « -o » attend une valeur");
+        refused("no interval of 0 s, the chart's own rule", {"--interval", "0", "a"},
+                "intervalle « 0 » invalide : un nombre de secondes supérieur à 0 est attendu");
+        refused("standard input", {"-"},
+                "les enregistrements se lisent dans des fichiers, pas sur l'entrée standard");
     }
 
-    void usageErrorsExitWithTwoAndWriteNothing() {
+    void argumentsGiveOptionsOrTheExactReason() {
         QFETCH(QStringList, arguments);
-        QTemporaryDir dir;
-        Outcome run = convert(arguments, dir.path());
-        QCOMPARE(run.status, 2);
-        QVERIFY2(run.err.contains("--help"), qPrintable(run.err));
-        QVERIFY(run.out.isEmpty());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), {});
+        QFETCH(ConvertOptions, options);
+        QFETCH(QString, error);
+        const ParsedOptions parsed = parseConvertOptions(arguments);
+        QCOMPARE(parsed.error, error);
+        QVERIFY(parsed.options == (error.isEmpty() ? std::optional(options) : std::nullopt));
     }
 
-    void helpAndVersionAnswerOnStandardOutput() {
+    // A usage error exits with 2 and says how to get help.
+    void helpVersionAndUsageErrorsAnswerOnTheirStreams() {
         Outcome help = convert({"--help"});
         QCOMPARE(help.status, 0);
-        QVERIFY(help.out.contains("--output-dir") && help.out.contains("--png-dir"));
+        QCOMPARE(help.out, convertUsage().toUtf8());
         Outcome version = convert({"--version"});
         QCOMPARE(version.status, 0);
         QCOMPARE(version.out, QByteArray("volterne-convert " VOLTERNE_VERSION "\n"));
+        Outcome wrong = convert({"--tableur", kData + "worked.txt"});
+        QCOMPARE(wrong.status, 2);
+        QCOMPARE(wrong.err, "volterne-convert: option inconnue « --tableur »\n"
+                            "Essayez « volterne-convert --help ».\n");
     }
 
     // The PNG is the window's chart of the whole recording, at the size and interval asked.

@@ -556,7 +556,7 @@ private slots:
         };
         const auto sameSamples = [](const SampleSeries &a, const SampleSeries &b) {
             if (a.size() != b.size()) return false;
-            for (int c = 0; c < SampleSeries::kChannels; ++c)
+            for (int c = 0; c < kChannels; ++c)
                 if (!std::equal(a.channel(c), a.channel(c) + a.size(), b.channel(c))) return false;
             return true;
         };

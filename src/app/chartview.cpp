@@ -80,7 +80,7 @@ void ChartView::wheelEvent(QWheelEvent *event) {
 void ChartView::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton || m_frame.empty) return;
     const QPointF position = event->position();
-    for (int c = 0; c < chart::kChannels; ++c) {
+    for (int c = 0; c < kChannels; ++c) {
         if (m_frame.legend[c].contains(position)) {
             setChannelHidden(c, !m_options.hidden[c]);
             return;
@@ -140,10 +140,10 @@ void ChartView::showValues(const QPoint &position, const QPoint &global) {
         m_options.interval > 0
             ? QStringLiteral("Temps : %1 s").arg(m_options.locale.toString(where, 'g', 10))
             : QStringLiteral("Échantillon %1").arg(qint64(where));
-    for (int c = 0; c < chart::kChannels; ++c) {
+    for (int c = 0; c < kChannels; ++c) {
         const qint16 value = m_series.value(c, sample);
         text += QStringLiteral("\n%1 : %2")
-                    .arg(chart::kNames[c],
+                    .arg(kChannelNames[c],
                          SampleSeries::holdsValue(value) ? QString::number(value) : kGap);
     }
     QToolTip::showText(global, text, this);

@@ -97,11 +97,7 @@ QCoro::Task<> RecordingActions::convert() {
     if (report.damage != RecordingDamage::None)
         note += QStringLiteral(" « %1 » : %2.")
                     .arg(QFileInfo(path).fileName(), damageReason(report.damage));
-    if (report.invalidFields > 0)
-        note += QStringLiteral(" %1 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne "
-                               "%2.")
-                    .arg(report.invalidFields)
-                    .arg(report.firstInvalidLine);
+    if (report.invalidFields > 0) note += QStringLiteral(" %1.").arg(invalidFieldsReason(report));
     if (!m_desktop.openWithAssociatedProgram(output))
         note += QStringLiteral(" Aucun tableur n'a été trouvé pour l'ouvrir : ouvrez-le avec "
                                "votre tableur (séparateur « ; »).");

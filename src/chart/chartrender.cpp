@@ -113,7 +113,7 @@ void drawLegend(QPainter &painter, const Options &options, double line, Frame &f
     const QFontMetricsF metrics(painter.font());
     double x = frame.plot.left();
     for (int c = 0; c < kChannels; ++c) {
-        const double nameWidth = std::ceil(metrics.horizontalAdvance(kNames[c]));
+        const double nameWidth = std::ceil(metrics.horizontalAdvance(QString(kChannelNames[c])));
         const QRectF swatch(x, 5 + (line - 10) / 2, 16, 10);
         frame.legend[c] = QRectF(x, 3, swatch.width() + 6 + nameWidth, line + 4);
         painter.setPen(options.hidden[c] ? kHiddenColour : kColours[c]);
@@ -121,7 +121,7 @@ void drawLegend(QPainter &painter, const Options &options, double line, Frame &f
         painter.drawRect(swatch);
         painter.setPen(options.hidden[c] ? kHiddenColour : kTextColour);
         painter.drawText(QRectF(swatch.right() + 6, 5, nameWidth, line),
-                         Qt::AlignLeft | Qt::AlignVCenter, kNames[c]);
+                         Qt::AlignLeft | Qt::AlignVCenter, QString(kChannelNames[c]));
         x = frame.legend[c].right() + 16;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/channels.h"
+
 #include <QColor>
 #include <QImage>
 #include <QLocale>
@@ -14,12 +16,9 @@ class SampleSeries;
 
 namespace chart {
 
-inline constexpr int kChannels = 3;
 // Told apart with the common colour-vision deficiencies (Okabe and Ito's palette).
 inline const std::array<QColor, kChannels> kColours = {
     QColor(0x00, 0x72, 0xB2), QColor(0xE6, 0x9F, 0x00), QColor(0x00, 0x9E, 0x73)};
-inline const std::array<QString, kChannels> kNames = {
-    QStringLiteral("Voie1"), QStringLiteral("Voie2"), QStringLiteral("Voie3")};
 inline const QString kNoSamples = QStringLiteral("Aucun échantillon");
 
 // What part of a series a chart shows and how.

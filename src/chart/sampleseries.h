@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/channels.h"
 #include "data/sampledecoder.h"
 
 #include <QByteArrayView>
@@ -18,7 +19,6 @@
 // mark the two kinds of gap. A chart of a 10 MB recording (about 550 000 samples) holds 3.3 MB.
 class SampleSeries {
 public:
-    static constexpr int kChannels = 3;
     static constexpr qint16 kInvalid = -1; // the field is not a hexadecimal value
     static constexpr qint16 kMissing = -2; // the row ended before this channel
 

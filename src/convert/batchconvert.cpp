@@ -57,11 +57,7 @@ public:
                 status = kConvertDoubtful;
             }
             if (report.invalidFields > 0) {
-                say(job.recording,
-                    QStringLiteral("%1 champ(s) non hexadécimal(aux) laissé(s) en cellule vide, "
-                                   "le premier à la ligne %2")
-                        .arg(report.invalidFields)
-                        .arg(report.firstInvalidLine));
+                say(job.recording, invalidFieldsReason(report));
                 status = kConvertDoubtful;
             }
         }

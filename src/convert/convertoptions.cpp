@@ -1,31 +1,102 @@
 #include "convert/convertoptions.h"
 
+#include "data/chartsettings.h"
+
+#include <QCommandLineParser>
+#include <QHash>
 #include <QRegularExpression>
 
-#include <cmath>
+#include <algorithm>
 
 namespace {
 
 // Large enough for a poster, small enough that the image (4 bytes a pixel) stays reasonable.
 constexpr int kLargestSide = 16384;
 
-std::optional<QSize> parseSize(const QString &text) {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX×](\\d{1,5})$"));
-    const auto match = pattern.match(text);
-    if (!match.hasMatch()) return std::nullopt;
-    const int width = match.captured(1).toInt();
-    const int height = match.captured(2).toInt();
-    if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide)
-        return std::nullopt;
-    return QSize(width, height);
+// Takes an option's value into the options; returns why the value is refused, or nothing.
+using Setter = QString (*)(ConvertOptions &options, const QString &value);
+
+// One option, declared once: its names, the name of its value (empty for a switch), its line of
+// --help (a "\n" starts a line under the first) and what it sets.
+struct OptionRow {
+    QStringList names;
+    QString valueName;
+    QString help;
+    Setter set;
+};
+
+template <QString ConvertOptions::*text>
+QString setText(ConvertOptions &options, const QString &value) {
+    options.*text = value;
+    return {};
 }
 
-std::optional<double> parseInterval(QString text) {
-    text.replace(QLatin1Char(','), QLatin1Char('.')); // a French decimal comma is welcome
-    bool ok = false;
-    const double seconds = text.toDouble(&ok);
-    if (!ok || !std::isfinite(seconds) || seconds < 0) return std::nullopt;
-    return seconds;
+template <bool ConvertOptions::*asked> QString setSwitch(ConvertOptions &options, const QString &) {
+    options.*asked = true;
+    return {};
+}
+
+QString setSize(ConvertOptions &options, const QString &value) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX×](\\d{1,5})$"));
+    const auto match = pattern.match(value);
+    const int width = match.captured(1).toInt();
+    const int height = match.captured(2).toInt();
+    if (!match.hasMatch() || width < 1 || height < 1 || width > kLargestSide ||
+        height > kLargestSide)
+        return QStringLiteral("taille « %1 » invalide : LARGEURxHAUTEUR attendu, de 1 à %2 pixels "
+                              "de côté")
+            .arg(value)
+            .arg(kLargestSide);
+    options.size = QSize(width, height);
+    return {};
+}
+
+// The chart's own rule for an interval: a number of seconds above 0, with a "," or a ".".
+QString setInterval(ConvertOptions &options, const QString &value) {
+    const std::optional<double> seconds = parseInterval(value);
+    if (!seconds)
+        return QStringLiteral("intervalle « %1 » invalide : un nombre de secondes supérieur à 0 "
+                              "est attendu")
+            .arg(value);
+    options.interval = *seconds;
+    return {};
+}
+
+const OptionRow kOptionRows[] = {
+    {{"o", "output"},
+     "FICHIER",
+     "le tableur de l'unique enregistrement (- : sortie standard)",
+     setText<&ConvertOptions::output>},
+    {{"output-dir"},
+     "DOSSIER",
+     "NOM.csv de chaque enregistrement dans DOSSIER",
+     setText<&ConvertOptions::outputDir>},
+    {{"png"},
+     "FICHIER",
+     "le graphique de l'unique enregistrement en PNG",
+     setText<&ConvertOptions::png>},
+    {{"png-dir"},
+     "DOSSIER",
+     "NOM.png de chaque enregistrement dans DOSSIER",
+     setText<&ConvertOptions::pngDir>},
+    {{"size"}, "LxH", "taille du graphique en pixels (1200x600 par défaut)", setSize},
+    {{"interval"},
+     "SECONDES",
+     "SECONDES > 0 entre deux échantillons : axe du temps\n"
+     "(sans elle, l'axe compte les échantillons)",
+     setInterval},
+    {{"h", "help"}, {}, "affiche cette aide", setSwitch<&ConvertOptions::help>},
+    {{"V", "version"}, {}, "affiche la version", setSwitch<&ConvertOptions::version>},
+};
+
+const OptionRow &rowNamed(const QString &name) {
+    return *std::find_if(std::begin(kOptionRows), std::end(kOptionRows),
+                         [&](const OptionRow &row) { return row.names.contains(name); });
+}
+
+// An option's name as typed: "-o", "--output".
+QString dashed(const QString &name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
 }
 
 ParsedOptions refuse(const QString &reason) {
@@ -35,75 +106,42 @@ ParsedOptions refuse(const QString &reason) {
 } // namespace
 
 ParsedOptions parseConvertOptions(const QStringList &arguments) {
+    QCommandLineParser parser;
+    for (const OptionRow &row : kOptionRows)
+        parser.addOption(QCommandLineOption(row.names, row.help, row.valueName));
+    // "-oFILE" is -o with its value; "-" is a name and "--" ends the options, as the parser has it.
+    const bool parsed = parser.parse(QStringList(QStringLiteral("volterne-convert")) + arguments);
+    const QStringList found = parser.optionNames();
+
     ConvertOptions options;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString argument = arguments[i];
-        if (optionsEnded || argument == QLatin1String("-") || !argument.startsWith(u'-')) {
-            options.recordings << argument;
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            options.help = true;
+    // --help and --version win over everything else, even what makes no sense.
+    for (const QString &name : found) {
+        if (const OptionRow &row = rowNamed(name); row.valueName.isEmpty()) {
+            row.set(options, {});
             return {options, {}};
-        }
-        if (argument == QLatin1String("-V") || argument == QLatin1String("--version")) {
-            options.version = true;
-            return {options, {}};
-        }
-        // Every other option takes a value: "--name VALUE", "--name=VALUE" or "-oVALUE".
-        QString name = argument;
-        std::optional<QString> value;
-        if (argument.startsWith(QLatin1String("--")) && argument.contains(u'=')) {
-            name = argument.section(u'=', 0, 0);
-            value = argument.section(u'=', 1);
-        } else if (argument.startsWith(QLatin1String("-o")) && argument.size() > 2) {
-            name = QStringLiteral("-o");
-            value = argument.mid(2);
-        }
-        static const QStringList known = {
-            QStringLiteral("-o"),           QStringLiteral("--output"),
-            QStringLiteral("--output-dir"), QStringLiteral("--png"),
-            QStringLiteral("--png-dir"),    QStringLiteral("--size"),
-            QStringLiteral("--interval")};
-        if (!known.contains(name))
-            return refuse(QStringLiteral("option inconnue « %1 »").arg(argument));
-        if (!value) {
-            if (i + 1 >= arguments.size())
-                return refuse(QStringLiteral("l'option « %1 » attend une valeur").arg(name));
-            value = arguments[++i];
-        }
-        if (value->isEmpty())
-            return refuse(QStringLiteral("l'option « %1 » attend une valeur").arg(name));
-        if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
-            options.output = *value;
-        } else if (name == QLatin1String("--output-dir")) {
-            options.outputDir = *value;
-        } else if (name == QLatin1String("--png")) {
-            options.png = *value;
-        } else if (name == QLatin1String("--png-dir")) {
-            options.pngDir = *value;
-        } else if (name == QLatin1String("--size")) {
-            const auto size = parseSize(*value);
-            if (!size)
-                return refuse(QStringLiteral("taille « %1 » invalide : LARGEURxHAUTEUR attendu, "
-                                             "de 1 à %2 pixels de côté")
-                                  .arg(*value)
-                                  .arg(kLargestSide));
-            options.size = *size;
-        } else {
-            const auto interval = parseInterval(*value);
-            if (!interval)
-                return refuse(QStringLiteral("intervalle « %1 » invalide : un nombre de secondes "
-                                             "positif ou nul est attendu")
-                                  .arg(*value));
-            options.interval = *interval;
         }
     }
+    if (!parser.unknownOptionNames().isEmpty())
+        return refuse(
+            QStringLiteral("option inconnue « %1 »").arg(dashed(parser.unknownOptionNames()[0])));
+    // The parser's one other fault: the last argument is an option that wants a value.
+    if (!parsed)
+        return refuse(
+            found.isEmpty()
+                ? parser.errorText()
+                : QStringLiteral("l'option « %1 » attend une valeur").arg(dashed(found.last())));
+
+    // Values in the order given, so that the first wrong one is the one told.
+    QHash<const OptionRow *, qsizetype> taken;
+    for (const QString &name : found) {
+        const OptionRow &row = rowNamed(name);
+        const QString value = parser.values(name).at(taken[&row]++);
+        if (value.isEmpty())
+            return refuse(QStringLiteral("l'option « %1 » attend une valeur").arg(dashed(name)));
+        if (const QString reason = row.set(options, value); !reason.isEmpty())
+            return refuse(reason);
+    }
+    options.recordings = parser.positionalArguments();
 
     if (options.recordings.isEmpty()) return refuse(QStringLiteral("aucun enregistrement donné"));
     if (!options.output.isEmpty() && !options.outputDir.isEmpty())
@@ -125,7 +163,7 @@ ParsedOptions parseConvertOptions(const QStringList &arguments) {
 }
 
 QString convertUsage() {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage : volterne-convert [options] ENREGISTREMENT...\n"
         "\n"
         "Convertit des enregistrements de la platine (transfert_*.txt) en fichiers tableur\n"
@@ -133,16 +171,18 @@ QString convertUsage() {
         "l'en-tête « Voie1;Voie2;Voie3 », trois valeurs par ligne, fins de ligne CR LF.\n"
         "Sans -o ni --output-dir, NOM.csv s'écrit à côté de chaque enregistrement NOM.txt.\n"
         "\n"
-        "Options :\n"
-        "  -o, --output FICHIER   le tableur de l'unique enregistrement (- : sortie standard)\n"
-        "  --output-dir DOSSIER   NOM.csv de chaque enregistrement dans DOSSIER\n"
-        "  --png FICHIER          le graphique de l'unique enregistrement en PNG\n"
-        "  --png-dir DOSSIER      NOM.png de chaque enregistrement dans DOSSIER\n"
-        "  --size LxH             taille du graphique en pixels (1200x600 par défaut)\n"
-        "  --interval SECONDES    secondes entre deux échantillons : axe du temps\n"
-        "                         (sans elle, l'axe compte les échantillons)\n"
-        "  -h, --help             affiche cette aide\n"
-        "  -V, --version          affiche la version\n"
+        "Options :\n");
+    for (const OptionRow &row : kOptionRows) {
+        QStringList names;
+        for (const QString &name : row.names)
+            names << dashed(name);
+        const QString left = names.join(QStringLiteral(", ")) +
+                             (row.valueName.isEmpty() ? QString() : u' ' + row.valueName);
+        text += QStringLiteral("  %1 %2\n")
+                    .arg(left, -22)
+                    .arg(QString(row.help).replace(u'\n', u'\n' + QString(25, u' ')));
+    }
+    text += QStringLiteral(
         "\n"
         "Le tableur s'écrit au fil de la lecture, en mémoire bornée. Un graphique garde\n"
         "6 octets par échantillon, environ 330 Mo pour un enregistrement de 1 Go.\n"
@@ -151,4 +191,5 @@ QString convertUsage() {
         "enregistrement abîmé (fichiers écrits quand même) ; 2 erreur d'usage ou fichier\n"
         "illisible ou impossible à écrire\n"
         "(les autres enregistrements sont convertis quand même).\n");
+    return text;
 }

@@ -14,20 +14,23 @@ struct ConvertOptions {
     QString png;       // --png: the chart of the one recording
     QString pngDir;    // --png-dir: <name>.png of each recording there
     QSize size{1200, 600};
-    double interval = 0; // seconds between two samples; 0: the chart counts samples
+    double interval = 0; // --interval: seconds between two samples, above 0; 0: none given, the
+                         // chart counts samples
     bool help = false;
     bool version = false;
 
     bool wantsCharts() const { return !png.isEmpty() || !pngDir.isEmpty(); }
+    bool operator==(const ConvertOptions &) const = default;
 };
 
 // The options, or the French reason why the arguments (without the program's name) make no
-// sense. --help and --version win over everything else that follows them.
+// sense: the first wrong value in the order given, else the first rule broken. --help and
+// --version win over everything else, whatever their place; the first of them given wins.
 struct ParsedOptions {
     std::optional<ConvertOptions> options;
     QString error;
 };
 ParsedOptions parseConvertOptions(const QStringList &arguments);
 
-// The text of --help.
+// The text of --help, its options' lines made from the same declarations as the parsing.
 QString convertUsage();

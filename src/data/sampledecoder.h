@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/channels.h"
 #include "data/hexfield.h"
 
 #include <QByteArray>
@@ -48,7 +49,6 @@ enum class RecordingDamage {
 // keeps the spreadsheet conversion at hundreds of megabytes a second.
 class SampleDecoder {
 public:
-    static constexpr int kChannels = 3;
     // Far beyond any line a board sends (about twenty characters).
     static constexpr qsizetype kLongestLine = 64 * 1024;
 

@@ -17,7 +17,13 @@ constexpr qsizetype kWriteBlock = 1 << 20;
 // Room for the longest piece written at once: five digits, ";" and CR LF.
 constexpr qsizetype kLongestPiece = 8;
 
-constexpr char kHeader[] = "Voie1;Voie2;Voie3\r\n";
+// The channels' names separated by ";" ("Voie1;Voie2;Voie3"), then CR LF.
+QByteArray header() {
+    QByteArrayList names;
+    for (const QLatin1StringView name : kChannelNames)
+        names << QByteArray(name.data(), name.size());
+    return names.join(';') + "\r\n";
+}
 
 class Converter {
 public:
@@ -30,7 +36,8 @@ public:
             return failRead(QStringLiteral("L'enregistrement n'est pas ouvert en lecture."));
         if (!m_spreadsheet.isWritable())
             return failWrite(QStringLiteral("Le fichier tableur n'est pas ouvert en écriture."));
-        put(kHeader, sizeof kHeader - 1);
+        static const QByteArray kHeader = header();
+        put(kHeader.constData(), kHeader.size());
         readLines();
         if (m_report.ok()) flush();
         if (m_report.ok()) flushDevice();
@@ -157,4 +164,11 @@ ConversionReport convertRecordingFile(const QString &recordingPath,
         report.error = filereason::cannotWrite(spreadsheetPath, spreadsheet.error());
     }
     return report;
+}
+
+QString invalidFieldsReason(const ConversionReport &report) {
+    if (report.invalidFields == 0) return {};
+    return QStringLiteral("%1 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne %2")
+        .arg(report.invalidFields)
+        .arg(report.firstInvalidLine);
 }

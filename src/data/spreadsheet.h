@@ -20,6 +20,10 @@ struct ConversionReport {
     bool ok() const { return !readError && !writeError; }
 };
 
+// What the invalid fields of a conversion mean for the user, in French, without a final "."
+// ("4 champ(s) invalide(s) laissé(s) vide(s), le premier à la ligne 2"); empty when there is none.
+QString invalidFieldsReason(const ConversionReport &report);
+
 // Writes the spreadsheet text of a recording: the header "Voie1;Voie2;Voie3", then the value of
 // every sample field, three to a row, each value followed by ";".
 //

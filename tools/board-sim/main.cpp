@@ -79,9 +79,16 @@ int main(int argc, char *argv[]) {
     if (!watchTerminationSignals())
         return fail(QStringLiteral("cannot watch the termination signals"));
 
-    int exitCode = 0;
-    const auto options = parseOptions(app.arguments(), &exitCode);
-    if (!options) return exitCode;
+    const ParsedOptions parsed = parseOptions(app.arguments());
+    if (!parsed.options) {
+        fail(parsed.error);
+        return 2;
+    }
+    if (parsed.options->help) {
+        std::fputs(qPrintable(optionsHelp()), stdout);
+        return 0;
+    }
+    const auto &options = parsed.options;
 
     Wire wire(options->lineRate);
     QString error;

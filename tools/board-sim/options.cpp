@@ -2,158 +2,165 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QHash>
 
-#include <cstdio>
+#include <type_traits>
 
 namespace {
 
-void printError(const QString &message) {
-    std::fprintf(stderr, "volterne-board-sim: %s\n", qPrintable(message));
-}
+// Takes an option's value into the options (a switch's value is empty); returns why the value is
+// refused, or nothing.
+using Setter = QString (*)(Options &options, const QString &name, const QString &value);
 
-// Reads a whole-number option in [minimum, maximum]; reports and returns false when it is not.
-bool readNumber(const QCommandLineParser &parser, const QString &name, int minimum, int maximum,
-                int *target) {
-    if (!parser.isSet(name)) return true;
+// One option, declared once: its name, the name of its value (empty for a switch), its help and
+// what it sets.
+struct OptionRow {
+    const char *name;
+    const char *valueName;
+    const char *help;
+    Setter set;
+};
+
+// A whole number from minimum to maximum, into an int or a duration in milliseconds.
+template <auto field, int minimum, int maximum = 1000 * 1000>
+QString setNumber(Options &options, const QString &name, const QString &value) {
     bool ok = false;
-    const int value = parser.value(name).toInt(&ok);
-    if (!ok || value < minimum || value > maximum) {
-        printError(QStringLiteral("--%1 wants a whole number from %2 to %3")
-                       .arg(name)
-                       .arg(minimum)
-                       .arg(maximum));
-        return false;
-    }
-    *target = value;
-    return true;
+    const int number = value.toInt(&ok);
+    if (!ok || number < minimum || number > maximum)
+        return QStringLiteral("--%1 wants a whole number from %2 to %3")
+            .arg(name)
+            .arg(minimum)
+            .arg(maximum);
+    options.*field = std::remove_reference_t<decltype(options.*field)>(number);
+    return {};
 }
 
-bool readDuration(const QCommandLineParser &parser, const QString &name, int minimum,
-                  std::chrono::milliseconds *target) {
-    int value = int(target->count());
-    if (!readNumber(parser, name, minimum, 3600 * 1000, &value)) return false;
-    *target = std::chrono::milliseconds(value);
-    return true;
+template <auto field, int minimum>
+constexpr Setter setDuration = setNumber<field, minimum, 3600 * 1000>;
+
+template <QString Options::*field>
+QString setText(Options &options, const QString &, const QString &value) {
+    options.*field = value;
+    return {};
 }
 
-} // namespace
+template <bool Options::*field>
+QString setSwitch(Options &options, const QString &, const QString &) {
+    options.*field = true;
+    return {};
+}
 
-std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode) {
-    *exitCode = 2;
-    QCommandLineParser parser;
+QString setServed(Options &options, const QString &, const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    options.servePath = path;
+    options.served = file.readAll();
+    return {};
+}
+
+QString setWirePort(Options &options, const QString &, const QString &port) {
+    bool ok = false;
+    const int number = port.mid(3).toInt(&ok);
+    if (!port.startsWith(QLatin1String("COM")) || !ok || number < 1 || number > 12)
+        return QStringLiteral("--wire wants a port name from COM1 to COM12");
+    options.wirePort = port;
+    return {};
+}
+
+QString setFault(Options &options, const QString &, const QString &kind) {
+    static const QHash<QString, Fault> kinds = {
+        {QStringLiteral("glued-banner"), Fault::GluedBanner},
+        {QStringLiteral("split-end"), Fault::SplitEnd},
+        {QStringLiteral("garbage"), Fault::Garbage},
+        {QStringLiteral("mute"), Fault::Mute}};
+    if (!kinds.contains(kind))
+        return QStringLiteral("unknown fault %1 (glued-banner, split-end, garbage, mute)")
+            .arg(kind);
+    options.fault = kinds[kind];
+    return {};
+}
+
+const OptionRow kOptionRows[] = {
+    {"cycle-ms", "ms",
+     "Idle: time from one banner to the next (default 2000; never less than six gaps).",
+     setDuration<&Options::cycle, 1>},
+    {"gap-ms", "ms", "Pause between two bursts; 250 or more keeps them apart (default 300).",
+     setDuration<&Options::gap, 1>},
+    {"erase-ms", "ms", "Duration of the memory erase (default 1500).",
+     setDuration<&Options::erase, 0>},
+    {"line-rate", "bytes",
+     "Bytes per second on the line (default 960, as at 9600 baud; 0 sends each burst at once).",
+     setNumber<&Options::lineRate, 0>},
+    {"samples", "count",
+     "Sample lines in memory at start-up, which the download sends (default 120). RAZ empties "
+     "the memory; each line of a real-time reading is recorded in it.",
+     setNumber<&Options::samples, 0>},
+    {"serve", "file", "Hold this file's bytes, unchanged, as the memory the download sends.",
+     setServed},
+    {"keep-memory", "",
+     "RAZ answers as usual but leaves the memory as it was, so a download after it sends the same "
+     "data again.",
+     setSwitch<&Options::keepMemory>},
+    {"live-ms", "ms", "Real-time mode: period of the sample lines (default 1000).",
+     setDuration<&Options::livePeriod, 1>},
+    {"live-count", "count", "Real-time mode: lines sent before announcing again (default 30).",
+     setNumber<&Options::liveCount, 0>},
+    {"log", "file", "Record every byte received, with time stamps, in this file.",
+     setText<&Options::logPath>},
+    {"wire", "COMn",
+     "Record the device under this port name (COM1 to COM12) in [ports] of the settings file "
+     "given by --ini and select that port there ([COM]); the file and its folder are created "
+     "when missing.",
+     setWirePort},
+    {"ini", "file", "Settings file for --wire.", setText<&Options::iniPath>},
+    {"silent", "", "Never send anything; still read and log.", setSwitch<&Options::silent>},
+    {"fault", "kind", "Misbehave: glued-banner, split-end, garbage or mute.", setFault},
+};
+
+void declareOptions(QCommandLineParser &parser) {
     parser.setApplicationDescription(
         QStringLiteral("Simulated data-logger board (PIC 16F88, 9600 baud) on a pseudo-terminal.\n"
                        "Prints the device path to open as the first line of its output, then "
                        "announces itself and answers the commands RAZ, Transfert, Param, TR and "
                        "eeprom as the board does. Ends on SIGTERM or SIGINT."));
     parser.addHelpOption();
-    const auto value = [](const char *name, const char *description, const char *valueName) {
-        return QCommandLineOption(QLatin1String(name), QLatin1String(description),
-                                  QLatin1String(valueName));
-    };
-    parser.addOptions({
-        value("cycle-ms",
-              "Idle: time from one banner to the next (default 2000; never less than "
-              "six gaps).",
-              "ms"),
-        value("gap-ms", "Pause between two bursts; 250 or more keeps them apart (default 300).",
-              "ms"),
-        value("erase-ms", "Duration of the memory erase (default 1500).", "ms"),
-        value("line-rate",
-              "Bytes per second on the line (default 960, as at 9600 baud; 0 sends "
-              "each burst at once).",
-              "bytes"),
-        value("samples",
-              "Sample lines in memory at start-up, which the download sends (default 120). RAZ "
-              "empties the memory; each line of a real-time reading is recorded in it.",
-              "count"),
-        value("serve", "Hold this file's bytes, unchanged, as the memory the download sends.",
-              "file"),
-        QCommandLineOption(QStringLiteral("keep-memory"),
-                           QStringLiteral("RAZ answers as usual but leaves the memory as it was, "
-                                          "so a download after it sends the same data again.")),
-        value("live-ms", "Real-time mode: period of the sample lines (default 1000).", "ms"),
-        value("live-count", "Real-time mode: lines sent before announcing again (default 30).",
-              "count"),
-        value("log", "Record every byte received, with time stamps, in this file.", "file"),
-        value("wire",
-              "Record the device under this port name (COM1 to COM12) in [ports] of the "
-              "settings file given by --ini and select that port there ([COM]); the file and "
-              "its folder are created when missing.",
-              "COMn"),
-        value("ini", "Settings file for --wire.", "file"),
-        QCommandLineOption(QStringLiteral("silent"),
-                           QStringLiteral("Never send anything; still read and log.")),
-        value("fault", "Misbehave: glued-banner, split-end, garbage or mute.", "kind"),
-    });
-    if (!parser.parse(arguments)) {
-        printError(parser.errorText());
-        return std::nullopt;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        *exitCode = 0;
-        return std::nullopt;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        printError(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0]));
-        return std::nullopt;
-    }
+    for (const OptionRow &row : kOptionRows)
+        parser.addOption(QCommandLineOption(QLatin1String(row.name), QLatin1String(row.help),
+                                            QLatin1String(row.valueName)));
+}
 
+ParsedOptions refuse(const QString &reason) {
+    return {std::nullopt, reason};
+}
+
+} // namespace
+
+ParsedOptions parseOptions(const QStringList &arguments) {
+    QCommandLineParser parser;
+    declareOptions(parser);
+    if (!parser.parse(arguments)) return refuse(parser.errorText());
     Options options;
-    if (!readDuration(parser, QStringLiteral("cycle-ms"), 1, &options.cycle) ||
-        !readDuration(parser, QStringLiteral("gap-ms"), 1, &options.gap) ||
-        !readDuration(parser, QStringLiteral("erase-ms"), 0, &options.erase) ||
-        !readDuration(parser, QStringLiteral("live-ms"), 1, &options.livePeriod) ||
-        !readNumber(parser, QStringLiteral("line-rate"), 0, 1000 * 1000, &options.lineRate) ||
-        !readNumber(parser, QStringLiteral("samples"), 0, 1000 * 1000, &options.samples) ||
-        !readNumber(parser, QStringLiteral("live-count"), 0, 1000 * 1000, &options.liveCount))
-        return std::nullopt;
+    if (parser.isSet(QStringLiteral("help"))) {
+        options.help = true;
+        return {options, {}};
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(
+            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0]));
+    for (const OptionRow &row : kOptionRows) {
+        const QString name = QLatin1String(row.name);
+        if (!parser.isSet(name)) continue;
+        if (const QString reason = row.set(options, name, parser.value(name)); !reason.isEmpty())
+            return refuse(reason);
+    }
+    if (options.wirePort.isEmpty() != options.iniPath.isEmpty())
+        return refuse(QStringLiteral("--wire and --ini go together"));
+    return {options, {}};
+}
 
-    options.servePath = parser.value(QStringLiteral("serve"));
-    if (!options.servePath.isEmpty()) {
-        QFile file(options.servePath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            printError(
-                QStringLiteral("cannot read %1: %2").arg(options.servePath, file.errorString()));
-            return std::nullopt;
-        }
-        options.served = file.readAll();
-    }
-    options.logPath = parser.value(QStringLiteral("log"));
-    options.silent = parser.isSet(QStringLiteral("silent"));
-    options.keepMemory = parser.isSet(QStringLiteral("keep-memory"));
-
-    options.wirePort = parser.value(QStringLiteral("wire"));
-    options.iniPath = parser.value(QStringLiteral("ini"));
-    if (options.wirePort.isEmpty() != options.iniPath.isEmpty()) {
-        printError(QStringLiteral("--wire and --ini go together"));
-        return std::nullopt;
-    }
-    if (!options.wirePort.isEmpty()) {
-        bool ok = false;
-        const int number = options.wirePort.mid(3).toInt(&ok);
-        if (!options.wirePort.startsWith(QLatin1String("COM")) || !ok || number < 1 ||
-            number > 12) {
-            printError(QStringLiteral("--wire wants a port name from COM1 to COM12"));
-            return std::nullopt;
-        }
-    }
-
-    const QString fault = parser.value(QStringLiteral("fault"));
-    if (fault == QLatin1String("glued-banner"))
-        options.fault = Fault::GluedBanner;
-    else if (fault == QLatin1String("split-end"))
-        options.fault = Fault::SplitEnd;
-    else if (fault == QLatin1String("garbage"))
-        options.fault = Fault::Garbage;
-    else if (fault == QLatin1String("mute"))
-        options.fault = Fault::Mute;
-    else if (!fault.isEmpty()) {
-        printError(
-            QStringLiteral("unknown fault %1 (glued-banner, split-end, garbage, mute)").arg(fault));
-        return std::nullopt;
-    }
-    *exitCode = 0;
-    return options;
+QString optionsHelp() {
+    QCommandLineParser parser;
+    declareOptions(parser);
+    return parser.helpText();
 }

@@ -33,8 +33,16 @@ struct Options {
     QString iniPath;
     bool silent = false;
     Fault fault = Fault::None;
+    bool help = false; // --help: nothing else was read
 };
 
-// Parses the command line (arguments[0] is the program). Returns the options, or nothing after
-// printing help or an error; *exitCode then tells how the program should end.
-std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode);
+// The options, or why the command line makes no sense.
+struct ParsedOptions {
+    std::optional<Options> options;
+    QString error;
+};
+// Parses the command line (arguments[0] is the program).
+ParsedOptions parseOptions(const QStringList &arguments);
+
+// The text of --help, made from the same declarations as the parsing.
+QString optionsHelp();
