@@ -44,7 +44,7 @@ struct Tip {
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void everyElementHasItsDesignNameCaptionTipAndStartState() {
+    void everyElementHasItsNameCaptionTipAndStartState() {
         WindowRig rig(kNoDevice);
         Form2 &w = *rig.window;
         // Name, caption, tip, accessible name.

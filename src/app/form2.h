@@ -42,11 +42,11 @@ struct Form2Parts {
     PortMap *ports = nullptr;
 };
 
-// The program's one window, "Ondrelle  Volterne". It owns the widgets, named as the design names
-// them (their objectName), and turns their events into calls of the handlers below, which keep
-// the design's names. The logic lives elsewhere: the receive path and the board dialogue (link),
-// the operations and the session that runs them (board), the recordings actions, and the data
-// functions.
+// The program's one window, "Ondrelle  Volterne". It owns the widgets, each known by its element
+// name (its objectName, and the member's name here), and turns their events into calls of the
+// handlers below, which keep the element's name. The logic lives elsewhere: the receive path and
+// the board dialogue (link), the operations and the session that runs them (board), the
+// recordings actions, and the data functions.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
@@ -154,7 +154,7 @@ private:
     QTimer *m_timer1 = nullptr;
     QHash<const QObject *, Presses> m_presses;
 
-    // The window's elements, by their design names (also their objectName).
+    // The window's elements, by their element names (also their objectName).
     QGroupBox *Frame3 = nullptr;
     QLineEdit *libre = nullptr;
     QCheckBox *Check1 = nullptr;

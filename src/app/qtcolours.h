@@ -6,7 +6,7 @@
 
 namespace colours {
 
-// The colour a widget shows for a design colour; an invalid QColor for kButtonFace: the caller
+// The colour a widget shows for one of the window's colours; an invalid QColor for kButtonFace: the caller
 // then keeps the style's own colour.
 inline QColor toQColor(quint32 bgr) {
     if (bgr == kButtonFace) return {};

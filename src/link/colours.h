@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-// Colours as the window's design gives them: 24-bit values 0x00BBGGRR, with kButtonFace standing
+// The window's colours: 24-bit values 0x00BBGGRR, with kButtonFace standing
 // for the system's button-face colour.
 namespace colours {
 

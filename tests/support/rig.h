@@ -62,7 +62,7 @@ struct WindowRig {
     std::unique_ptr<Form2> window;
 };
 
-// The window's elements, found by the names the design gives them.
+// The window's elements, found by their element names.
 struct Elements {
     explicit Elements(const QWidget &window) : m_window(window) {}
 
