@@ -1,13 +1,13 @@
 // The chart: its samples read as the spreadsheet conversion reads them, the per-column reduction,
 // the rendered image, and the pane's rolling window, mouse, export and remembered interval.
 #include "app/chartpane.h"
-#include "data/chartsettings.h"
 #include "app/chartview.h"
 #include "bytes.h"
 #include "chart/axes.h"
 #include "chart/chartrender.h"
 #include "chart/reduction.h"
 #include "chart/sampleseries.h"
+#include "data/chartsettings.h"
 #include "data/sampleline.h"
 #include "data/spreadsheet.h"
 #include "fakedesktop.h"
@@ -370,7 +370,8 @@ private slots:
         pane.exportButton()->click();
         QTRY_COMPARE(desktop.imageQuestions, 2);
         QVERIFY(!QImage(m_dir.filePath("saved.png"), "PNG").isNull());
-        QCOMPARE(said.value(0).value(0).toString(), "Image enregistrée dans " + m_dir.filePath("saved.png"));
+        QCOMPARE(said.value(0).value(0).toString(),
+                 "Image enregistrée dans " + m_dir.filePath("saved.png"));
         QCOMPARE(desktop.messages.size(), 1);
     }
 
@@ -410,6 +411,27 @@ private slots:
         QVERIFY(view->isChannelHidden(2));
         QTest::mouseClick(view, Qt::LeftButton, {}, frame.legend[2].center().toPoint());
         QVERIFY(!view->isChannelHidden(2));
+
+        // The view keeps the chart it drew: what it shows is the chart drawn afresh, after a drag
+        // that ended without zooming, new samples and a resize.
+        view->resetZoom();
+        const auto showsTheChart = [view] {
+            return view->grab().toImage().convertToFormat(QImage::Format_RGB32) ==
+                   view->image(view->size());
+        };
+        QVERIFY(showsTheChart());
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QTest::mouseMove(view, from + QPoint(200, 200));
+        QVERIFY(!showsTheChart());
+        QTest::mouseMove(view, from);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, from);
+        QVERIFY(showsTheChart());
+        pane.appendChunk(sampleLine({5000, 5000, 5000}));
+        QTRY_VERIFY(showsTheChart());
+        pane.showText(text.left(text.size() / 2));
+        QVERIFY(showsTheChart());
+        pane.resize(600, 400);
+        QVERIFY(showsTheChart());
     }
 
     void intervalsAreTypedWithEitherSeparator_data() {
@@ -448,8 +470,9 @@ private slots:
         QTest::keyClick(pane.intervalField(), Qt::Key_Return);
         QCOMPARE(said.size(), seconds < 0 ? 1 : 0);
         if (seconds >= 0) return;
-        QCOMPARE(said[0][0].toString(), "« " + text + " » n'est pas un intervalle en secondes "
-                                        "(nombre supérieur à 0) : l'intervalle reste 7 s.");
+        QCOMPARE(said[0][0].toString(), "« " + text +
+                                            " » n'est pas un intervalle en secondes "
+                                            "(nombre supérieur à 0) : l'intervalle reste 7 s.");
         QCOMPARE(pane.intervalField()->text(), "7");
     }
 };

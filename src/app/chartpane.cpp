@@ -26,7 +26,7 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     setObjectName(QStringLiteral("graphique"));
     setAccessibleName(QStringLiteral("Graphique"));
 
-    m_view = new ChartView(this);
+    m_view = new ChartView(m_series, this);
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
     m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la platine, en "
@@ -48,51 +48,48 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(kRedrawPause);
-    connect(&m_redraw, &QTimer::timeout, m_view, qOverload<>(&QWidget::update));
+    connect(&m_redraw, &QTimer::timeout, m_view, &ChartView::seriesChanged);
     connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
     connect(m_intervalField, &QLineEdit::editingFinished, this, &ChartPane::settleInterval);
     connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
 }
 
-const SampleSeries &ChartPane::series() const {
-    return m_view->series();
+ChartPane::~ChartPane() {
+    delete m_view; // before the series it shows
 }
 
 void ChartPane::showText(const QByteArray &text) {
     m_live = false;
     m_redraw.stop();
-    SampleSeries &series = m_view->series();
-    series.setCapacity(0);
-    series.setText(text);
-    m_view->resetZoom();
+    m_series.setCapacity(0);
+    m_series.setText(text);
+    m_view->resetZoom(); // which draws the new samples
 }
 
 void ChartPane::appendChunk(const QByteArray &chunk) {
-    SampleSeries &series = m_view->series();
     if (m_live) {
         m_live = false;
-        series.clear();
-        series.setCapacity(0);
+        m_series.clear();
+        m_series.setCapacity(0);
     }
-    series.append(chunk);
+    m_series.append(chunk);
     redrawSoon();
 }
 
 void ChartPane::liveChunk(const QByteArray &chunk) {
-    SampleSeries &series = m_view->series();
     if (!m_live) {
         m_live = true;
-        series.clear();
-        series.setCapacity(m_liveCapacity);
+        m_series.clear();
+        m_series.setCapacity(m_liveCapacity);
         m_view->resetZoom();
     }
-    series.append(chunk);
+    m_series.append(chunk);
     redrawSoon();
 }
 
 void ChartPane::setLiveCapacity(int samples) {
     m_liveCapacity = std::max(samples, 1);
-    if (m_live) m_view->series().setCapacity(m_liveCapacity);
+    if (m_live) m_series.setCapacity(m_liveCapacity);
     redrawSoon();
 }
 

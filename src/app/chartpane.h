@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/sampleseries.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTimer>
@@ -12,12 +14,12 @@ class ChartView;
 class Desktop;
 class QLineEdit;
 class QPushButton;
-class SampleSeries;
 
 // The chart pane, "Graphique": the plot of the three channels of the text the window shows, the
 // field "Intervalle (s)" (the board's sampling interval, which turns the x axis into elapsed
 // time) and the button "Exporter l'image…". The window tells it what its text holds; the pane
-// knows nothing of the window.
+// knows nothing of the window. The pane keeps the samples; its view shows them and is told when
+// they change.
 class ChartPane : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +31,7 @@ public:
 
     // `imageDirectory` is where the export proposes to save.
     explicit ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent = nullptr);
+    ~ChartPane() override;
 
     // The whole text changed, as after opening a recording or at the start of an operation:
     // shows its samples, zoomed out.
@@ -46,7 +49,7 @@ public:
     // Shows `seconds` in the field (0: empty) without emitting intervalChanged().
     void setInterval(double seconds);
 
-    const SampleSeries &series() const;
+    const SampleSeries &series() const { return m_series; }
     ChartView *view() const { return m_view; }
     QLineEdit *intervalField() const { return m_intervalField; }
     QPushButton *exportButton() const { return m_export; }
@@ -70,6 +73,7 @@ private:
 
     Desktop *m_desktop;
     QString m_imageDirectory;
+    SampleSeries m_series;
     ChartView *m_view = nullptr;
     QLineEdit *m_intervalField = nullptr;
     QPushButton *m_export = nullptr;

@@ -1,5 +1,7 @@
 #include "app/chartview.h"
 
+#include "chart/sampleseries.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -12,22 +14,38 @@ constexpr double kWheelZoom = 0.8;  // span kept by one notch of the wheel towar
 constexpr double kSmallestSpan = 4; // samples: closer than that there is nothing more to see
 constexpr int kSmallestBand = 5;    // pixels: a shorter drag is a click
 const QString kGap = QStringLiteral("—");
+const QColor kHoverColour(0x60, 0x60, 0x60, 0x90);
+
+// What a paint changes when the dragged rectangle `band` comes or goes: its outline and inside.
+QRect bandArea(const QRect &band) {
+    return band.isEmpty() ? QRect() : band.adjusted(-1, -1, 2, 2);
+}
 } // namespace
 
-ChartView::ChartView(QWidget *parent) : QWidget(parent) {
+ChartView::ChartView(const SampleSeries &series, QWidget *parent)
+    : QWidget(parent), m_series(series) {
     setMouseTracking(true);
     setMinimumSize(240, 160);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void ChartView::seriesChanged() {
+    redraw();
+}
+
+void ChartView::redraw() {
+    m_chart = QPixmap();
+    update();
+}
+
 void ChartView::setInterval(double seconds) {
     m_options.interval = seconds > 0 ? seconds : 0;
-    update();
+    redraw();
 }
 
 void ChartView::setChannelHidden(int channel, bool hidden) {
     m_options.hidden[channel] = hidden;
-    update();
+    redraw();
 }
 
 void ChartView::resetZoom() {
@@ -39,17 +57,64 @@ void ChartView::zoomTo(double first, double last, double low, double high) {
     m_options.last = last;
     m_options.low = low;
     m_options.high = high;
-    update();
+    redraw();
 }
 
-void ChartView::paintEvent(QPaintEvent *) {
+void ChartView::paintEvent(QPaintEvent *event) {
+    const qreal ratio = devicePixelRatioF();
+    if (m_chart.isNull() || m_chart.deviceIndependentSize() != QSizeF(size()) ||
+        m_chart.devicePixelRatio() != ratio) {
+        m_chart = QPixmap(size() * ratio);
+        m_chart.setDevicePixelRatio(ratio);
+        QPainter painter(&m_chart);
+        painter.setFont(font());
+        m_frame = chart::paint(painter, size(), m_series, m_options);
+    }
     QPainter painter(this);
-    m_frame = chart::paint(painter, size(), m_series, m_options);
+    const QRect area = event->rect();
+    painter.drawPixmap(area, m_chart,
+                       QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+    const QRect strip = hoverStrip();
+    if (!strip.isEmpty()) painter.fillRect(strip.adjusted(1, 0, -1, 0), kHoverColour);
     if (!m_band.isEmpty()) {
         painter.setPen(QPen(palette().highlight().color(), 1, Qt::DashLine));
         painter.setBrush(QColor(0, 0, 0, 24));
         painter.drawRect(m_band);
     }
+}
+
+void ChartView::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange) redraw(); // the axes' labels and the legend move
+    QWidget::changeEvent(event);
+}
+
+void ChartView::leaveEvent(QEvent *event) {
+    setHovered(-1);
+    QWidget::leaveEvent(event);
+}
+
+void ChartView::setBand(const QRect &band) {
+    if (band == m_band) return;
+    update(bandArea(m_band) | bandArea(band));
+    m_band = band;
+}
+
+void ChartView::setHovered(int x) {
+    const QRect before = hoverStrip();
+    m_hovered = x;
+    const QRect after = hoverStrip();
+    if (after != before) update(QRegion(before).united(after));
+}
+
+QRect ChartView::hoverStrip() const {
+    if (m_hovered < 0 || m_frame.empty) return {};
+    const qint64 sample = std::llround(m_frame.xToSample(m_hovered));
+    if (sample < 0 || sample >= m_series.size()) return {};
+    const double x = m_frame.sampleToX(double(sample));
+    if (x < m_frame.plot.left() || x > m_frame.plot.right()) return {};
+    // One pixel wide, with a pixel on each side for where the x falls between two.
+    const QRect plot = m_frame.plot.toAlignedRect();
+    return QRect(int(std::floor(x)) - 1, plot.top() + 1, 3, plot.height() - 2);
 }
 
 void ChartView::wheelEvent(QWheelEvent *event) {
@@ -89,13 +154,14 @@ void ChartView::mousePressEvent(QMouseEvent *event) {
     if (!m_frame.plot.contains(position)) return;
     m_dragging = true;
     m_dragStart = position.toPoint();
+    setHovered(-1);
+    QToolTip::hideText();
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent *event) {
     const QPoint position = event->position().toPoint();
     if (m_dragging) {
-        m_band = QRect(m_dragStart, position).normalized() & m_frame.plot.toAlignedRect();
-        update();
+        setBand(QRect(m_dragStart, position).normalized() & m_frame.plot.toAlignedRect());
         return;
     }
     showValues(position, event->globalPosition().toPoint());
@@ -104,8 +170,8 @@ void ChartView::mouseMoveEvent(QMouseEvent *event) {
 void ChartView::mouseReleaseEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton || !m_dragging) return;
     m_dragging = false;
-    const QRect band = std::exchange(m_band, QRect());
-    update();
+    const QRect band = m_band;
+    setBand(QRect());
     if (band.width() < kSmallestBand) return;
     double first = m_frame.xToSample(band.left());
     double last = m_frame.xToSample(band.right());
@@ -126,15 +192,15 @@ void ChartView::mouseDoubleClickEvent(QMouseEvent *event) {
 }
 
 void ChartView::showValues(const QPoint &position, const QPoint &global) {
-    if (m_frame.empty || !m_frame.plot.contains(position)) {
-        QToolTip::hideText();
-        return;
-    }
-    const qint64 sample = std::llround(m_frame.xToSample(position.x()));
+    const qint64 sample = m_frame.empty || !m_frame.plot.contains(position)
+                              ? -1
+                              : std::llround(m_frame.xToSample(position.x()));
     if (sample < 0 || sample >= m_series.size()) {
+        setHovered(-1);
         QToolTip::hideText();
         return;
     }
+    setHovered(position.x());
     const double where = chart::axisValue(m_series, sample, m_options.interval);
     QString text =
         m_options.interval > 0

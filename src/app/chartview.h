@@ -1,24 +1,33 @@
 #pragma once
 
 #include "chart/chartrender.h"
-#include "chart/sampleseries.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
 
-// The plot of the chart pane. It owns the series and draws it with the chart painter, so the
-// screen and an exported image look alike. The mouse zooms (the wheel around the cursor along the
-// x axis, or a dragged rectangle), a double-click shows everything again, a click on a legend
-// entry hides or shows its channel, and hovering tells the sample and its three values.
+class SampleSeries;
+
+// The plot of the chart pane. It shows a series that its owner changes, and tells it with
+// seriesChanged(); it draws it with the chart painter, so the screen and an exported image look
+// alike. The mouse zooms (the wheel around the cursor along the x axis, or a dragged rectangle),
+// a double-click shows everything again, a click on a legend entry hides or shows its channel,
+// and hovering marks the sample under the cursor and tells its three values.
+//
+// The chart is drawn once into an image kept until the series, the options or the size change;
+// a paint copies it and draws the dragged rectangle and the hover mark over it, so moving the
+// mouse costs no redrawing of the curves.
 class ChartView : public QWidget {
     Q_OBJECT
 public:
-    explicit ChartView(QWidget *parent = nullptr);
+    // The series must outlive the view.
+    explicit ChartView(const SampleSeries &series, QWidget *parent = nullptr);
 
-    SampleSeries &series() { return m_series; }
     const SampleSeries &series() const { return m_series; }
+    // The series changed: the chart is drawn again at the next paint.
+    void seriesChanged();
 
     // Seconds between two samples; 0 counts samples on the x axis.
     void setInterval(double seconds);
@@ -31,11 +40,13 @@ public:
 
     // The chart as shown now, on an image of `size`.
     QImage image(QSize size) const { return chart::render(m_series, size, m_options); }
-    // Where the last paint put the plot and the legend, in widget coordinates.
+    // Where the chart shown was drawn: the plot and the legend, in widget coordinates.
     const chart::Frame &frame() const { return m_frame; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -43,12 +54,21 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // Drops the drawn chart and asks for a paint.
+    void redraw();
+    void setBand(const QRect &band);
+    // Marks the sample nearest to the cursor at `x` in widget coordinates (-1: none).
+    void setHovered(int x);
+    // The strip of the hover mark, empty when there is none to draw.
+    QRect hoverStrip() const;
     void showValues(const QPoint &position, const QPoint &global);
 
-    SampleSeries m_series;
+    const SampleSeries &m_series;
     chart::Options m_options;
     chart::Frame m_frame;
+    QPixmap m_chart; // the chart without band or hover mark; null when it is to be drawn again
     bool m_dragging = false;
     QPoint m_dragStart;
-    QRect m_band; // the rectangle being dragged, empty when none
+    QRect m_band;       // the rectangle being dragged, empty when none
+    int m_hovered = -1; // the cursor's x while it is over the plot, -1 when not
 };

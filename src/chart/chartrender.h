@@ -47,6 +47,9 @@ struct Frame {
     double xToSample(double x) const {
         return first + (x - plot.left()) / plot.width() * (last - first);
     }
+    double sampleToX(double sample) const {
+        return plot.left() + (sample - first) / (last - first) * plot.width();
+    }
     double yToValue(double y) const {
         return low + (plot.bottom() - y) / plot.height() * (high - low);
     }
