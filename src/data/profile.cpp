@@ -67,11 +67,23 @@ void setReason(QString *error, const QString &reason) {
 Profile::Profile(QString path) : m_path(std::move(path)) {
 }
 
+Profile Profile::inMemory(QByteArray content) {
+    Profile profile{QString()};
+    profile.m_memory = std::move(content);
+    return profile;
+}
+
 QByteArray Profile::value(const QByteArray &section, const QByteArray &key) const {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    QByteArray content;
+    if (m_memory) {
+        content = *m_memory;
+    } else {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        content = file.readAll();
+    }
     bool inSection = false;
-    for (const QByteArray &line : splitLines(file.readAll())) {
+    for (const QByteArray &line : splitLines(content)) {
         if (const auto name = sectionName(line)) {
             if (inSection) return {}; // only the first section of that name counts
             inSection = sameName(*name, section);
@@ -95,21 +107,20 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
         return false;
     }
 
-    QList<QByteArray> lines;
-    bool byteOrderMark = false;
-    QFile existing(m_path);
-    if (existing.exists()) {
+    QByteArray content;
+    if (m_memory) {
+        content = *m_memory;
+    } else if (QFile existing(m_path); existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly)) {
             const int cause = errno;
             setReason(error, QStringLiteral("Impossible de lire le fichier de paramètres %1 : %2.")
                                  .arg(m_path, filereason::systemReason(cause)));
             return false;
         }
-        const QByteArray content = existing.readAll();
-        byteOrderMark = content.startsWith(kByteOrderMark);
-        lines = splitLines(content);
-        existing.close();
+        content = existing.readAll();
     }
+    const bool byteOrderMark = content.startsWith(kByteOrderMark);
+    QList<QByteArray> lines = splitLines(content);
 
     qsizetype sectionStart = -1; // index of the header line
     qsizetype insertAt = -1;     // just after the last non-blank line of the section
@@ -137,16 +148,21 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
         lines.append(key + '=' + value);
     }
 
+    QByteArray text = byteOrderMark ? QByteArray(kByteOrderMark) : QByteArray();
+    for (const QByteArray &line : std::as_const(lines))
+        text += line + "\r\n";
+    if (m_memory) {
+        m_memory = text;
+        return true;
+    }
+
     OutputFile file(m_path);
     if (!file.open()) {
         setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")
                              .arg(filereason::cannotCreate(m_path, file.error())));
         return false;
     }
-    QIODevice &out = file.device();
-    bool written = !byteOrderMark || out.write(kByteOrderMark) == 3;
-    for (const QByteArray &line : std::as_const(lines))
-        written = written && out.write(line + "\r\n") == line.size() + 2;
+    const bool written = file.device().write(text) == text.size();
     const int cause = written ? 0 : errno; // before cancelling, which may touch it
     if (!written || !file.commit()) {
         setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // Reads and writes the sectioned settings text file (param.ini): "[section]" header lines,
 // "key=value" lines without blanks around "=", CR LF line ends.
 //
@@ -12,8 +14,12 @@
 class Profile {
 public:
     explicit Profile(QString path);
+    // A settings text held in memory instead of a file: reading and writing work on it alone.
+    static Profile inMemory(QByteArray content);
 
     QString path() const { return m_path; }
+    // The text held in memory; empty for a profile on a file.
+    QByteArray content() const { return m_memory.value_or(QByteArray()); }
 
     // Value of key in section, or empty when the file, the section or the key is missing.
     QByteArray value(const QByteArray &section, const QByteArray &key) const;
@@ -27,4 +33,5 @@ public:
 
 private:
     QString m_path;
+    std::optional<QByteArray> m_memory;
 };

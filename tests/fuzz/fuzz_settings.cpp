@@ -5,14 +5,11 @@
 // The file is compared as lines: split at LF, one CR just before the LF dropped, a final empty
 // piece after the last LF not being a line. The writer ends every line with CR LF, so line ends
 // are all that may change in the lines it does not own.
-#include "data/settings.h"
 #include "check.h"
 #include "data/profile.h"
+#include "data/settings.h"
 
 #include <QByteArrayList>
-#include <QCoreApplication>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -90,17 +87,7 @@ QByteArray plainValue(FuzzedDataProvider &input, size_t longest) {
     return blanksTrimmed(value);
 }
 
-QString settingsPath() {
-    static QTemporaryDir directory;
-    return directory.filePath(QStringLiteral("param.ini"));
-}
-
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-    static QCoreApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider input(data, size);
@@ -110,19 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int index = input.ConsumeIntegralInRange(-1, 4);
     const QByteArray before = QByteArray::fromStdString(input.ConsumeRemainingBytesAsString());
 
-    const QString path = settingsPath();
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        FUZZ_CHECK(file.write(before) == before.size());
-    }
-    Profile profile(path);
+    // In memory: the file itself is written by the same code, which the settings tests run.
+    Profile profile = Profile::inMemory(before);
     readSettings(profile);
     FUZZ_CHECK(saveSettings(profile, port, freeValue, ticked, index));
 
-    QFile file(path);
-    FUZZ_CHECK(file.open(QIODevice::ReadOnly));
-    const QByteArray after = file.readAll();
+    const QByteArray after = profile.content();
     FUZZ_CHECK(after.isEmpty() || after.endsWith("\r\n"));
     FUZZ_CHECK(after.startsWith("\xEF\xBB\xBF") == before.startsWith("\xEF\xBB\xBF"));
 
