@@ -65,11 +65,15 @@ bool waitForSilentBoard(QApplication &app, bool shown) {
 
     const Usage before = usageNow();
     window.Command1_Click();
-    QTimer::singleShot(kWatched, Qt::PreciseTimer, &app, &QCoreApplication::quit);
+    // Looked at before the loop ends: quitting closes the window, which ends the operation.
+    bool waiting = false;
+    QTimer::singleShot(kWatched, Qt::PreciseTimer, &app, [&] {
+        waiting = window.dialogue().busy() && rig.port.isOpen();
+        QCoreApplication::quit();
+    });
     QApplication::exec();
     const Usage after = usageNow();
 
-    const bool waiting = window.dialogue().busy() && rig.port.isOpen();
     std::printf("banner wait against a silent board, window %s\n", shown ? "shown" : "hidden");
     printUsage(before, after);
     std::printf("still waiting for the banner: %s (link status \"%s\")\n", waiting ? "yes" : "NO",
