@@ -47,11 +47,11 @@ public:
     int convert(const ConvertJob &job) {
         if (!claim(job.recording, job.spreadsheet) || !claim(job.recording, job.chart))
             return kConvertFailed;
-        const RecordingConversion conversion =
-            m_options.measures ? RecordingConversion([this](QIODevice &in, QIODevice &out) {
+        RecordingConversion conversion = convertRecording;
+        if (m_options.measures)
+            conversion = [this](QIODevice &in, QIODevice &out) {
                 return writeMeasures(in, out, m_layout);
-            })
-                               : RecordingConversion(convertRecording);
+            };
         const ConversionReport report =
             job.spreadsheet == QLatin1String("-")
                 ? toStandardOutput(job.recording, conversion)
