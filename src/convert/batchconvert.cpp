@@ -2,8 +2,11 @@
 
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
+#include "data/chartsettings.h"
 #include "data/filereason.h"
+#include "data/measures.h"
 #include "data/outputfile.h"
+#include "data/profile.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
 
@@ -36,15 +39,23 @@ QString identity(const QString &path) {
 
 class Run {
 public:
-    Run(const ConvertOptions &options, QIODevice &standardOutput, QIODevice &errors)
-        : m_options(options), m_standardOutput(standardOutput), m_errors(errors) {}
+    Run(const ConvertOptions &options, const MeasuresLayout &layout, QIODevice &standardOutput,
+        QIODevice &errors)
+        : m_options(options), m_layout(layout), m_standardOutput(standardOutput), m_errors(errors) {
+    }
 
     int convert(const ConvertJob &job) {
         if (!claim(job.recording, job.spreadsheet) || !claim(job.recording, job.chart))
             return kConvertFailed;
-        const ConversionReport report = job.spreadsheet == QLatin1String("-")
-                                            ? toStandardOutput(job.recording)
-                                            : convertRecordingFile(job.recording, job.spreadsheet);
+        RecordingConversion conversion = convertRecording;
+        if (m_options.measures)
+            conversion = [this](QIODevice &in, QIODevice &out) {
+                return writeMeasures(in, out, m_layout);
+            };
+        const ConversionReport report =
+            job.spreadsheet == QLatin1String("-")
+                ? toStandardOutput(job.recording, conversion)
+                : convertFile(job.recording, job.spreadsheet, conversion);
         int status = kConvertDone;
         if (!report.ok()) {
             say(job.recording, report.error);
@@ -87,7 +98,7 @@ private:
         return true;
     }
 
-    ConversionReport toStandardOutput(const QString &path) {
+    ConversionReport toStandardOutput(const QString &path, const RecordingConversion &conversion) {
         QFile recording;
         if (!openForReading(recording, path)) {
             ConversionReport report;
@@ -95,7 +106,7 @@ private:
             report.error = filereason::cannotRead(path);
             return report;
         }
-        return convertRecording(recording, m_standardOutput);
+        return conversion(recording, m_standardOutput);
     }
 
     bool drawChart(const ConvertJob &job) {
@@ -116,7 +127,7 @@ private:
         // A line end of its own closes a last line that has none; an empty line adds nothing.
         series.append("\r");
         chart::Options options;
-        options.interval = m_options.interval;
+        options.interval = m_layout.interval;
         QString error;
         if (chart::savePng(chart::render(series, m_options.size, options), job.chart, &error))
             return true;
@@ -130,6 +141,7 @@ private:
     }
 
     const ConvertOptions &m_options;
+    const MeasuresLayout &m_layout;
     QIODevice &m_standardOutput;
     QIODevice &m_errors;
     QSet<QString> m_written;
@@ -142,7 +154,9 @@ QList<ConvertJob> convertJobs(const ConvertOptions &options) {
     for (const QString &recording : options.recordings) {
         ConvertJob job{recording, options.output, options.png};
         if (job.spreadsheet.isEmpty())
-            job.spreadsheet = derivedPath(recording, options.outputDir, QStringLiteral(".csv"));
+            job.spreadsheet = derivedPath(recording, options.outputDir,
+                                          options.measures ? QStringLiteral("_mesures.csv")
+                                                           : QStringLiteral(".csv"));
         if (job.chart.isEmpty() && !options.pngDir.isEmpty())
             job.chart = derivedPath(recording, options.pngDir, QStringLiteral(".png"));
         jobs << job;
@@ -154,7 +168,23 @@ int runConversions(const ConvertOptions &options, QIODevice &standardOutput, QIO
     // Output folders are made when missing; one that can't be made shows in each file's reason.
     for (const QString &folder : {options.outputDir, options.pngDir})
         if (!folder.isEmpty()) QDir().mkpath(folder);
-    Run run(options, standardOutput, errors);
+    // The channels' settings and the interval: those of --settings, --interval winning; the
+    // interval also gives the charts their time axis.
+    MeasuresLayout layout;
+    layout.interval = options.interval;
+    layout.locale = QLocale::system();
+    if (!options.settings.isEmpty()) {
+        if (QFile file; !openForReading(file, options.settings)) {
+            errors.write(QStringLiteral("volterne-convert: %1 : %2\n")
+                             .arg(options.settings, filereason::cannotRead(options.settings))
+                             .toUtf8());
+            return kConvertFailed;
+        }
+        const Profile profile(options.settings);
+        layout.channels = ChannelSettings::read(profile);
+        if (layout.interval == 0) layout.interval = readChartInterval(profile);
+    }
+    Run run(options, layout, standardOutput, errors);
     int status = kConvertDone;
     for (const ConvertJob &job : convertJobs(options))
         status = std::max(status, run.convert(job));

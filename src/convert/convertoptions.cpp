@@ -17,12 +17,14 @@ constexpr int kLargestSide = 16384;
 using Setter = QString (*)(ConvertOptions &options, const QString &value);
 
 // One option, declared once: its names, the name of its value (empty for a switch), its line of
-// --help (a "\n" starts a line under the first) and what it sets.
+// --help (a "\n" starts a line under the first), what it sets, and whether it answers alone
+// (--help, --version: the rest of the arguments is not even read).
 struct OptionRow {
     QStringList names;
     QString valueName;
     QString help;
     Setter set;
+    bool answers = false;
 };
 
 template <QString ConvertOptions::*text>
@@ -85,8 +87,20 @@ const OptionRow kOptionRows[] = {
      "SECONDES > 0 entre deux échantillons : axe du temps\n"
      "(sans elle, l'axe compte les échantillons)",
      setInterval},
-    {{"h", "help"}, {}, "affiche cette aide", setSwitch<&ConvertOptions::help>},
-    {{"V", "version"}, {}, "affiche la version", setSwitch<&ConvertOptions::version>},
+    {{"mesures"},
+     {},
+     "le tableur en mesures, NOM_mesures.csv : temps, noms,\n"
+     "unités et valeurs étalonnées des voies (UTF-8,\n"
+     "virgule décimale avec une langue française)",
+     setSwitch<&ConvertOptions::measures>},
+    {{"settings"},
+     "FICHIER",
+     "le param.ini d'où --mesures prend les noms, unités\n"
+     "et étalonnages des voies, et l'intervalle sans\n"
+     "--interval (sans elle : valeurs brutes)",
+     setText<&ConvertOptions::settings>},
+    {{"h", "help"}, {}, "affiche cette aide", setSwitch<&ConvertOptions::help>, true},
+    {{"V", "version"}, {}, "affiche la version", setSwitch<&ConvertOptions::version>, true},
 };
 
 const OptionRow &rowNamed(const QString &name) {
@@ -116,7 +130,7 @@ ParsedOptions parseConvertOptions(const QStringList &arguments) {
     ConvertOptions options;
     // --help and --version win over everything else, even what makes no sense.
     for (const QString &name : found) {
-        if (const OptionRow &row = rowNamed(name); row.valueName.isEmpty()) {
+        if (const OptionRow &row = rowNamed(name); row.answers) {
             row.set(options, {});
             return {options, {}};
         }
@@ -135,6 +149,10 @@ ParsedOptions parseConvertOptions(const QStringList &arguments) {
     QHash<const OptionRow *, qsizetype> taken;
     for (const QString &name : found) {
         const OptionRow &row = rowNamed(name);
+        if (row.valueName.isEmpty()) {
+            row.set(options, {});
+            continue;
+        }
         const QString value = parser.values(name).at(taken[&row]++);
         if (value.isEmpty())
             return refuse(QStringLiteral("l'option « %1 » attend une valeur").arg(dashed(name)));
@@ -154,6 +172,8 @@ ParsedOptions parseConvertOptions(const QStringList &arguments) {
     if (options.recordings.size() > 1 && !options.png.isEmpty())
         return refuse(QStringLiteral("--png ne vaut que pour un seul enregistrement ; pour "
                                      "plusieurs, utilisez --png-dir"));
+    if (!options.settings.isEmpty() && !options.measures)
+        return refuse(QStringLiteral("--settings ne vaut qu'avec --mesures"));
     if (options.png == QLatin1String("-"))
         return refuse(QStringLiteral("le graphique ne peut pas aller sur la sortie standard"));
     if (options.recordings.contains(QStringLiteral("-")))
@@ -170,6 +190,7 @@ QString convertUsage() {
         "séparés par des points-virgules, octet pour octet comme « Conversion Fichier » :\n"
         "l'en-tête « Voie1;Voie2;Voie3 », trois valeurs par ligne, fins de ligne CR LF.\n"
         "Sans -o ni --output-dir, NOM.csv s'écrit à côté de chaque enregistrement NOM.txt.\n"
+        "Avec --mesures, c'est NOM_mesures.csv, en valeurs physiques : voir ci-dessous.\n"
         "\n"
         "Options :\n");
     for (const OptionRow &row : kOptionRows) {
@@ -186,6 +207,10 @@ QString convertUsage() {
         "\n"
         "Le tableur s'écrit au fil de la lecture, en mémoire bornée. Un graphique garde\n"
         "6 octets par échantillon, environ 330 Mo pour un enregistrement de 1 Go.\n"
+        "\n"
+        "Le tableur en mesures a les mêmes lignes : l'en-tête « Temps (s);Voie1 (V);... »\n"
+        "(le temps quand l'intervalle est connu), puis chaque échantillon, son temps et ses\n"
+        "valeurs étalonnées ; un champ invalide donne une cellule vide.\n"
         "\n"
         "Code de sortie : 0 tout va bien ; 1 des champs invalides (cellules vides) ou un\n"
         "enregistrement abîmé (fichiers écrits quand même) ; 2 erreur d'usage ou fichier\n"

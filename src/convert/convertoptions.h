@@ -14,8 +14,10 @@ struct ConvertOptions {
     QString png;       // --png: the chart of the one recording
     QString pngDir;    // --png-dir: <name>.png of each recording there
     QSize size{1200, 600};
-    double interval = 0; // --interval: seconds between two samples, above 0; 0: none given, the
-                         // chart counts samples
+    double interval = 0;   // --interval: seconds between two samples, above 0; 0: none given, the
+                           // chart counts samples
+    bool measures = false; // --mesures: the measures spreadsheet, <name>_mesures.csv by default
+    QString settings;      // --settings: the param.ini holding the channels' settings
     bool help = false;
     bool version = false;
 

@@ -144,6 +144,11 @@ ConversionReport convertRecording(QIODevice &recording, QIODevice &spreadsheet) 
 
 ConversionReport convertRecordingFile(const QString &recordingPath,
                                       const QString &spreadsheetPath) {
+    return convertFile(recordingPath, spreadsheetPath, convertRecording);
+}
+
+ConversionReport convertFile(const QString &recordingPath, const QString &spreadsheetPath,
+                             const RecordingConversion &convert) {
     ConversionReport report;
     QFile recording;
     if (!openForReading(recording, recordingPath)) {
@@ -157,7 +162,7 @@ ConversionReport convertRecordingFile(const QString &recordingPath,
         report.error = filereason::cannotCreate(spreadsheetPath, spreadsheet.error());
         return report;
     }
-    report = convertRecording(recording, spreadsheet.device());
+    report = convert(recording, spreadsheet.device());
     if (!report.ok()) return report; // the spreadsheet, cancelled, keeps its former content
     if (!spreadsheet.commit()) {
         report.writeError = true;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 class QIODevice;
 
 // Outcome of turning a recording into a spreadsheet file.
@@ -43,3 +45,8 @@ ConversionReport convertRecording(QIODevice &recording, QIODevice &spreadsheet);
 // Converts the file recordingPath into the file spreadsheetPath, which is replaced only when the
 // whole conversion succeeded. Open failures are reported as read or write errors.
 ConversionReport convertRecordingFile(const QString &recordingPath, const QString &spreadsheetPath);
+
+// The same for any conversion of a recording into a file, such as writeMeasures.
+using RecordingConversion = std::function<ConversionReport(QIODevice &recording, QIODevice &out)>;
+ConversionReport convertFile(const QString &recordingPath, const QString &outputPath,
+                             const RecordingConversion &convert);

@@ -1,0 +1,131 @@
+#include "data/channelsettings.h"
+
+#include "data/profile.h"
+
+#include <QLocale>
+#include <QStringDecoder>
+
+#include <cmath>
+
+namespace {
+
+constexpr char kSection[] = "voies";
+
+QByteArray key(const char *name, int channel) {
+    return name + QByteArray::number(channel + 1);
+}
+
+// UTF-8; a value that is not (typed in an editor that saves Latin-1) is read as Latin-1.
+QString fromStored(const QByteArray &bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QByteArray number(double value) {
+    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest).toLatin1();
+}
+
+QByteArray storedCalibration(const Calibration &c) {
+    return number(c.rawA) + ';' + number(c.valueA) + ';' + number(c.rawB) + ';' + number(c.valueB);
+}
+
+std::optional<Calibration> readCalibration(const QByteArray &text) {
+    const QList<QByteArray> points = text.split(';');
+    if (points.size() != 4) return std::nullopt;
+    return parseCalibration(QString::fromLatin1(points[0]), QString::fromLatin1(points[1]),
+                            QString::fromLatin1(points[2]), QString::fromLatin1(points[3]));
+}
+
+ChannelSetting readChannel(const Profile &profile, int channel) {
+    ChannelSetting setting = ChannelSettings::defaults()[channel];
+    if (const QString name = fromStored(profile.value(kSection, key("nom", channel)));
+        !name.isEmpty())
+        setting.name = name;
+    setting.unit = fromStored(profile.value(kSection, key("unite", channel)));
+    if (const auto calibration =
+            readCalibration(profile.value(kSection, key("etalonnage", channel))))
+        setting.calibration = *calibration;
+    return setting;
+}
+
+} // namespace
+
+std::array<ChannelSetting, kChannels> ChannelSettings::defaults() {
+    std::array<ChannelSetting, kChannels> settings;
+    for (int k = 0; k < kChannels; ++k)
+        settings[k].name = kChannelNames[k];
+    return settings;
+}
+
+QString ChannelSettings::title(int channel) const {
+    const ChannelSetting &setting = channels[channel];
+    return setting.unit.isEmpty() ? setting.name
+                                  : QStringLiteral("%1 (%2)").arg(setting.name, setting.unit);
+}
+
+ChannelSettings ChannelSettings::read(const Profile &profile) {
+    ChannelSettings settings;
+    for (int k = 0; k < kChannels; ++k)
+        settings.channels[k] = readChannel(profile, k);
+    return settings;
+}
+
+bool ChannelSettings::save(Profile &profile, QString *error) const {
+    for (int k = 0; k < kChannels; ++k) {
+        ChannelSetting wanted = channels[k];
+        if (wanted.name.isEmpty()) wanted.name = kChannelNames[k];
+        const ChannelSetting stored = readChannel(profile, k);
+        const auto write = [&](const char *name, const QByteArray &text) {
+            return profile.setValue(kSection, key(name, k), text, error);
+        };
+        if (stored.name != wanted.name && !write("nom", wanted.name.toUtf8())) return false;
+        if (stored.unit != wanted.unit && !write("unite", wanted.unit.toUtf8())) return false;
+        if (stored.calibration != wanted.calibration &&
+            !write("etalonnage", storedCalibration(wanted.calibration)))
+            return false;
+    }
+    return true;
+}
+
+std::optional<double> parseNumber(const QString &text) {
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<Calibration> parseCalibration(const QString &rawA, const QString &valueA,
+                                            const QString &rawB, const QString &valueB,
+                                            QString *reason) {
+    const auto refuse = [reason](const QString &why) -> std::optional<Calibration> {
+        if (reason) *reason = why;
+        return std::nullopt;
+    };
+    const std::pair<const QString *, const char *> typed[] = {
+        {&rawA, "La valeur brute du point 1"},
+        {&valueA, "La valeur physique du point 1"},
+        {&rawB, "La valeur brute du point 2"},
+        {&valueB, "La valeur physique du point 2"}};
+    double numbers[4];
+    for (int i = 0; i < 4; ++i) {
+        const std::optional<double> number = parseNumber(*typed[i].first);
+        if (typed[i].first->trimmed().isEmpty())
+            return refuse(QStringLiteral("%1 est vide.").arg(QString::fromUtf8(typed[i].second)));
+        if (!number)
+            return refuse(QStringLiteral("%1 n'est pas un nombre : « %2 ».")
+                              .arg(QString::fromUtf8(typed[i].second), *typed[i].first));
+        numbers[i] = *number;
+    }
+    const Calibration calibration{numbers[0], numbers[1], numbers[2], numbers[3]};
+    if (numbers[0] == numbers[2])
+        return refuse(QStringLiteral("Les deux points ont la même valeur brute (%1) : il faut deux "
+                                     "valeurs brutes différentes.")
+                          .arg(rawA.trimmed()));
+    if (!std::isfinite(calibration.factor()) || !std::isfinite(calibration.offset()))
+        return refuse(QStringLiteral("Ces deux points donnent une droite trop raide : rapprochez "
+                                     "les valeurs physiques ou écartez les valeurs brutes."));
+    return calibration;
+}
