@@ -1,9 +1,12 @@
 #include "app/chartpane.h"
 
+#include "app/channelsdialog.h"
 #include "app/chartview.h"
 #include "app/desktop.h"
 #include "data/chartsettings.h"
 #include "data/filereason.h"
+#include "data/profile.h"
+#include "data/settings.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -21,12 +24,16 @@ constexpr QSize kSmallestImage(320, 200);
 constexpr QSize kDefaultImage(1200, 600);
 } // namespace
 
-ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
-    : QWidget(parent), m_desktop(desktop), m_imageDirectory(std::move(imageDirectory)) {
+ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
+    : QWidget(parent), m_desktop(desktop), m_directory(std::move(directory)) {
     setObjectName(QStringLiteral("graphique"));
     setAccessibleName(QStringLiteral("Graphique"));
 
     m_view = new ChartView(m_series, this);
+    m_statistics = new QLabel(this);
+    m_statistics->setAccessibleName(QStringLiteral("Statistiques"));
+    m_statistics->setTextFormat(Qt::RichText);
+    m_statistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
     m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la platine, en "
@@ -34,16 +41,22 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     m_intervalField->setMaximumWidth(90);
     auto *label = new QLabel(QStringLiteral("Intervalle (s)"), this);
     label->setBuddy(m_intervalField);
+    m_channelsButton = new QPushButton(QStringLiteral("&Voies…"), this);
+    m_channelsButton->setAccessibleName(QStringLiteral("Voies…"));
+    m_channelsButton->setToolTip(
+        QStringLiteral("Noms, unités et étalonnages des trois voies (Alt+V)"));
     m_export = new QPushButton(QStringLiteral("Exporter l'image…"), this);
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(label);
     controls->addWidget(m_intervalField);
     controls->addStretch(1);
+    controls->addWidget(m_channelsButton);
     controls->addWidget(m_export);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view, 1);
+    layout->addWidget(m_statistics);
     layout->addLayout(controls);
 
     m_redraw.setSingleShot(true);
@@ -52,6 +65,57 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
     connect(m_intervalField, &QLineEdit::editingFinished, this, &ChartPane::settleInterval);
     connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
+    connect(m_channelsButton, &QPushButton::clicked, this, &ChartPane::editChannels);
+    connect(m_view, &ChartView::shownChanged, this, &ChartPane::showStatistics);
+    setChannels(ChannelSettings::read(Profile(settingsPath())));
+}
+
+QString ChartPane::settingsPath() const {
+    return QDir(m_directory).filePath(QLatin1String(kSettingsFileName));
+}
+
+void ChartPane::setChannels(const ChannelSettings &channels) {
+    m_channels = channels;
+    m_view->setChannels(channels);
+}
+
+void ChartPane::editChannels() {
+    auto *dialog = new ChannelsDialog(m_channels, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        setChannels(dialog->channels());
+        Profile profile(settingsPath());
+        QString problem;
+        if (!m_channels.save(profile, &problem))
+            m_desktop->warn(this, QStringLiteral("Voies"),
+                            QStringLiteral("Les réglages des voies valent jusqu'à la fermeture "
+                                           "mais n'ont pas pu être enregistrés. %1")
+                                .arg(problem));
+    });
+    dialog->open();
+}
+
+// A table of a row for each visible channel, its name in its colour; none while there is no
+// sample.
+void ChartPane::showStatistics() {
+    if (m_series.isEmpty()) {
+        m_statistics->clear();
+        return;
+    }
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\"><tr>");
+    for (const QString &header : chart::kStatisticsHeader)
+        html += QStringLiteral("<th align=\"%1\">&nbsp;%2&nbsp;</th>")
+                    .arg(header == chart::kStatisticsHeader[0] ? "left" : "right", header);
+    html += QStringLiteral("</tr>");
+    for (const chart::StatisticsRow &row : chart::statisticsRows(m_series, m_view->options())) {
+        html += QStringLiteral("<tr><td><span style=\"color:%1\">■</span> %2&nbsp;</td>")
+                    .arg(chart::kColours[row.channel].name(), row.title.toHtmlEscaped());
+        for (const QString &cell : {row.minimum, row.maximum, row.mean})
+            html +=
+                QStringLiteral("<td align=\"right\">&nbsp;%1&nbsp;</td>").arg(cell.toHtmlEscaped());
+        html += QStringLiteral("</tr>");
+    }
+    m_statistics->setText(html + QStringLiteral("</table>"));
 }
 
 ChartPane::~ChartPane() {
@@ -126,12 +190,14 @@ void ChartPane::redrawSoon() {
 
 QCoro::Task<bool> ChartPane::exportImage() {
     const QSize shown = m_view->size();
-    const QImage image = m_view->image(shown.width() >= kSmallestImage.width() &&
-                                               shown.height() >= kSmallestImage.height()
-                                           ? shown
-                                           : kDefaultImage);
+    const QImage image = chart::renderWithStatistics(
+        m_series,
+        shown.width() >= kSmallestImage.width() && shown.height() >= kSmallestImage.height()
+            ? shown
+            : kDefaultImage,
+        m_view->options(), m_title);
     const QString path =
-        co_await m_desktop->chooseImageLocation(this, QDir(m_imageDirectory).filePath(kImageName));
+        co_await m_desktop->chooseImageLocation(this, QDir(m_directory).filePath(kImageName));
     if (path.isEmpty()) co_return false;
     QString problem;
     if (!chart::savePng(image, path, &problem)) {
