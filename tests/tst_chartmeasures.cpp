@@ -123,16 +123,12 @@ private slots:
         pane.setChannels(volts());
         pane.showText(sampleLine({0, 100, 1}) + sampleLine({1023, 300, 3}) +
                       "ZZZZ ZZZZ ZZZZ .\r\n" + sampleLine({0, 200, 5}));
-        QString table = pane.statisticsLabel()->text();
-        for (const char *cell : {"Tension (V)", "0 V", "5 V", "1,66667 V", "Température (°C)",
-                                 "-50 °C", "50 °C", "0 °C", "Voie3", "1", "5", "3"})
-            QVERIFY2(table.contains(QString(">&nbsp;%1&nbsp;<").arg(cell)) ||
-                         table.contains(QString("</span> %1&nbsp;<").arg(cell)),
-                     cell);
+        QCOMPARE(pane.statisticsText(), "Tension (V)\t0 V\t5 V\t1,66667 V\n"
+                                        "Température (°C)\t-50 °C\t50 °C\t0 °C\n"
+                                        "Voie3\t1\t5\t3");
         pane.view()->zoomTo(2, 2.5); // the row of gaps alone
-        QCOMPARE(pane.statisticsLabel()->text().count(chart::kNoValue), 9);
         pane.view()->setChannelHidden(0, true);
-        QVERIFY(!pane.statisticsLabel()->text().contains("Tension"));
+        QCOMPARE(pane.statisticsText(), "Température (°C)\t—\t—\t—\nVoie3\t—\t—\t—");
     }
 
     // Default settings draw what the chart drew before channels had settings, pixel for pixel;

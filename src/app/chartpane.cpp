@@ -9,6 +9,7 @@
 #include "data/settings.h"
 
 #include <QDir>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,10 +31,33 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     setAccessibleName(QStringLiteral("Graphique"));
 
     m_view = new ChartView(m_series, this);
-    m_statistics = new QLabel(this);
+    m_statistics = new QWidget(this);
     m_statistics->setAccessibleName(QStringLiteral("Statistiques"));
-    m_statistics->setTextFormat(Qt::RichText);
-    m_statistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *table = new QGridLayout(m_statistics);
+    table->setContentsMargins(4, 2, 4, 2);
+    table->setVerticalSpacing(0);
+    for (int column = 0; column < kStatisticsColumns; ++column) {
+        auto *header = new QLabel(QStringLiteral("<b>%1</b>").arg(chart::kStatisticsHeader[column]),
+                                  m_statistics);
+        header->setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        table->addWidget(header, 0, column + 1);
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        auto *swatch = new QLabel(
+            QStringLiteral("<span style=\"color:%1\">■</span>").arg(chart::kColours[c].name()),
+            m_statistics);
+        m_statisticsRows[c][0] = swatch;
+        table->addWidget(swatch, c + 1, 0);
+        for (int column = 0; column < kStatisticsColumns; ++column) {
+            auto *cell = new QLabel(m_statistics);
+            cell->setTextFormat(Qt::PlainText);
+            cell->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            cell->setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+            m_statisticsRows[c][column + 1] = cell;
+            table->addWidget(cell, c + 1, column + 1);
+        }
+    }
+    table->setColumnStretch(kStatisticsColumns + 1, 1);
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
     m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la platine, en "
@@ -95,27 +119,34 @@ void ChartPane::editChannels() {
     dialog->open();
 }
 
-// A table of a row for each visible channel, its name in its colour; none while there is no
-// sample.
+// A row for each visible channel. A text is set only when it changes: during a live reading the
+// figures change twice a second, and the table keeps its height, so the chart above it is not
+// laid out again.
 void ChartPane::showStatistics() {
-    if (m_series.isEmpty()) {
-        m_statistics->clear();
-        return;
-    }
-    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\"><tr>");
-    for (const QString &header : chart::kStatisticsHeader)
-        html += QStringLiteral("<th align=\"%1\">&nbsp;%2&nbsp;</th>")
-                    .arg(header == chart::kStatisticsHeader[0] ? "left" : "right", header);
-    html += QStringLiteral("</tr>");
+    std::array<bool, kChannels> shown{};
     for (const chart::StatisticsRow &row : chart::statisticsRows(m_series, m_view->options())) {
-        html += QStringLiteral("<tr><td><span style=\"color:%1\">■</span> %2&nbsp;</td>")
-                    .arg(chart::kColours[row.channel].name(), row.title.toHtmlEscaped());
-        for (const QString &cell : {row.minimum, row.maximum, row.mean})
-            html +=
-                QStringLiteral("<td align=\"right\">&nbsp;%1&nbsp;</td>").arg(cell.toHtmlEscaped());
-        html += QStringLiteral("</tr>");
+        shown[row.channel] = true;
+        const QString cells[] = {row.title, row.minimum, row.maximum, row.mean};
+        for (int column = 0; column < kStatisticsColumns; ++column)
+            if (QLabel *cell = m_statisticsRows[row.channel][column + 1];
+                cell->text() != cells[column])
+                cell->setText(cells[column]);
     }
-    m_statistics->setText(html + QStringLiteral("</table>"));
+    for (int c = 0; c < kChannels; ++c)
+        for (QLabel *cell : m_statisticsRows[c])
+            cell->setVisible(shown[c]);
+}
+
+QString ChartPane::statisticsText() const {
+    QStringList rows;
+    for (int c = 0; c < kChannels; ++c) {
+        if (m_view->isChannelHidden(c)) continue;
+        QStringList cells;
+        for (int column = 1; column <= kStatisticsColumns; ++column)
+            cells << m_statisticsRows[c][column]->text();
+        rows << cells.join(QLatin1Char('\t'));
+    }
+    return rows.join(QLatin1Char('\n'));
 }
 
 ChartPane::~ChartPane() {

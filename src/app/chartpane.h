@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <qcoro/qcorotask.h>
 
+#include <array>
 #include <chrono>
 
 class ChartView;
@@ -65,7 +66,9 @@ public:
     QLineEdit *intervalField() const { return m_intervalField; }
     QPushButton *exportButton() const { return m_export; }
     QPushButton *channelsButton() const { return m_channelsButton; }
-    QLabel *statisticsLabel() const { return m_statistics; }
+    // The statistics table as shown, a line for each visible channel: its title, minimum, maximum
+    // and mean, separated by tabulations.
+    QString statisticsText() const;
 
     // Opens "Voies…"; once it is accepted, draws the channels with its settings and saves them
     // into param.ini, a failure to save told to the user with its reason.
@@ -97,7 +100,10 @@ private:
     ChannelSettings m_channels;
     QString m_title;
     ChartView *m_view = nullptr;
-    QLabel *m_statistics = nullptr;
+    static constexpr int kStatisticsColumns = 4;
+    QWidget *m_statistics = nullptr;
+    // For each channel its swatch, then its cells.
+    std::array<std::array<QLabel *, kStatisticsColumns + 1>, kChannels> m_statisticsRows{};
     QLineEdit *m_intervalField = nullptr;
     QPushButton *m_channelsButton = nullptr;
     QPushButton *m_export = nullptr;
