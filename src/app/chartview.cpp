@@ -191,11 +191,12 @@ void ChartView::mouseReleaseEvent(QMouseEvent *event) {
     if (band.height() < kSmallestBand)
         zoomTo(first, last, m_options.values);
     else {
-        // Every scale shows what the rectangle covered of it.
+        // Every scale drawn shows what the rectangle covered of it; the others stay fitted.
         std::array<chart::ValueRange, chart::kScales> values;
         for (int scale = 0; scale < chart::kScales; ++scale)
-            values[scale] = {m_frame.yToValue(band.bottom(), scale),
-                             m_frame.yToValue(band.top(), scale)};
+            if (m_frame.scales.used[scale])
+                values[scale] = {m_frame.yToValue(band.bottom(), scale),
+                                 m_frame.yToValue(band.top(), scale)};
         zoomTo(first, last, values);
     }
 }
