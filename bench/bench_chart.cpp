@@ -6,6 +6,7 @@
 #include "app/chartview.h"
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
+#include "chart/statistics.h"
 #include "fakedesktop.h"
 #include "resident.h"
 #include "rig.h"
@@ -86,6 +87,24 @@ int main(int argc, char **argv) {
     std::printf("10 MB recording, %lld samples a channel\n", static_cast<long long>(series.size()));
     std::printf("  decoding: %.1f ms, first image %dx%d: %.1f ms, together %.1f ms\n", decode,
                 imageSize.width(), imageSize.height(), render, decode + render);
+    // The same with every channel calibrated, in three units (two axes and a scale of its own),
+    // and the statistics of the whole recording and of half of it, as after a zoom.
+    chart::Options calibrated;
+    calibrated.channels.channels[0] = {
+        QStringLiteral("Tension"), QStringLiteral("V"), {0, 0, 1023, 5}};
+    calibrated.channels.channels[1] = {
+        QStringLiteral("Température"), QStringLiteral("°C"), {100, 50, 300, -50}};
+    calibrated.channels.channels[2] = {
+        QStringLiteral("Pression"), QStringLiteral("hPa"), {0, 900, 1023, 1100}};
+    const double calibratedRender =
+        bestOf([&] { image = chart::render(series, imageSize, calibrated); });
+    const double wholeStatistics = bestOf([&] { chart::statisticsRows(series, calibrated); });
+    calibrated.first = series.size() / 4.0;
+    calibrated.last = series.size() * 3 / 4.0;
+    const double halfStatistics = bestOf([&] { chart::statisticsRows(series, calibrated); });
+    std::printf("  calibrated in three units: first image %.1f ms; statistics of the whole "
+                "recording %.2f ms, of half of it %.2f ms\n",
+                calibratedRender, wholeStatistics, halfStatistics);
     if (argc > 1) {
         // For looking at: the whole recording, and its first minutes at 2.5 s a sample.
         const QString path = QString::fromLocal8Bit(argv[1]);
@@ -114,6 +133,14 @@ int main(int argc, char **argv) {
     const double residentAfter = residentMegabytes();
     std::printf("  pane: showText and first paint %.1f ms, resident memory added %.1f MB\n", shown,
                 residentAfter - residentBefore);
+    pane.setChannels(calibrated.channels);
+    const double shownCalibrated = bestOf([&] {
+        pane.showText(recording);
+        pane.view()->repaint();
+    });
+    std::printf("  pane, channels calibrated, with the statistics: showText and first paint "
+                "%.1f ms\n",
+                shownCalibrated);
 
     ChartView *view = pane.view();
     const qint64 samples = pane.series().size();

@@ -1,11 +1,15 @@
 #include "app/chartpane.h"
 
+#include "app/channelsdialog.h"
 #include "app/chartview.h"
 #include "app/desktop.h"
 #include "data/chartsettings.h"
 #include "data/filereason.h"
+#include "data/profile.h"
+#include "data/settings.h"
 
 #include <QDir>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,12 +25,39 @@ constexpr QSize kSmallestImage(320, 200);
 constexpr QSize kDefaultImage(1200, 600);
 } // namespace
 
-ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
-    : QWidget(parent), m_desktop(desktop), m_imageDirectory(std::move(imageDirectory)) {
+ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
+    : QWidget(parent), m_desktop(desktop), m_directory(std::move(directory)) {
     setObjectName(QStringLiteral("graphique"));
     setAccessibleName(QStringLiteral("Graphique"));
 
     m_view = new ChartView(m_series, this);
+    m_statistics = new QWidget(this);
+    m_statistics->setAccessibleName(QStringLiteral("Statistiques"));
+    auto *table = new QGridLayout(m_statistics);
+    table->setContentsMargins(4, 2, 4, 2);
+    table->setVerticalSpacing(0);
+    for (int column = 0; column < kStatisticsColumns; ++column) {
+        auto *header = new QLabel(QStringLiteral("<b>%1</b>").arg(chart::kStatisticsHeader[column]),
+                                  m_statistics);
+        header->setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        table->addWidget(header, 0, column + 1);
+    }
+    for (int c = 0; c < kChannels; ++c) {
+        auto *swatch = new QLabel(
+            QStringLiteral("<span style=\"color:%1\">■</span>").arg(chart::kColours[c].name()),
+            m_statistics);
+        m_statisticsRows[c][0] = swatch;
+        table->addWidget(swatch, c + 1, 0);
+        for (int column = 0; column < kStatisticsColumns; ++column) {
+            auto *cell = new QLabel(m_statistics);
+            cell->setTextFormat(Qt::PlainText);
+            cell->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            cell->setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+            m_statisticsRows[c][column + 1] = cell;
+            table->addWidget(cell, c + 1, column + 1);
+        }
+    }
+    table->setColumnStretch(kStatisticsColumns + 1, 1);
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
     m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la platine, en "
@@ -34,16 +65,22 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     m_intervalField->setMaximumWidth(90);
     auto *label = new QLabel(QStringLiteral("Intervalle (s)"), this);
     label->setBuddy(m_intervalField);
+    m_channelsButton = new QPushButton(QStringLiteral("&Voies…"), this);
+    m_channelsButton->setAccessibleName(QStringLiteral("Voies…"));
+    m_channelsButton->setToolTip(
+        QStringLiteral("Noms, unités et étalonnages des trois voies (Alt+V)"));
     m_export = new QPushButton(QStringLiteral("Exporter l'image…"), this);
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(label);
     controls->addWidget(m_intervalField);
     controls->addStretch(1);
+    controls->addWidget(m_channelsButton);
     controls->addWidget(m_export);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view, 1);
+    layout->addWidget(m_statistics);
     layout->addLayout(controls);
 
     m_redraw.setSingleShot(true);
@@ -52,6 +89,64 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
     connect(m_intervalField, &QLineEdit::editingFinished, this, &ChartPane::settleInterval);
     connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
+    connect(m_channelsButton, &QPushButton::clicked, this, &ChartPane::editChannels);
+    connect(m_view, &ChartView::shownChanged, this, &ChartPane::showStatistics);
+    setChannels(ChannelSettings::read(Profile(settingsPath())));
+}
+
+QString ChartPane::settingsPath() const {
+    return QDir(m_directory).filePath(QLatin1String(kSettingsFileName));
+}
+
+void ChartPane::setChannels(const ChannelSettings &channels) {
+    m_channels = channels;
+    m_view->setChannels(channels);
+}
+
+void ChartPane::editChannels() {
+    auto *dialog = new ChannelsDialog(m_channels, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        setChannels(dialog->channels());
+        Profile profile(settingsPath());
+        QString problem;
+        if (!m_channels.save(profile, &problem))
+            m_desktop->warn(this, QStringLiteral("Voies"),
+                            QStringLiteral("Les réglages des voies valent jusqu'à la fermeture "
+                                           "mais n'ont pas pu être enregistrés. %1")
+                                .arg(problem));
+    });
+    dialog->open();
+}
+
+// A row for each visible channel. A text is set only when it changes: during a live reading the
+// figures change twice a second, and the table keeps its height, so the chart above it is not
+// laid out again.
+void ChartPane::showStatistics() {
+    std::array<bool, kChannels> shown{};
+    for (const chart::StatisticsRow &row : chart::statisticsRows(m_series, m_view->options())) {
+        shown[row.channel] = true;
+        const QString cells[] = {row.title, row.minimum, row.maximum, row.mean};
+        for (int column = 0; column < kStatisticsColumns; ++column)
+            if (QLabel *cell = m_statisticsRows[row.channel][column + 1];
+                cell->text() != cells[column])
+                cell->setText(cells[column]);
+    }
+    for (int c = 0; c < kChannels; ++c)
+        for (QLabel *cell : m_statisticsRows[c])
+            cell->setVisible(shown[c]);
+}
+
+QString ChartPane::statisticsText() const {
+    QStringList rows;
+    for (int c = 0; c < kChannels; ++c) {
+        if (m_view->isChannelHidden(c)) continue;
+        QStringList cells;
+        for (int column = 1; column <= kStatisticsColumns; ++column)
+            cells << m_statisticsRows[c][column]->text();
+        rows << cells.join(QLatin1Char('\t'));
+    }
+    return rows.join(QLatin1Char('\n'));
 }
 
 ChartPane::~ChartPane() {
@@ -126,12 +221,14 @@ void ChartPane::redrawSoon() {
 
 QCoro::Task<bool> ChartPane::exportImage() {
     const QSize shown = m_view->size();
-    const QImage image = m_view->image(shown.width() >= kSmallestImage.width() &&
-                                               shown.height() >= kSmallestImage.height()
-                                           ? shown
-                                           : kDefaultImage);
+    const QImage image = chart::renderWithStatistics(
+        m_series,
+        shown.width() >= kSmallestImage.width() && shown.height() >= kSmallestImage.height()
+            ? shown
+            : kDefaultImage,
+        m_view->options(), m_title);
     const QString path =
-        co_await m_desktop->chooseImageLocation(this, QDir(m_imageDirectory).filePath(kImageName));
+        co_await m_desktop->chooseImageLocation(this, QDir(m_directory).filePath(kImageName));
     if (path.isEmpty()) co_return false;
     QString problem;
     if (!chart::savePng(image, path, &problem)) {

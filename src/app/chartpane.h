@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/sampleseries.h"
+#include "data/channelsettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,18 +9,21 @@
 #include <QWidget>
 #include <qcoro/qcorotask.h>
 
+#include <array>
 #include <chrono>
 
 class ChartView;
 class Desktop;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The chart pane, "Graphique": the plot of the three channels of the text the window shows, the
-// field "Intervalle (s)" (the board's sampling interval, which turns the x axis into elapsed
-// time) and the button "Exporter l'image…". The window tells it what its text holds; the pane
-// knows nothing of the window. The pane keeps the samples; its view shows them and is told when
-// they change.
+// The chart pane, "Graphique": the plot of the three channels of the text the window shows, in
+// their units; under it the minimum, maximum and mean of each visible channel over the visible
+// samples; the field "Intervalle (s)" (the board's sampling interval, which turns the x axis into
+// elapsed time), the button "Voies…" (Alt+V: the channels' names, units and calibrations) and the
+// button "Exporter l'image…". The window tells it what its text holds; the pane knows nothing of
+// the window. The pane keeps the samples; its view shows them and is told when they change.
 class ChartPane : public QWidget {
     Q_OBJECT
 public:
@@ -29,8 +33,9 @@ public:
     static constexpr std::chrono::milliseconds kRedrawPause{500};
     static constexpr int kDefaultLiveCapacity = 600;
 
-    // `imageDirectory` is where the export proposes to save.
-    explicit ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent = nullptr);
+    // `directory` is where the export proposes to save and where param.ini is: the channels'
+    // settings are read from it now and saved into it when "Voies…" changes them.
+    explicit ChartPane(Desktop *desktop, QString directory, QWidget *parent = nullptr);
     ~ChartPane() override;
 
     // The whole text changed, as after opening a recording or at the start of an operation:
@@ -49,13 +54,29 @@ public:
     // Shows `seconds` in the field (0: empty) without emitting intervalChanged().
     void setInterval(double seconds);
 
+    const ChannelSettings &channels() const { return m_channels; }
+    // Draws the channels with these settings, without saving them.
+    void setChannels(const ChannelSettings &channels);
+    // The name of the recording shown (empty: none), the exported image's title.
+    void setTitle(const QString &title) { m_title = title; }
+    QString title() const { return m_title; }
+
     const SampleSeries &series() const { return m_series; }
     ChartView *view() const { return m_view; }
     QLineEdit *intervalField() const { return m_intervalField; }
     QPushButton *exportButton() const { return m_export; }
+    QPushButton *channelsButton() const { return m_channelsButton; }
+    // The statistics table as shown, a line for each visible channel: its title, minimum, maximum
+    // and mean, separated by tabulations.
+    QString statisticsText() const;
 
-    // Asks where to save the chart as shown and writes it as a PNG; a failure is told to the
-    // user with its reason. True when the image was written.
+    // Opens "Voies…"; once it is accepted, draws the channels with its settings and saves them
+    // into param.ini, a failure to save told to the user with its reason.
+    void editChannels();
+
+    // Asks where to save the chart as shown, with the title above it and the statistics below,
+    // and writes it as a PNG; a failure is told to the user with its reason. True when the image
+    // was written.
     QCoro::Task<bool> exportImage();
 
 signals:
@@ -70,12 +91,21 @@ private:
     // is shown again.
     void settleInterval();
     void redrawSoon();
+    void showStatistics();
+    QString settingsPath() const;
 
     Desktop *m_desktop;
-    QString m_imageDirectory;
+    QString m_directory;
     SampleSeries m_series;
+    ChannelSettings m_channels;
+    QString m_title;
     ChartView *m_view = nullptr;
+    static constexpr int kStatisticsColumns = 4;
+    QWidget *m_statistics = nullptr;
+    // For each channel its swatch, then its cells.
+    std::array<std::array<QLabel *, kStatisticsColumns + 1>, kChannels> m_statisticsRows{};
     QLineEdit *m_intervalField = nullptr;
+    QPushButton *m_channelsButton = nullptr;
     QPushButton *m_export = nullptr;
     QTimer m_redraw;
     double m_interval = 0;

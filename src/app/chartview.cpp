@@ -1,6 +1,7 @@
 #include "app/chartview.h"
 
 #include "chart/sampleseries.h"
+#include "chart/statistics.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -36,10 +37,16 @@ void ChartView::seriesChanged() {
 void ChartView::redraw() {
     m_chart = QPixmap();
     update();
+    emit shownChanged();
 }
 
 void ChartView::setInterval(double seconds) {
     m_options.interval = seconds > 0 ? seconds : 0;
+    redraw();
+}
+
+void ChartView::setChannels(const ChannelSettings &channels) {
+    m_options.channels = channels;
     redraw();
 }
 
@@ -52,11 +59,11 @@ void ChartView::resetZoom() {
     zoomTo(0, -1);
 }
 
-void ChartView::zoomTo(double first, double last, double low, double high) {
+void ChartView::zoomTo(double first, double last,
+                       const std::array<chart::ValueRange, chart::kScales> &values) {
     m_options.first = first;
     m_options.last = last;
-    m_options.low = low;
-    m_options.high = high;
+    m_options.values = values;
     redraw();
 }
 
@@ -138,7 +145,7 @@ void ChartView::wheelEvent(QWheelEvent *event) {
         first = std::max(0.0, first - (last - whole));
         last = whole;
     }
-    zoomTo(first, last, m_options.low, m_options.high);
+    zoomTo(first, last, m_options.values);
     event->accept();
 }
 
@@ -182,9 +189,16 @@ void ChartView::mouseReleaseEvent(QMouseEvent *event) {
     }
     // A flat drag zooms along x only; a rectangle also fixes the values shown.
     if (band.height() < kSmallestBand)
-        zoomTo(first, last, m_options.low, m_options.high);
-    else
-        zoomTo(first, last, m_frame.yToValue(band.bottom()), m_frame.yToValue(band.top()));
+        zoomTo(first, last, m_options.values);
+    else {
+        // Every scale drawn shows what the rectangle covered of it; the others stay fitted.
+        std::array<chart::ValueRange, chart::kScales> values;
+        for (int scale = 0; scale < chart::kScales; ++scale)
+            if (m_frame.scales.used[scale])
+                values[scale] = {m_frame.yToValue(band.bottom(), scale),
+                                 m_frame.yToValue(band.top(), scale)};
+        zoomTo(first, last, values);
+    }
 }
 
 void ChartView::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -208,9 +222,12 @@ void ChartView::showValues(const QPoint &position, const QPoint &global) {
             : QStringLiteral("Échantillon %1").arg(qint64(where));
     for (int c = 0; c < kChannels; ++c) {
         const qint16 value = m_series.value(c, sample);
+        const ChannelSetting &setting = m_options.channels.channels[c];
         text += QStringLiteral("\n%1 : %2")
-                    .arg(kChannelNames[c],
-                         SampleSeries::holdsValue(value) ? QString::number(value) : kGap);
+                    .arg(setting.name, SampleSeries::holdsValue(value)
+                                           ? chart::valueText(setting.calibration(value),
+                                                              setting.unit, m_options.locale)
+                                           : kGap);
     }
     QToolTip::showText(global, text, this);
 }

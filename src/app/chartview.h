@@ -14,7 +14,8 @@ class SampleSeries;
 // seriesChanged(); it draws it with the chart painter, so the screen and an exported image look
 // alike. The mouse zooms (the wheel around the cursor along the x axis, or a dragged rectangle),
 // a double-click shows everything again, a click on a legend entry hides or shows its channel,
-// and hovering marks the sample under the cursor and tells its three values.
+// and hovering marks the sample under the cursor and tells its time (or number) and its three
+// values in their units.
 //
 // The chart is drawn once into an image kept until the series, the options or the size change;
 // a paint copies it and draws the dragged rectangle and the hover mark over it, so moving the
@@ -31,17 +32,28 @@ public:
 
     // Seconds between two samples; 0 counts samples on the x axis.
     void setInterval(double seconds);
+    // The channels' names, units and calibrations: the curves, axes, legend and hover follow them.
+    void setChannels(const ChannelSettings &channels);
+    const chart::Options &options() const { return m_options; }
     bool isChannelHidden(int channel) const { return m_options.hidden[channel]; }
     void setChannelHidden(int channel, bool hidden);
     bool isZoomed() const { return m_options.last > m_options.first; }
     void resetZoom();
-    // Shows the x range [first, last] of series positions (and, if high > low, those values).
-    void zoomTo(double first, double last, double low = 0, double high = -1);
+    // Shows the x range [first, last] of series positions (and the value ranges of the scales
+    // that are fixed).
+    void zoomTo(double first, double last,
+                const std::array<chart::ValueRange, chart::kScales> &values = {});
 
     // The chart as shown now, on an image of `size`.
     QImage image(QSize size) const { return chart::render(m_series, size, m_options); }
+
     // Where the chart shown was drawn: the plot and the legend, in widget coordinates.
     const chart::Frame &frame() const { return m_frame; }
+
+signals:
+    // The samples, the range shown, the channels shown or their settings changed: what is said of
+    // the visible samples is to be said again.
+    void shownChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

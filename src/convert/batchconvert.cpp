@@ -128,6 +128,7 @@ private:
         series.append("\r");
         chart::Options options;
         options.interval = m_layout.interval;
+        options.channels = m_layout.channels;
         QString error;
         if (chart::savePng(chart::render(series, m_options.size, options), job.chart, &error))
             return true;

@@ -95,9 +95,9 @@ const OptionRow kOptionRows[] = {
      setSwitch<&ConvertOptions::measures>},
     {{"settings"},
      "FICHIER",
-     "le param.ini d'où --mesures prend les noms, unités\n"
-     "et étalonnages des voies, et l'intervalle sans\n"
-     "--interval (sans elle : valeurs brutes)",
+     "le param.ini d'où --mesures et les graphiques prennent\n"
+     "les noms, unités et étalonnages des voies, et\n"
+     "l'intervalle sans --interval (sans elle : valeurs brutes)",
      setText<&ConvertOptions::settings>},
     {{"h", "help"}, {}, "affiche cette aide", setSwitch<&ConvertOptions::help>, true},
     {{"V", "version"}, {}, "affiche la version", setSwitch<&ConvertOptions::version>, true},
@@ -172,8 +172,8 @@ ParsedOptions parseConvertOptions(const QStringList &arguments) {
     if (options.recordings.size() > 1 && !options.png.isEmpty())
         return refuse(QStringLiteral("--png ne vaut que pour un seul enregistrement ; pour "
                                      "plusieurs, utilisez --png-dir"));
-    if (!options.settings.isEmpty() && !options.measures)
-        return refuse(QStringLiteral("--settings ne vaut qu'avec --mesures"));
+    if (!options.settings.isEmpty() && !options.measures && !options.wantsCharts())
+        return refuse(QStringLiteral("--settings ne vaut qu'avec --mesures, --png ou --png-dir"));
     if (options.png == QLatin1String("-"))
         return refuse(QStringLiteral("le graphique ne peut pas aller sur la sortie standard"));
     if (options.recordings.contains(QStringLiteral("-")))
