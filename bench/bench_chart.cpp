@@ -3,10 +3,10 @@
 // reading at the board's line rate adds. With a path argument, also saves images there.
 #include "app/chartpane.h"
 #include "app/chartview.h"
+#include "benchdata.h"
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "fakedesktop.h"
-#include "resident.h"
 #include "rig.h"
 
 #include <QApplication>

@@ -4,7 +4,6 @@
 #include "app/portlist.h"
 #include "bytes.h"
 #include "data/profile.h"
-#include "data/sampleline.h"
 #include "fakedesktop.h"
 #include "link/clock.h"
 #include "link/portmap.h"
@@ -118,22 +117,4 @@ inline const QString kNoDevice = QStringLiteral("/dev/volterne-missing");
 
 inline quint32 backColour(const QWidget *widget) {
     return widget->property("backColour").toUInt();
-}
-
-// Board-like output of `size` bytes: sample lines of three pseudo-random 10-bit readings, with a
-// message line now and then.
-inline QByteArray boardData(qint64 size) {
-    QByteArray data;
-    data.reserve(size + 32);
-    quint32 state = 2026;
-    auto reading = [&state] {
-        state = state * 1103515245u + 12345u;
-        return int((state >> 16) & 0x3FF);
-    };
-    for (qint64 line = 1; data.size() < size; ++line) {
-        data += sampleLine({reading(), reading(), reading()});
-        if (line % 5000 == 0) data += "Page suivante\r\n";
-    }
-    data.truncate(size);
-    return data;
 }
