@@ -4,11 +4,11 @@
 // also saves images there.
 #include "app/chartpane.h"
 #include "app/chartview.h"
+#include "benchdata.h"
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "chart/statistics.h"
 #include "fakedesktop.h"
-#include "resident.h"
 #include "rig.h"
 
 #include <QApplication>

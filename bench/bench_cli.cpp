@@ -2,6 +2,7 @@
 // the peak resident size of the process on 100 MB and on 1 GB, which streaming keeps bounded; and
 // on two damaged recordings, whatever their lines: 200 MB whose line ends lost their CR, and 300 MB
 // of NUL bytes (no line end at all).
+#include "benchdata.h"
 #include "rig.h"
 
 #include <QFile>

@@ -1,5 +1,6 @@
 // Speed of the spreadsheet conversion: a synthetic recording of 100 MB converted from file to
 // file, plus 25 and 50 MB to show that the time grows in proportion to the size.
+#include "benchdata.h"
 #include "data/spreadsheet.h"
 #include "rig.h"
 

@@ -6,8 +6,8 @@
 // Prints the event-loop lag (how late a 10 ms timer fires: its 50th, 99th percentile and maximum)
 // and, every 10 s, the bytes received and the resident memory. When memory grows in proportion to
 // the bytes, its growth per byte received stays the same from one line to the next.
+#include "benchdata.h"
 #include "pseudoterminal.h"
-#include "resident.h"
 #include "rig.h"
 
 #include <QApplication>

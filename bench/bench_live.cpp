@@ -4,8 +4,8 @@
 // area. The 6000 ticks are handed over as Timer2 hands them, without waiting for the clock.
 // Prints the resident memory at the end of each simulated minute and its growth after the first
 // minute, which stays near zero when nothing accumulates.
+#include "benchdata.h"
 #include "data/sampleline.h"
-#include "resident.h"
 #include "rig.h"
 
 #include <QApplication>

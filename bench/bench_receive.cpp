@@ -5,6 +5,7 @@
 // cost. The data comes from this process, written to the master side whenever the line accepts
 // more, so the figure is the program's speed, not the line's. Last, the processor time of one
 // chunk of the board's own size, before and after the receive area holds 4 MB.
+#include "benchdata.h"
 #include "pseudoterminal.h"
 #include "rig.h"
 

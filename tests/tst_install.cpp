@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -59,18 +60,17 @@ private slots:
         QCOMPARE(runsFromInstallation(application, installBin), installed);
     }
 
-    // A link to the installation (a merged /bin, say) still leads into it.
-    void aLinkToTheInstallationLeadsIntoIt() {
-        QTemporaryDir dir;
-        const QString bin = dir.filePath("usr/bin");
-        QVERIFY(QDir().mkpath(bin));
-        QVERIFY(QFile::link(bin, dir.filePath("bin")));
-        QVERIFY(runsFromInstallation(dir.filePath("bin"), bin));
-    }
-
-    // The test runs from its build folder, where it can write: today's rule keeps the files there.
-    void aProgramRunFromItsBuildKeepsItsFilesBesideItself() {
+    // Beside itself when run from a build; an installed program (reached through a link, a merged
+    // /bin say) never writes in the installation and makes its data folder at its first run.
+    void theFilesGoBesideABuiltProgramOrIntoTheDataFolderOfAnInstalledOne() {
         QCOMPARE(programDirectory(), QCoreApplication::applicationDirPath());
+        QTemporaryDir dir;
+        const QString bin = dir.filePath("usr/bin"), data = dir.filePath("home/.local/Volterne");
+        QVERIFY(QDir().mkpath(bin) && QFile::link(bin, dir.filePath("bin")));
+        QCOMPARE(programDirectory(bin, QString(), data), bin);
+        QVERIFY(!QFileInfo::exists(data));
+        QCOMPARE(programDirectory(dir.filePath("bin"), bin, data), data);
+        QVERIFY(QFileInfo(data).isDir());
     }
 
     void theDesktopEntryIsValid() {

@@ -6,6 +6,7 @@
 #include "link/indicators.h"
 #include "link/receivepath.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QHash>
 #include <QLocale>
@@ -40,6 +41,8 @@ struct Form2Parts {
     QLocale locale = QLocale::system();
     // What the port entries stand for, shown in the port list; none: the entries show their names.
     PortMap *ports = nullptr;
+    // Asks the program to end, once "Quitter" has saved everything.
+    std::function<void()> exitProgram = [] { QCoreApplication::exit(0); };
 };
 
 // The program's one window, "Ondrelle  Volterne". It owns the widgets, each known by its element

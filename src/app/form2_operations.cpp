@@ -68,7 +68,7 @@ QCoro::Task<> Form2::quit() {
             this, QStringLiteral("Quitter"),
             QStringLiteral("Les paramètres n'ont pas pu être enregistrés. %1").arg(problem));
     }
-    QCoreApplication::exit(0);
+    m_parts.exitProgram();
     close();
 }
 

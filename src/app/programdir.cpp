@@ -31,13 +31,19 @@ QString installedGuide() {
     return QFileInfo::exists(guide) ? guide : QString();
 }
 
+QString programDirectory(const QString &applicationDirectory, const QString &installBinDirectory,
+                         const QString &dataDirectory) {
+    // An installed program never writes in the installation, not even a probe.
+    if (!runsFromInstallation(applicationDirectory, installBinDirectory) &&
+        canWriteIn(applicationDirectory))
+        return applicationDirectory;
+    QDir().mkpath(dataDirectory);
+    return dataDirectory;
+}
+
 QString programDirectory() {
-    const QString own = QCoreApplication::applicationDirPath();
-    // The build gives the bin directory of the prefix it installs into. An installed program
-    // never writes there, not even a probe.
-    if (!runsFromInstallation(own, QStringLiteral(VOLTERNE_INSTALL_BINDIR)) && canWriteIn(own))
-        return own;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return data;
+    // The build gives the bin directory of the prefix it installs into.
+    return programDirectory(QCoreApplication::applicationDirPath(),
+                            QStringLiteral(VOLTERNE_INSTALL_BINDIR),
+                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }

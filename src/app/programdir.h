@@ -11,6 +11,12 @@
 // otherwise.
 QString programDirectory();
 
+// The same rule for a program in `applicationDirectory`, the installation's programs being in
+// `installBinDirectory` and the user's data folder being `dataDirectory`, which is made when it is
+// the answer and does not exist yet (an installed program's first run).
+QString programDirectory(const QString &applicationDirectory, const QString &installBinDirectory,
+                         const QString &dataDirectory);
+
 // The user guide as the package installs it, or empty when it is not there (a program that was
 // built but not installed does not know where its sources are).
 QString installedGuide();

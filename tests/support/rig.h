@@ -4,7 +4,6 @@
 #include "app/portlist.h"
 #include "bytes.h"
 #include "data/profile.h"
-#include "data/sampleline.h"
 #include "fakedesktop.h"
 #include "link/clock.h"
 #include "link/portmap.h"
@@ -25,7 +24,8 @@
 
 // The real window on a given serial device (every port entry leads there), with its files in a
 // temporary directory (or `programDirectory` when given), a stand-in desktop, 5 December 2026 as
-// today, and `settings` as its param.ini when given. Form_Load has run.
+// today, no ending of the program (`exitProgram` instead), and `settings` as its param.ini when
+// given. Form_Load has run.
 //
 // With `found`, the entries lead where the port map puts them instead: its [ports] lines and
 // the ports in `found` at each moment, which a test changes to plug adapters in and out.
@@ -40,6 +40,7 @@ struct WindowRig {
         Form2Parts parts{&port, &clock, &desktop,
                          programDirectory.isEmpty() ? directory.path() : programDirectory};
         parts.today = [] { return QDate(2026, 12, 5); };
+        parts.exitProgram = [this] { exitProgram(); };
         parts.locale = locale;
         if (found) {
             ports = std::make_unique<PortMap>(
@@ -60,6 +61,7 @@ struct WindowRig {
     std::unique_ptr<PortMap> ports;
     SerialTransport port;
     std::unique_ptr<Form2> window;
+    std::function<void()> exitProgram = [] {}; // what "Quitter" does when it ends the program
 };
 
 // The window's elements, found by their element names.
@@ -115,22 +117,4 @@ inline const QString kNoDevice = QStringLiteral("/dev/volterne-missing");
 
 inline quint32 backColour(const QWidget *widget) {
     return widget->property("backColour").toUInt();
-}
-
-// Board-like output of `size` bytes: sample lines of three pseudo-random 10-bit readings, with a
-// message line now and then.
-inline QByteArray boardData(qint64 size) {
-    QByteArray data;
-    data.reserve(size + 32);
-    quint32 state = 2026;
-    auto reading = [&state] {
-        state = state * 1103515245u + 12345u;
-        return int((state >> 16) & 0x3FF);
-    };
-    for (qint64 line = 1; data.size() < size; ++line) {
-        data += sampleLine({reading(), reading(), reading()});
-        if (line % 5000 == 0) data += "Page suivante\r\n";
-    }
-    data.truncate(size);
-    return data;
 }
