@@ -230,23 +230,26 @@ private slots:
         };
         QTest::mouseClick(live ? ui(w).lecture_badge : ui(w).Command3, Qt::LeftButton);
         say("PIC 16F88");
-        QTRY_COMPARE(ui(w).Label14->text(), kEstablished);
+        QTRY_COMPARE_WITH_TIMEOUT(ui(w).Label14->text(), kEstablished, Simulator::kPatienceMs);
         say(live ? "Temps reel" : "Transfert");
-        QTRY_VERIFY((heard += line.readAll()).endsWith("\x01\x01\x01"));
+        QTRY_VERIFY_WITH_TIMEOUT((heard += line.readAll()).endsWith("\x01\x01\x01"),
+                                 Simulator::kPatienceMs);
         if (live) say("Temps reel actif");
-        QTRY_VERIFY(live ? w.receive().ReplaceFlag : w.receive().AppendFlag);
+        QTRY_VERIFY_WITH_TIMEOUT(live ? w.receive().ReplaceFlag : w.receive().AppendFlag,
+                                 Simulator::kPatienceMs);
         say("0123 0456 0789 .\r\n");
-        QTRY_COMPARE(w.receive().latestChunk(), QByteArray("0123 0456 0789 .\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.receive().latestChunk(), QByteArray("0123 0456 0789 .\r\n"),
+                                  Simulator::kPatienceMs);
 
         const QByteArray last = "0124 0457 078A .\r\n";
         QCOMPARE(line.write(last), last.size());
         QTRY_VERIFY(w.receive().timer2().isActive()); // received, not yet delivered
         line.close();
-        QTRY_VERIFY(!rig.port.isOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.port.isOpen(), Simulator::kPatienceMs);
         QCOMPARE(w.receive().latestChunk(), last);
         const QString lost = ui(w).Label14->text();
         QVERIFY2(lost.contains("perdu"), qPrintable(lost));
-        QTRY_VERIFY(!w.dialogue().busy());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
         if (live) {
             QCOMPARE(w.receive().receiveBuffer(), last);
             QVERIFY(!w.receive().ReplaceFlag);

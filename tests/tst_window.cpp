@@ -218,7 +218,8 @@ private slots:
         QTest::mousePress(ui(w).Command10, Qt::LeftButton);
         const QString device = terminal.slavePath();
         terminal.close(); // the adapter is unplugged
-        QTRY_VERIFY(ui(w).Label14->text().contains(QStringLiteral("perdu")));
+        QTRY_VERIFY_WITH_TIMEOUT(ui(w).Label14->text().contains(QStringLiteral("perdu")),
+                                 Simulator::kPatienceMs);
         QVERIFY2(ui(w).Label14->text().contains("Port COM12 (" + device + ") perdu"),
                  qPrintable(ui(w).Label14->text()));
         QVERIFY(!rig.port.isOpen());
@@ -305,7 +306,7 @@ private slots:
         QVERIFY(rig->window->dialogue().busy());
         rig->window->show();
         rig->window->close();
-        QTRY_VERIFY(!rig->window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig->window->isVisible(), Simulator::kPatienceMs);
         QVERIFY(!rig->window->dialogue().busy());
         QVERIFY(silent.readAll().isEmpty());
         // Dropped with the window: the waiting operation is run through to its end, not leaked.
@@ -443,7 +444,7 @@ private slots:
         // A right press on another operation's button stops the waiting one; before its command
         // that means nothing is sent and no success is claimed.
         QTest::mousePress(ui(*live.window).Command8, Qt::RightButton);
-        QTRY_VERIFY(!live.window->dialogue().busy());
+        QTRY_VERIFY_WITH_TIMEOUT(!live.window->dialogue().busy(), Simulator::kPatienceMs);
         QCOMPARE(ui(*live.window).Label1->text(),
                  QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
         QCOMPARE(ui(*live.window).Label14->text(), QStringLiteral("..."));
@@ -463,7 +464,8 @@ private slots:
         QCOMPARE(timeOfDayText(time, QLocale(QLocale::English, QLocale::UnitedStates)),
                  QString("2:05:09 PM")); // without a time zone
         WindowRig rig(kNoDevice);
-        QTRY_COMPARE(ui(*rig.window).defile->text().count(':'), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(ui(*rig.window).defile->text().count(':'), 2,
+                                  Simulator::kPatienceMs);
         // The credit and the link open the same box.
         QTest::mouseClick(ui(*rig.window).Label7, Qt::LeftButton);
         QTest::mouseClick(ui(*rig.window).Label16, Qt::LeftButton);
