@@ -4,13 +4,16 @@
 #include "app/desktop.h"
 #include "data/chartsettings.h"
 #include "data/filereason.h"
+#include "data/period.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,6 +22,8 @@ const QString kExportTitle = QStringLiteral("Exporter l'image");
 // An image of a hidden or tiny plot would say little: the export then uses this size.
 constexpr QSize kSmallestImage(320, 200);
 constexpr QSize kDefaultImage(1200, 600);
+const QString kIntervalTip = QStringLiteral("Intervalle d'échantillonnage de la platine, en "
+                                            "secondes ; vide : numéros d'échantillons");
 } // namespace
 
 ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
@@ -29,16 +34,31 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     m_view = new ChartView(m_series, this);
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
-    m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la platine, en "
-                                               "secondes ; vide : numéros d'échantillons"));
+    m_intervalField->setToolTip(kIntervalTip);
     m_intervalField->setMaximumWidth(90);
     auto *label = new QLabel(QStringLiteral("Intervalle (s)"), this);
     label->setBuddy(m_intervalField);
     m_export = new QPushButton(QStringLiteral("Exporter l'image…"), this);
+    m_switch = new QSpinBox(this);
+    m_switch->setObjectName(QStringLiteral("commutateur"));
+    m_switch->setRange(kSwitchMin, kSwitchMax);
+    m_switch->setAccessibleName(QStringLiteral("Commutateur S"));
+    m_switch->setToolTip(QStringLiteral("Commutateur S de la platine (1 à 7) : après une "
+                                        "programmation confirmée, l'intervalle vaut période × "
+                                        "0,5 s × S"));
+    auto *switchLabel = new QLabel(QStringLiteral("Commutateur S"), this);
+    switchLabel->setBuddy(m_switch);
+    m_keepLive = new QCheckBox(QStringLiteral("Enregistrer la lecture"), this);
+    m_keepLive->setObjectName(QStringLiteral("enregistrer_lecture"));
+    m_keepLive->setToolTip(QStringLiteral("Chaque bloc reçu en lecture en temps réel est ajouté "
+                                          "à temps_reel_<date>_<heure>.txt"));
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(label);
     controls->addWidget(m_intervalField);
+    controls->addWidget(switchLabel);
+    controls->addWidget(m_switch);
+    controls->addWidget(m_keepLive);
     controls->addStretch(1);
     controls->addWidget(m_export);
     auto *layout = new QVBoxLayout(this);
@@ -99,7 +119,25 @@ void ChartPane::setInterval(double seconds) {
     m_view->setInterval(m_interval);
 }
 
+void ChartPane::setProgrammedInterval(double seconds, const QString &origin) {
+    setInterval(seconds);
+    m_intervalField->setToolTip(origin);
+}
+
+int ChartPane::boardSwitch() const {
+    return m_switch->value();
+}
+
+void ChartPane::setBoardSwitch(int boardSwitch) {
+    m_switch->setValue(boardSwitch);
+}
+
+bool ChartPane::keepsLive() const {
+    return m_keepLive->isChecked();
+}
+
 void ChartPane::intervalEdited(const QString &text) {
+    m_intervalField->setToolTip(kIntervalTip); // the user's own value
     const std::optional<double> seconds = parseInterval(text);
     // A number half typed ("0," or "-") keeps the previous interval until it reads as one.
     if (!seconds || *seconds == m_interval) return;

@@ -12,6 +12,8 @@
 
 class ChartView;
 class Desktop;
+class QCheckBox;
+class QSpinBox;
 class QLineEdit;
 class QPushButton;
 
@@ -49,10 +51,21 @@ public:
     // Shows `seconds` in the field (0: empty) without emitting intervalChanged().
     void setInterval(double seconds);
 
+    // Shows `seconds` as interval(), with `origin` as the field's tip until the user types
+    // another value.
+    void setProgrammedInterval(double seconds, const QString &origin);
+    // "Commutateur S": the board's switch, 1 to 7, which the program cannot read from the board.
+    int boardSwitch() const;
+    void setBoardSwitch(int boardSwitch);
+    // "Enregistrer la lecture": whether real-time reading is kept in a file.
+    bool keepsLive() const;
+
     const SampleSeries &series() const { return m_series; }
     ChartView *view() const { return m_view; }
     QLineEdit *intervalField() const { return m_intervalField; }
     QPushButton *exportButton() const { return m_export; }
+    QSpinBox *switchBox() const { return m_switch; }
+    QCheckBox *keepLiveBox() const { return m_keepLive; }
 
     // Asks where to save the chart as shown and writes it as a PNG; a failure is told to the
     // user with its reason. True when the image was written.
@@ -77,6 +90,8 @@ private:
     ChartView *m_view = nullptr;
     QLineEdit *m_intervalField = nullptr;
     QPushButton *m_export = nullptr;
+    QSpinBox *m_switch = nullptr;
+    QCheckBox *m_keepLive = nullptr;
     QTimer m_redraw;
     double m_interval = 0;
     int m_liveCapacity = kDefaultLiveCapacity;
