@@ -56,15 +56,19 @@ ChartPane::ChartPane(Desktop *desktop, QString imageDirectory, QWidget *parent)
     auto *controls = new QHBoxLayout;
     controls->addWidget(label);
     controls->addWidget(m_intervalField);
-    controls->addWidget(switchLabel);
-    controls->addWidget(m_switch);
-    controls->addWidget(m_keepLive);
     controls->addStretch(1);
     controls->addWidget(m_export);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view, 1);
     layout->addLayout(controls);
+    // A row of their own, so that the window stays as narrow as before.
+    auto *liveControls = new QHBoxLayout;
+    liveControls->addWidget(switchLabel);
+    liveControls->addWidget(m_switch);
+    liveControls->addWidget(m_keepLive);
+    liveControls->addStretch(1);
+    layout->addLayout(liveControls);
 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(kRedrawPause);
