@@ -1,13 +1,16 @@
-# What `cmake --install` puts in place: the three programs, the desktop entry, the icon, the
-# AppStream metainfo, the manual pages (compressed, as Debian wants them), the copyright and
-# changelog of the package, and the user guide with its pictures (left uncompressed, so that it
-# opens as it is and its pictures show; the About box gives its path).
+# What `cmake --install` puts in place: the three programs, the desktop entry and the recordings'
+# MIME type, the icon, the AppStream metainfo, the manual pages (compressed, as Debian wants them),
+# the copyright and changelog of the package, and the user guide with its pictures (left
+# uncompressed, so that it opens as it is and its pictures show; the About box gives its path).
 set(VOLTERNE_DATA ${PROJECT_SOURCE_DIR}/data)
 
 install(TARGETS volterne volterne-convert volterne-board-sim
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${VOLTERNE_DATA}/org.volterne.volterne.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The recordings' MIME type, which the desktop entry opens.
+install(FILES ${VOLTERNE_DATA}/org.volterne.volterne-recording.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${VOLTERNE_DATA}/org.volterne.volterne.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${VOLTERNE_DATA}/volterne.svg

@@ -5,9 +5,11 @@
 #include "app/desktop.h"
 #include "data/chartsettings.h"
 #include "data/filereason.h"
+#include "data/period.h"
 #include "data/profile.h"
 #include "data/settings.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -23,6 +26,8 @@ const QString kExportTitle = QStringLiteral("Exporter l'image");
 // An image of a hidden or tiny plot would say little: the export then uses this size.
 constexpr QSize kSmallestImage(320, 200);
 constexpr QSize kDefaultImage(1200, 600);
+const QString kIntervalTip = QStringLiteral("Intervalle d'échantillonnage de la platine, en "
+                                            "secondes ; vide : numéros d'échantillons");
 } // namespace
 
 ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
@@ -60,8 +65,7 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     table->setColumnStretch(kStatisticsColumns + 1, 1);
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
-    m_intervalField->setToolTip(QStringLiteral("Intervalle d'échantillonnage de la platine, en "
-                                               "secondes ; vide : numéros d'échantillons"));
+    m_intervalField->setToolTip(kIntervalTip);
     m_intervalField->setMaximumWidth(90);
     auto *label = new QLabel(QStringLiteral("Intervalle (s)"), this);
     label->setBuddy(m_intervalField);
@@ -70,6 +74,19 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     m_channelsButton->setToolTip(
         QStringLiteral("Noms, unités et étalonnages des trois voies (Alt+V)"));
     m_export = new QPushButton(QStringLiteral("Exporter l'image…"), this);
+    m_switch = new QSpinBox(this);
+    m_switch->setObjectName(QStringLiteral("commutateur"));
+    m_switch->setRange(kSwitchMin, kSwitchMax);
+    m_switch->setAccessibleName(QStringLiteral("Commutateur S"));
+    m_switch->setToolTip(QStringLiteral("Commutateur S de la platine (1 à 7) : après une "
+                                        "programmation confirmée, l'intervalle vaut période × "
+                                        "0,5 s × S"));
+    auto *switchLabel = new QLabel(QStringLiteral("Commutateur S"), this);
+    switchLabel->setBuddy(m_switch);
+    m_keepLive = new QCheckBox(QStringLiteral("Enregistrer la lecture"), this);
+    m_keepLive->setObjectName(QStringLiteral("enregistrer_lecture"));
+    m_keepLive->setToolTip(QStringLiteral("Chaque bloc reçu en lecture en temps réel est ajouté "
+                                          "à temps_reel_<date>_<heure>.txt"));
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(label);
@@ -82,6 +99,13 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     layout->addWidget(m_view, 1);
     layout->addWidget(m_statistics);
     layout->addLayout(controls);
+    // A row of their own, so that the window stays as narrow as before.
+    auto *liveControls = new QHBoxLayout;
+    liveControls->addWidget(switchLabel);
+    liveControls->addWidget(m_switch);
+    liveControls->addWidget(m_keepLive);
+    liveControls->addStretch(1);
+    layout->addLayout(liveControls);
 
     m_redraw.setSingleShot(true);
     m_redraw.setInterval(kRedrawPause);
@@ -194,7 +218,25 @@ void ChartPane::setInterval(double seconds) {
     m_view->setInterval(m_interval);
 }
 
+void ChartPane::setProgrammedInterval(double seconds, const QString &origin) {
+    setInterval(seconds);
+    m_intervalField->setToolTip(origin);
+}
+
+int ChartPane::boardSwitch() const {
+    return m_switch->value();
+}
+
+void ChartPane::setBoardSwitch(int boardSwitch) {
+    m_switch->setValue(boardSwitch);
+}
+
+bool ChartPane::keepsLive() const {
+    return m_keepLive->isChecked();
+}
+
 void ChartPane::intervalEdited(const QString &text) {
+    m_intervalField->setToolTip(kIntervalTip); // the user's own value
     const std::optional<double> seconds = parseInterval(text);
     // A number half typed ("0," or "-") keeps the previous interval until it reads as one.
     if (!seconds || *seconds == m_interval) return;

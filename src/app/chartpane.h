@@ -15,6 +15,8 @@
 class ChartView;
 class Desktop;
 class QLabel;
+class QCheckBox;
+class QSpinBox;
 class QLineEdit;
 class QPushButton;
 
@@ -60,6 +62,14 @@ public:
     // The name of the recording shown (empty: none), the exported image's title.
     void setTitle(const QString &title) { m_title = title; }
     QString title() const { return m_title; }
+    // Shows `seconds` as interval(), with `origin` as the field's tip until the user types
+    // another value.
+    void setProgrammedInterval(double seconds, const QString &origin);
+    // "Commutateur S": the board's switch, 1 to 7, which the program cannot read from the board.
+    int boardSwitch() const;
+    void setBoardSwitch(int boardSwitch);
+    // "Enregistrer la lecture": whether real-time reading is kept in a file.
+    bool keepsLive() const;
 
     const SampleSeries &series() const { return m_series; }
     ChartView *view() const { return m_view; }
@@ -69,6 +79,8 @@ public:
     // The statistics table as shown, a line for each visible channel: its title, minimum, maximum
     // and mean, separated by tabulations.
     QString statisticsText() const;
+    QSpinBox *switchBox() const { return m_switch; }
+    QCheckBox *keepLiveBox() const { return m_keepLive; }
 
     // Opens "Voies…"; once it is accepted, draws the channels with its settings and saves them
     // into param.ini, a failure to save told to the user with its reason.
@@ -107,6 +119,8 @@ private:
     QLineEdit *m_intervalField = nullptr;
     QPushButton *m_channelsButton = nullptr;
     QPushButton *m_export = nullptr;
+    QSpinBox *m_switch = nullptr;
+    QCheckBox *m_keepLive = nullptr;
     QTimer m_redraw;
     double m_interval = 0;
     int m_liveCapacity = kDefaultLiveCapacity;

@@ -9,6 +9,7 @@
 #include "app/portlist.h"
 #include "app/programdir.h"
 #include "app/qtcolours.h"
+#include "data/filereason.h"
 #include "data/settings.h"
 #include "data/timetext.h"
 #include "link/serialtransport.h"
@@ -17,9 +18,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
@@ -46,7 +49,7 @@ Form2::Form2(Form2Parts parts, QWidget *parent)
       m_dialogue(*m_parts.port, m_receive, m_indicators, *m_parts.clock),
       m_recordings({m_parts.desktop, m_parts.programDirectory, m_parts.locale, &m_receive,
                     &m_indicators, this, [this] { return m_session.tearingDown(); }}),
-      m_timer1(new QTimer(this)) {
+      m_liveKeeper(m_parts.programDirectory, m_parts.now), m_timer1(new QTimer(this)) {
     readReceiveAreasAsLines();
     buildWidgets();
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -54,6 +57,7 @@ Form2::Form2(Form2Parts parts, QWidget *parent)
     wireEvents();
     m_timer1->start();
     m_indicators.timer3().start();
+    setAcceptDrops(true); // a recording dropped on the window opens as with "Ouvrir"
 }
 
 Form2::~Form2() {
@@ -75,10 +79,14 @@ void Form2::wireEvents() {
     connect(m_parts.port, &Transport::lost, this, &Form2::onPortLost);
     connect(&m_session, &Session::endNow, this, &Form2::onSessionEnd);
     connect(&m_recordings, &RecordingActions::captionChanged, nom_fichier, &QLabel::setText);
+    // The recording shown names the chart's exported image.
+    connect(&m_recordings, &RecordingActions::recordingShown, graphique, &ChartPane::setTitle);
     connect(&m_recordings, &RecordingActions::converting, this, [this](bool waiting) {
         setBackColour(Command2, waiting ? colours::kLightCyan : colours::kButtonFace);
     });
     connect(graphique, &ChartPane::said, &m_indicators, &Indicators::setStatus);
+    connect(graphique->keepLiveBox(), &QCheckBox::toggled, this, &Form2::settleLiveFile);
+    connect(&m_session, &Session::runningChanged, this, &Form2::settleLiveFile);
     wireReceivePath();
     wireLists();
 
@@ -94,6 +102,7 @@ void Form2::wireEvents() {
 }
 
 void Form2::wireReceivePath() {
+    connect(&m_receive, &ReceivePath::chunkReceived, this, &Form2::keepLiveChunk);
     connect(&m_receive, &ReceivePath::latestChunkChanged, this,
             [this] { Text2->showBytes(m_receive.latestChunk()); });
     // The chart follows Text1: a new text replaces its samples, a download's chunks add to them,
@@ -111,6 +120,26 @@ void Form2::wireReceivePath() {
         Text1_Change();
         graphique->appendChunk(added);
     });
+}
+
+void Form2::keepLiveChunk(const QByteArray &chunk) {
+    settleLiveFile();
+    if (!m_receive.ReplaceFlag || !graphique->keepsLive()) return;
+    const bool starting = !m_liveKeeper.isOpen();
+    QString problem;
+    if (!m_liveKeeper.append(chunk, &problem)) {
+        // Unticked, so that the next chunk does not try again: the user ticks it once the folder
+        // can take the file.
+        graphique->keepLiveBox()->setChecked(false);
+        m_indicators.setStatus(QStringLiteral("Lecture non enregistrée : %1").arg(problem));
+    } else if (starting) {
+        m_indicators.setStatus(QStringLiteral("Temps reel actif, lecture enregistrée dans %1")
+                                   .arg(filereason::shownPath(m_liveKeeper.path())));
+    }
+}
+
+void Form2::settleLiveFile() {
+    if (!m_receive.ReplaceFlag || !graphique->keepsLive()) m_liveKeeper.close();
 }
 
 void Form2::wireLists() {
@@ -204,6 +233,7 @@ void Form2::stopByKey() {
         m_presses[button].press(Qt::RightButton);
     else if (operation != Session::Operation::None)
         m_session.stop(operation);
+    settleLiveFile();
 }
 
 bool Form2::eventFilter(QObject *watched, QEvent *event) {
@@ -234,6 +264,18 @@ void Form2::closeEvent(QCloseEvent *event) {
         return;
     }
     QWidget::closeEvent(event);
+}
+
+void Form2::dragEnterEvent(QDragEnterEvent *event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void Form2::dropEvent(QDropEvent *event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return;
+    event->acceptProposedAction();
+    openRecording(urls.front().toLocalFile());
 }
 
 void Form2::onSessionEnd(Session::Ending ending) {

@@ -2,6 +2,7 @@
 
 #include "app/recordingactions.h"
 #include "board/session.h"
+#include "data/livekeeper.h"
 #include "link/dialogue.h"
 #include "link/indicators.h"
 #include "link/receivepath.h"
@@ -21,6 +22,8 @@ class Clock;
 class Desktop;
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -38,6 +41,8 @@ struct Form2Parts {
     Desktop *desktop = nullptr;
     QString programDirectory;
     std::function<QDate()> today = [] { return QDate::currentDate(); };
+    // The moment that names a kept real-time reading.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     QLocale locale = QLocale::system();
     // What the port entries stand for, shown in the port list; none: the entries show their names.
     PortMap *ports = nullptr;
@@ -59,6 +64,8 @@ public:
     ReceivePath &receive() { return m_receive; }
     Dialogue &dialogue() { return m_dialogue; }
     Indicators &indicators() { return m_indicators; }
+    // Where real-time reading is kept while "Enregistrer la lecture" is ticked.
+    const LiveKeeper &liveKeeper() const { return m_liveKeeper; }
     // The acquisition period code last sent (or about to be sent) to the board.
     quint16 PeriodValue = 0;
 
@@ -93,6 +100,8 @@ public:
     void Text1_DblClick();
     void Text2_MouseDown(Qt::MouseButton button);
     void Text2_DblClick();
+    // A recording given on the command line or dropped on the window, opened as "Ouvrir" does.
+    void openRecording(const QString &path);
 
     // Status display.
     void Timer1_Timer();
@@ -106,6 +115,8 @@ protected:
     // Closing while an operation runs first ends it (a download saves what it collected), then
     // closes.
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // What a press on a watched element does: its press handler (any button), its click (left
@@ -138,6 +149,13 @@ private:
     void operationMouseDown(QPushButton *button, Session::Operation operation,
                             Qt::MouseButton pressed);
     void onSessionEnd(Session::Ending ending);
+    // Sets the chart's interval from the period the board has just confirmed.
+    void takeProgrammedInterval(quint16 periodValue);
+    // A chunk the board sent: kept while real-time reading runs with "Enregistrer la lecture"
+    // ticked.
+    void keepLiveChunk(const QByteArray &chunk);
+    // Ends the kept file once real-time reading has stopped or the box was unticked.
+    void settleLiveFile();
     QCoro::Task<> quit();
 
     // Reads the ports again and shows what each entry of the port list stands for.
@@ -154,6 +172,7 @@ private:
     Indicators m_indicators;
     Dialogue m_dialogue;
     RecordingActions m_recordings;
+    LiveKeeper m_liveKeeper;
     QTimer *m_timer1 = nullptr;
     QHash<const QObject *, Presses> m_presses;
 

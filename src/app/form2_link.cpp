@@ -86,6 +86,7 @@ void Form2::onPortLost() {
         m_receive.ReplaceFlag = false;
         m_indicators.setStatus(QStringLiteral("Lecture en temps réel interrompue : port perdu"));
     }
+    settleLiveFile(); // the last bytes, delivered as the port went, are in it
 }
 
 void Form2::Text1_Change() {

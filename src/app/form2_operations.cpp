@@ -7,6 +7,7 @@
 #include "board/operations.h"
 #include "data/period.h"
 #include "data/profile.h"
+#include "data/recording.h"
 #include "data/settings.h"
 #include "link/colours.h"
 #include "link/serialtransport.h"
@@ -38,6 +39,7 @@ void Form2::Form_Load() {
 
     const WindowSettings stored = WindowSettings::read(Profile(settingsPath()));
     graphique->setInterval(stored.interval);
+    graphique->setBoardSwitch(stored.boardSwitch);
     libre->setText(QString::fromLatin1(stored.freeValue));
     Check1->setChecked(stored.ticked);
     Combo3->setCurrentIndex(stored.index);
@@ -56,12 +58,16 @@ void Form2::Command6_Click() {
 
 QCoro::Task<> Form2::quit() {
     if (m_parts.port->isOpen()) m_parts.port->close();
+    m_liveKeeper.close(); // with everything received
     Profile profile(settingsPath());
     QString problem;
     // The port in use, which typed text in the list never differs from once editing ended.
     const WindowSettings kept{Combo1->itemText(Combo1->currentIndex()).toLatin1(),
-                              libre->text().toLatin1(), Check1->isChecked(), Combo3->currentIndex(),
-                              graphique->interval()};
+                              libre->text().toLatin1(),
+                              Check1->isChecked(),
+                              Combo3->currentIndex(),
+                              graphique->interval(),
+                              graphique->boardSwitch()};
     if (!kept.save(profile, &problem)) {
         // The program ends all the same, but not before the user knows.
         co_await m_parts.desktop->warnAndWait(
@@ -94,7 +100,10 @@ void Form2::libre_Change() {
 
 void Form2::operationMouseDown(QPushButton *button, Session::Operation operation,
                                Qt::MouseButton pressed) {
-    if (pressed == Qt::RightButton) m_session.stop(operation);
+    if (pressed == Qt::RightButton) {
+        m_session.stop(operation);
+        settleLiveFile(); // a stopped real-time reading closes its file
+    }
     setBackColour(button, pressed == Qt::LeftButton ? colours::kLightCyan : colours::kButtonFace);
 }
 
@@ -120,6 +129,7 @@ void Form2::Command1_Click() {
 
 void Form2::Command3_Click() {
     m_session.start(Session::Operation::Download, [this] {
+        graphique->setTitle(recordingFileName(m_parts.today())); // the download's file
         memoryDownload(m_dialogue, {QDir(m_parts.programDirectory), m_parts.today(),
                                     [this](QString path, QByteArray content, QString reason) {
                                         return m_recordings.saveElsewhere(path, content, reason);
@@ -142,8 +152,15 @@ void Form2::Command8_Click() {
             return;
         }
         PeriodValue = *value;
-        periodProgramming(m_dialogue, PeriodValue);
+        periodProgramming(m_dialogue, PeriodValue,
+                          [this, sent = PeriodValue] { takeProgrammedInterval(sent); });
     });
+}
+
+void Form2::takeProgrammedInterval(quint16 periodValue) {
+    const int boardSwitch = graphique->boardSwitch();
+    graphique->setProgrammedInterval(programmedInterval(periodValue, boardSwitch),
+                                     programmedIntervalTip(periodValue, boardSwitch));
 }
 
 void Form2::lecture_badge_Click() {
@@ -175,4 +192,8 @@ void Form2::Text2_MouseDown(Qt::MouseButton button) {
 
 void Form2::Text2_DblClick() {
     m_recordings.clearLatestChunk();
+}
+
+void Form2::openRecording(const QString &path) {
+    m_recordings.open(path);
 }

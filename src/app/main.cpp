@@ -2,6 +2,7 @@
 #include "app/focusstyle.h"
 #include "app/form2.h"
 #include "app/programdir.h"
+#include "data/outputfile.h"
 #include "data/profile.h"
 #include "data/settings.h"
 #include "link/clock.h"
@@ -44,5 +45,9 @@ int main(int argc, char *argv[]) {
     Form2 window(parts);
     window.Form_Load();
     window.show();
+    // `volterne FILE`, as a file manager starts it for a recording: the file opens as with
+    // "Ouvrir". QApplication has taken its own options out of argv; the name is kept as the system
+    // gave it.
+    if (argc > 1) window.openRecording(fileNameFromSystem(QByteArray(argv[1])));
     return app.exec();
 }

@@ -32,13 +32,16 @@ RecordingActions::RecordingActions(RecordingParts parts, QObject *parent)
 
 QCoro::Task<> RecordingActions::open() {
     const QString path = co_await m_desktop.chooseRecording(m_dialogParent, m_directory);
-    if (path.isEmpty()) co_return;
+    if (!path.isEmpty()) open(path);
+}
+
+bool RecordingActions::open(const QString &path) {
     if (m_receive.AppendFlag) {
         // A download or read-out is collecting into Text1: opening a file there would lose it.
         m_desktop.warn(m_dialogParent, QStringLiteral("Ouvrir"),
                        QStringLiteral("Un transfert est en cours : attendez sa fin avant "
                                       "d'ouvrir un enregistrement."));
-        co_return;
+        return false;
     }
     if (m_receive.ReplaceFlag) {
         // The next chunk of the live display would replace the recording at once.
@@ -46,14 +49,14 @@ QCoro::Task<> RecordingActions::open() {
                        QStringLiteral("La lecture en temps réel est en cours : arrêtez-la "
                                       "(clic droit sur « Lecture en temps réel ») avant "
                                       "d'ouvrir un enregistrement."));
-        co_return;
+        return false;
     }
     QByteArray text;
     QString problem;
     RecordingDamage damage = RecordingDamage::None;
     if (!loadRecording(path, &text, &problem, &damage)) {
         m_desktop.warn(m_dialogParent, QStringLiteral("Ouvrir"), problem);
-        co_return;
+        return false;
     }
     if (const qsizetype longest = longestLine(text); longest > kLongestShownLine) {
         m_desktop.warn(
@@ -64,10 +67,11 @@ QCoro::Task<> RecordingActions::open() {
                 .arg(QFileInfo(path).fileName())
                 .arg(longest)
                 .arg(kLongestShownLine));
-        co_return;
+        return false;
     }
     m_receive.setReceiveBuffer({});
     emit captionChanged(recordingCaption(QFileInfo(path), m_locale));
+    emit recordingShown(QFileInfo(path).fileName());
     m_receive.setReceiveBuffer(text);
     if (damage != RecordingDamage::None)
         m_indicators.setStatus(
@@ -75,6 +79,7 @@ QCoro::Task<> RecordingActions::open() {
                 .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName(), damageReason(damage)));
     else if (m_indicators.status().startsWith(QLatin1String(kOpenNote)))
         m_indicators.setStatus(QStringLiteral("..."));
+    return true;
 }
 
 QCoro::Task<> RecordingActions::convert() {

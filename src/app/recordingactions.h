@@ -33,7 +33,12 @@ class RecordingActions : public QObject {
 public:
     explicit RecordingActions(RecordingParts parts, QObject *parent = nullptr);
 
+    // "Ouvrir": asks for a recording, then opens it as open(path) does.
     QCoro::Task<> open();
+    // Shows the recording at `path` in the receive area (and so in the chart), as a file given on
+    // the command line or dropped on the window; what stands in the way is said in a message box.
+    // True when it is shown.
+    bool open(const QString &path);
     QCoro::Task<> convert();
     void handOver();
     void layOutLatestChunk();
@@ -45,6 +50,8 @@ public:
 signals:
     // The name (and for an opened recording, date and size) of the file last opened or converted.
     void captionChanged(const QString &caption);
+    // A recording was opened into the receive area: its file name.
+    void recordingShown(const QString &name);
     // A conversion waits for its file (true) or has ended (false).
     void converting(bool waiting);
 

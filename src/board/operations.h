@@ -28,8 +28,11 @@ QCoro::Task<> liveReading(Dialogue &dialogue);
 // receive area. The banner handshake is skipped while the link is shown as established.
 QCoro::Task<> eepromReadout(Dialogue &dialogue);
 
-// "Envoi programmation": sends the acquisition period code, low byte first.
-QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue);
+// "Envoi programmation": sends the acquisition period code, low byte first. `confirmed` runs once
+// the board has confirmed the new period, and only then: not after a stop, a time-out or a lost
+// port.
+QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue,
+                                std::function<void()> confirmed = {});
 
 // "Téléchargement mémoire": downloads the board's memory into transfert_<DDMMYYYY>.txt in
 // `directory`. When the recording cannot be written, `onWriteFailure` gets the bytes that should

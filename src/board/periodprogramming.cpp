@@ -8,7 +8,8 @@
 
 using namespace std::chrono_literals;
 
-QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue) {
+QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue,
+                                std::function<void()> confirmed) {
     Dialogue::Run run(dialogue);
     const QByteArray trailer = periodTrailer(periodValue);
     // Prepared like every other operation, so a stale abort never sends the period blindly.
@@ -30,4 +31,5 @@ QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue) {
     }
     ReceivePath &receive = dialogue.receive();
     receive.setReceiveBuffer(receive.latestChunk());
+    if (confirmed) confirmed();
 }

@@ -1,9 +1,14 @@
 #include "data/period.h"
 
+#include "data/profile.h"
+
 #include <cmath>
 #include <iterator>
 
 namespace {
+
+constexpr char kSwitchSection[] = "commutateur";
+constexpr char kSwitchKey[] = "valeur";
 
 // General number form: at most 15 significant digits, no trailing zeros, no group separator.
 QString generalNumber(double x, const QLocale &locale) {
@@ -50,4 +55,29 @@ std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const
     const double whole = roundHalfEven(*typed);
     if (whole < kFreeValueMin || whole > kFreeValueMax) return std::nullopt;
     return static_cast<quint16>(whole);
+}
+
+int readBoardSwitch(const Profile &profile) {
+    bool ok = false;
+    const int stored = profile.value(kSwitchSection, kSwitchKey).trimmed().toInt(&ok);
+    return ok && stored >= kSwitchMin && stored <= kSwitchMax ? stored : kSwitchMin;
+}
+
+bool saveBoardSwitch(Profile &profile, int boardSwitch, QString *error) {
+    return profile.setValue(kSwitchSection, kSwitchKey, QByteArray::number(boardSwitch), error);
+}
+
+bool hasBoardSwitch(const Profile &profile) {
+    return !profile.value(kSwitchSection, kSwitchKey).isEmpty();
+}
+
+double programmedInterval(quint16 periodValue, int boardSwitch) {
+    return periodValue * 0.5 * boardSwitch;
+}
+
+QString programmedIntervalTip(quint16 periodValue, int boardSwitch) {
+    return QStringLiteral("Intervalle tiré de la programmation : période %1 × 0,5 s × "
+                          "commutateur %2")
+        .arg(periodValue)
+        .arg(boardSwitch);
 }

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+class Profile;
+
 // The acquisition period the board runs at is PeriodValue × 0.5 s × S, S being a switch on the
 // board (1 to 7) that the program cannot see. The program chooses PeriodValue: one of five presets,
 // or a free number typed in the user's regional format.
@@ -40,3 +42,22 @@ double roundHalfEven(double x);
 // kFreeValueMin to kFreeValueMax: the caller then refuses to send.
 std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const QString &freeText,
                                          const QLocale &locale, quint16 previous);
+
+// The board's switch S as the user sets it ("Commutateur S"): 1 to 7, 1 when not set.
+inline constexpr int kSwitchMin = 1;
+inline constexpr int kSwitchMax = 7;
+
+// The switch kept in param.ini, key "valeur" of section "commutateur": kSwitchMin when the file,
+// the section or the key is missing or holds no whole number from 1 to 7.
+int readBoardSwitch(const Profile &profile);
+// Stores the switch. False with the reason in *error when the file can't be written.
+bool saveBoardSwitch(Profile &profile, int boardSwitch, QString *error = nullptr);
+// Whether param.ini already holds the switch (its section is written only once there is
+// something to keep).
+bool hasBoardSwitch(const Profile &profile);
+
+// Seconds between two samples of a board programmed with periodValue: periodValue × 0.5 s × S.
+double programmedInterval(quint16 periodValue, int boardSwitch);
+// Where that interval came from, for the tip of the chart's interval field:
+// "Intervalle tiré de la programmation : période 60 × 0,5 s × commutateur 1".
+QString programmedIntervalTip(quint16 periodValue, int boardSwitch);

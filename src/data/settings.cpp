@@ -49,13 +49,20 @@ bool saveSettings(Profile &profile, const QByteArray &port, const QByteArray &fr
 
 WindowSettings WindowSettings::read(const Profile &profile) {
     const StoredSettings stored = readSettings(profile);
-    return {stored.port, stored.freeValue, restoredTick(stored.select), restoredIndex(stored.index),
-            readChartInterval(profile)};
+    return {stored.port,
+            stored.freeValue,
+            restoredTick(stored.select),
+            restoredIndex(stored.index),
+            readChartInterval(profile),
+            readBoardSwitch(profile)};
 }
 
 bool WindowSettings::save(Profile &profile, QString *error) const {
     if (!saveSettings(profile, port, freeValue, ticked, index, error)) return false;
-    if (interval > 0 || !profile.value("graphique", "intervalle").isEmpty())
-        return saveChartInterval(profile, interval, error);
+    if ((interval > 0 || !profile.value("graphique", "intervalle").isEmpty()) &&
+        !saveChartInterval(profile, interval, error))
+        return false;
+    if (boardSwitch != kSwitchMin || hasBoardSwitch(profile))
+        return saveBoardSwitch(profile, boardSwitch, error);
     return true;
 }

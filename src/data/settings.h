@@ -43,12 +43,15 @@ struct WindowSettings {
     bool ticked = false;  // the free period box
     int index = 0;        // the preset selected, -1 for none
     double interval = 0;  // the chart's sampling interval in seconds, 0 for none
+    int boardSwitch = 1;  // the board's switch S as the user set it, 1 to 7
 
     // The values as start-up restores them: cut as readSettings cuts them, the tick and the index
-    // by restoredTick and restoredIndex, the interval as readChartInterval reads it.
+    // by restoredTick and restoredIndex, the interval as readChartInterval reads it, the switch as
+    // readBoardSwitch reads it.
     static WindowSettings read(const Profile &profile);
     // Writes the four settings (saveSettings), then the chart's interval, whose section is written
     // only once there is something to keep, so that a file of the four settings alone stays as it
-    // was. Stops at the first write that fails, with its reason in *error.
+    // was; the switch likewise, once it differs from 1. Stops at the first write that fails, with
+    // its reason in *error.
     bool save(Profile &profile, QString *error = nullptr) const;
 };

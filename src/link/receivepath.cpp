@@ -14,6 +14,7 @@ ReceivePath::ReceivePath(Transport &transport, QObject *parent)
         m_timer2.stop();
         const QByteArray rest = m_transport.readAll();
         if (rest.isEmpty()) return;
+        emit chunkReceived(rest);
         setLatestChunk({});
         setLatestChunk(rest);
     });
@@ -26,7 +27,11 @@ void ReceivePath::MSComm1_OnComm(int commEvent) {
 
 void ReceivePath::Timer2_Timer() {
     setLatestChunk({});
-    if (m_transport.isOpen()) setLatestChunk(m_transport.readAll());
+    if (m_transport.isOpen()) {
+        const QByteArray chunk = m_transport.readAll();
+        if (!chunk.isEmpty()) emit chunkReceived(chunk);
+        setLatestChunk(chunk);
+    }
     m_timer2.stop();
 }
 

@@ -44,6 +44,9 @@ public:
 
 signals:
     void latestChunkChanged();
+    // Bytes taken from the port, just before they become the new LatestChunk: what the board sent,
+    // as opposed to texts the program itself puts in Text2.
+    void chunkReceived(const QByteArray &chunk);
     // The whole of ReceiveBuffer was replaced.
     void receiveBufferReset();
     // `added` was appended at the end of ReceiveBuffer.
