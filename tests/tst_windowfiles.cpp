@@ -1,10 +1,13 @@
 // The window and the files around it: the chart's interval taken from a confirmed programming,
-// real-time reading kept in a file, and a recording given on the command line or dropped.
+// real-time reading kept in a file, and a recording given on the command line or dropped, then
+// exported as measures.
 #include "data/filereason.h"
+#include "data/measures.h"
 #include "pseudoterminal.h"
 #include "rig.h"
 #include "simulator.h"
 
+#include <QBuffer>
 #include <QMimeData>
 #include <QSpinBox>
 #include <QtTest>
@@ -146,6 +149,16 @@ private slots:
         QCOMPARE(w.receive().receiveBuffer(), said.isEmpty() ? content : QByteArray());
         QCOMPARE(ui(w).nom_fichier->text().startsWith("transfert_05122026.txt - "), said.isEmpty());
         QCOMPARE(ui(w).graphique->title(), said.isEmpty() ? "transfert_05122026.txt" : QString());
+        if (!said.isEmpty()) return;
+        // "Exporter les mesures…" writes what is shown, as the converter's --mesures writes it.
+        rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
+        ui(w).graphique->exportMeasuresButton()->click();
+        QTRY_COMPARE(ui(w).Label1->text(), "Mesures enregistrées dans " + rig.path("mesures.csv"));
+        QBuffer recording(&content), expected;
+        recording.open(QIODevice::ReadOnly);
+        expected.open(QIODevice::WriteOnly);
+        writeMeasures(recording, expected, {ChannelSettings::defaults(), 0, QLocale::c()});
+        QCOMPARE(readFile(rig.path("mesures.csv")), expected.data());
     }
 };
 

@@ -74,6 +74,10 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     m_channelsButton->setToolTip(
         QStringLiteral("Noms, unités et étalonnages des trois voies (Alt+V)"));
     m_export = new QPushButton(QStringLiteral("Exporter l'image…"), this);
+    m_exportMeasures = new QPushButton(QStringLiteral("Exporter les mesures…"), this);
+    m_exportMeasures->setToolTip(QStringLiteral("Un tableur du temps et des valeurs dans leurs "
+                                                "unités"));
+    connect(m_exportMeasures, &QPushButton::clicked, this, &ChartPane::measuresExportRequested);
     m_switch = new QSpinBox(this);
     m_switch->setObjectName(QStringLiteral("commutateur"));
     m_switch->setRange(kSwitchMin, kSwitchMax);
@@ -105,6 +109,7 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     liveControls->addWidget(m_switch);
     liveControls->addWidget(m_keepLive);
     liveControls->addStretch(1);
+    liveControls->addWidget(m_exportMeasures);
     layout->addLayout(liveControls);
 
     m_redraw.setSingleShot(true);

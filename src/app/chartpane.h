@@ -75,6 +75,7 @@ public:
     ChartView *view() const { return m_view; }
     QLineEdit *intervalField() const { return m_intervalField; }
     QPushButton *exportButton() const { return m_export; }
+    QPushButton *exportMeasuresButton() const { return m_exportMeasures; }
     QPushButton *channelsButton() const { return m_channelsButton; }
     // The statistics table as shown, a line for each visible channel: its title, minimum, maximum
     // and mean, separated by tabulations.
@@ -96,6 +97,8 @@ signals:
     void intervalChanged(double seconds);
     // A sentence for the window's status line: where an image went, a refused interval.
     void said(const QString &sentence);
+    // "Exporter les mesures…": the window writes them from the samples it shows.
+    void measuresExportRequested();
 
 private:
     void intervalEdited(const QString &text);
@@ -119,6 +122,7 @@ private:
     QLineEdit *m_intervalField = nullptr;
     QPushButton *m_channelsButton = nullptr;
     QPushButton *m_export = nullptr;
+    QPushButton *m_exportMeasures = nullptr;
     QSpinBox *m_switch = nullptr;
     QCheckBox *m_keepLive = nullptr;
     QTimer m_redraw;

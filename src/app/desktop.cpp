@@ -62,6 +62,17 @@ QCoro::Task<QString> SystemDesktop::chooseImageLocation(QWidget *parent,
     co_return co_await runDialog(dialog);
 }
 
+QCoro::Task<QString> SystemDesktop::chooseMeasuresLocation(QWidget *parent,
+                                                           const QString &suggestedPath) {
+    auto *dialog = new QFileDialog(parent, QStringLiteral("Exporter les mesures"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters({QStringLiteral("Tableur (*.csv)")});
+    dialog->setDefaultSuffix(QStringLiteral("csv"));
+    dialog->selectFile(suggestedPath);
+    co_return co_await runDialog(dialog);
+}
+
 void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text,
                            const QString &details) {
     QMessageBox *box = showBox(parent, QMessageBox::Information, title, text);

@@ -85,6 +85,9 @@ void Form2::wireEvents() {
         setBackColour(Command2, waiting ? colours::kLightCyan : colours::kButtonFace);
     });
     connect(graphique, &ChartPane::said, &m_indicators, &Indicators::setStatus);
+    connect(graphique, &ChartPane::measuresExportRequested, this, [this] {
+        m_recordings.exportMeasures(graphique->channels(), graphique->interval());
+    });
     connect(graphique->keepLiveBox(), &QCheckBox::toggled, this, &Form2::settleLiveFile);
     connect(&m_session, &Session::runningChanged, this, &Form2::settleLiveFile);
     wireReceivePath();

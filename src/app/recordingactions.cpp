@@ -6,11 +6,14 @@
 #include "app/desktop.h"
 #include "data/dump.h"
 #include "data/filereason.h"
+#include "data/measures.h"
+#include "data/outputfile.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
 #include "link/indicators.h"
 #include "link/receivepath.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -154,4 +157,26 @@ QCoro::Task<QString> RecordingActions::saveElsewhere(QString path, QByteArray co
         if (writeRecording(chosen, content, &problem)) co_return chosen;
         suggestion = chosen;
     }
+}
+
+QCoro::Task<> RecordingActions::exportMeasures(ChannelSettings channels, double interval) {
+    const QString title = QStringLiteral("Exporter les mesures");
+    const QString path = co_await m_desktop.chooseMeasuresLocation(
+        m_dialogParent, QDir(m_directory).filePath(QStringLiteral("mesures.csv")));
+    if (path.isEmpty()) co_return;
+    QBuffer recording;
+    recording.setData(m_receive.receiveBuffer());
+    recording.open(QIODevice::ReadOnly);
+    OutputFile out(path);
+    if (!out.open()) {
+        m_desktop.warn(m_dialogParent, title, filereason::cannotCreate(path, out.error()));
+        co_return;
+    }
+    writeMeasures(recording, out.device(), {channels, interval, m_locale});
+    if (!out.commit()) {
+        m_desktop.warn(m_dialogParent, title, filereason::cannotWrite(path, out.error()));
+        co_return;
+    }
+    m_indicators.setStatus(
+        QStringLiteral("Mesures enregistrées dans %1").arg(filereason::shownPath(path)));
 }

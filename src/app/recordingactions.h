@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/channelsettings.h"
+
 #include <QLocale>
 #include <QObject>
 #include <QString>
@@ -43,6 +45,9 @@ public:
     void handOver();
     void layOutLatestChunk();
     void clearLatestChunk();
+    // "Exporter les mesures…": asks where, then writes the receive area's samples as measures
+    // (time, calibrated values in their units) and says where they went.
+    QCoro::Task<> exportMeasures(ChannelSettings channels, double interval);
     // Offers other places for a recording that could not be written; gives where it was saved,
     // or nothing when the user gave up.
     QCoro::Task<QString> saveElsewhere(QString path, QByteArray content, QString reason);

@@ -20,7 +20,7 @@ public:
     int imageQuestions = 0;
     QString lastImageSuggestion; // path proposed by the last image save dialog
 
-    bool hasPrograms = true;   // the desktop has a program for every file
+    bool hasPrograms = true; // the desktop has a program for every file
     bool openWithAssociatedProgram(const QString &path) override {
         opened << path;
         return hasPrograms;
@@ -34,6 +34,10 @@ public:
         lastSaveSuggestion = suggestedPath;
         lastSaveReason = reason;
         co_return std::exchange(nextSaveLocation, QString());
+    }
+    QString nextMeasuresLocation; // answer of the next measures save dialog; empty = cancelled
+    QCoro::Task<QString> chooseMeasuresLocation(QWidget *, const QString &) override {
+        co_return std::exchange(nextMeasuresLocation, QString());
     }
     QCoro::Task<QString> chooseImageLocation(QWidget *, const QString &suggestedPath) override {
         ++imageQuestions;
