@@ -3,6 +3,7 @@
 #include "app/channelsdialog.h"
 #include "app/chartview.h"
 #include "app/desktop.h"
+#include "app/silence.h"
 #include "data/chartsettings.h"
 #include "data/filereason.h"
 #include "data/period.h"
@@ -179,6 +180,7 @@ QString ChartPane::statisticsText() const {
 }
 
 ChartPane::~ChartPane() {
+    silenceChildren(*this);
     delete m_view; // before the series it shows
 }
 

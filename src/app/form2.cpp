@@ -9,6 +9,7 @@
 #include "app/portlist.h"
 #include "app/programdir.h"
 #include "app/qtcolours.h"
+#include "app/silence.h"
 #include "data/filereason.h"
 #include "data/settings.h"
 #include "data/timetext.h"
@@ -61,11 +62,9 @@ Form2::Form2(Form2Parts parts, QWidget *parent)
 }
 
 Form2::~Form2() {
-    // A line edit that loses the focus as the window goes says that its editing finished, and so
-    // on: nothing its widgets say any more reaches the handlers of a window half gone. The session,
-    // destroyed next, still shows how the running operation ended.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->blockSignals(true);
+    // The session, destroyed next, still shows how the running operation ended: through the
+    // indicators, not through the widgets' signals.
+    silenceChildren(*this);
 }
 
 QString Form2::settingsPath() const {

@@ -91,7 +91,12 @@ void Form2::buildSettingsGroup() {
     QFont bold = Label4->font();
     bold.setBold(true);
     Label4->setFont(bold);
-    Label4->setMinimumWidth(Label4->fontMetrics().horizontalAdvance(QStringLiteral("---")));
+    // The spinner, the elapsed time and the time of day change several times a second: a label of
+    // a fixed size changes without making the window lay itself out again each time.
+    Label4->setFixedSize(Label4->fontMetrics().horizontalAdvance(QStringLiteral("---")),
+                         Label4->sizeHint().height());
+    Label5->setFixedSize(Label5->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 ")),
+                         Label5->sizeHint().height());
 
     auto *settings = new QGridLayout(Frame3);
     settings->addWidget(gache, 0, 0);
@@ -185,6 +190,8 @@ void Form2::buildStatusGroup() {
     Label7 = named(new QLabel(QStringLiteral("Brisquet"), Frame4), "Label7");
     Label7->setCursor(Qt::PointingHandCursor);
     defile = named(new QLabel(QStringLiteral("..."), Frame4), "defile");
+    defile->setFixedSize(defile->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM ")),
+                         defile->sizeHint().height());
     Label14 = named(new QLabel(QStringLiteral("Platine Deconnectée"), Frame4), "Label14");
     setTextColour(Label14, colours::kBlue);
     // Blinking must not make the neighbours move.
