@@ -7,12 +7,10 @@
 #include "app/chartpane.h"
 #include "app/desktop.h"
 #include "app/portlist.h"
-#include "app/programdir.h"
 #include "app/qtcolours.h"
 #include "app/silence.h"
 #include "data/filereason.h"
 #include "data/settings.h"
-#include "data/timetext.h"
 #include "link/serialtransport.h"
 
 #include <QApplication>
@@ -29,7 +27,6 @@
 #include <QShortcut>
 
 namespace {
-constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
 // The window's shortcuts: stop, the internal EEPROM read-out, the About box.
 const QKeySequence kStopKey(Qt::Key_Escape);
 const QKeySequence kEepromKey(Qt::CTRL | Qt::Key_E);
@@ -285,45 +282,4 @@ void Form2::onSessionEnd(Session::Ending ending) {
         Command6_Click();
     else
         close();
-}
-
-// ---- Status display ----------------------------------------------------------------------------
-
-void Form2::showIndicators() {
-    Label14->setText(m_indicators.linkText());
-    QPalette palette = Label14->palette();
-    palette.setColor(QPalette::WindowText, colours::toQColor(m_indicators.linkColour()));
-    Label14->setPalette(palette);
-    Label14->setVisible(m_indicators.linkVisible());
-    Label1->setText(m_indicators.status());
-    Label4->setText(m_indicators.spinner());
-    Label5->setText(m_indicators.elapsed());
-}
-
-void Form2::setBackColour(QWidget *widget, quint32 colour) {
-    widget->setProperty("backColour", colour);
-    QPalette palette = widget->palette();
-    const QColor shown = colours::toQColor(colour);
-    palette.setColor(QPalette::Button,
-                     shown.isValid() ? shown : QApplication::palette().color(QPalette::Button));
-    widget->setPalette(palette);
-}
-
-void Form2::Timer1_Timer() {
-    defile->setText(timeOfDayText(QTime::currentTime(), m_parts.locale));
-}
-
-void Form2::Label7_Click() {
-    const QString guide = installedGuide();
-    m_parts.desktop->inform(
-        this, QStringLiteral("Ondrelle"),
-        QStringLiteral("Site auteur : %1 ").arg(QLatin1String(kAuthorAddress)),
-        QStringLiteral("Volterne version %1\nLogiciel libre sous licence GNU GPL version 3 ou "
-                       "ultérieure.%2")
-            .arg(QLatin1String(VOLTERNE_VERSION),
-                 guide.isEmpty() ? QString() : QStringLiteral("\nGuide : ") + guide));
-}
-
-void Form2::Label16_Click() {
-    Label7_Click();
 }
