@@ -41,36 +41,37 @@ QCoro::Task<QString> SystemDesktop::chooseRecording(QWidget *parent, const QStri
     co_return co_await runDialog(dialog);
 }
 
+// A save dialog titled `title`, proposing `suggestedPath`; with a `filter` and its `suffix` when
+// given.
+QFileDialog *saveDialog(QWidget *parent, const QString &title, const QString &suggestedPath,
+                        const QString &filter = {}, const QString &suffix = {}) {
+    auto *dialog = new QFileDialog(parent, title);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (!filter.isEmpty()) dialog->setNameFilters({filter});
+    if (!suffix.isEmpty()) dialog->setDefaultSuffix(suffix);
+    dialog->selectFile(suggestedPath);
+    return dialog;
+}
+
 QCoro::Task<QString> SystemDesktop::chooseSaveLocation(QWidget *parent,
                                                        const QString &suggestedPath,
                                                        const QString &reason) {
-    auto *dialog = new QFileDialog(parent, reason);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->selectFile(suggestedPath);
-    co_return co_await runDialog(dialog);
+    co_return co_await runDialog(saveDialog(parent, reason, suggestedPath));
 }
 
 QCoro::Task<QString> SystemDesktop::chooseImageLocation(QWidget *parent,
                                                         const QString &suggestedPath) {
-    auto *dialog = new QFileDialog(parent, QStringLiteral("Exporter l'image"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters({QStringLiteral("Images PNG (*.png)")});
-    dialog->setDefaultSuffix(QStringLiteral("png"));
-    dialog->selectFile(suggestedPath);
-    co_return co_await runDialog(dialog);
+    co_return co_await runDialog(saveDialog(parent, QStringLiteral("Exporter l'image"),
+                                            suggestedPath, QStringLiteral("Images PNG (*.png)"),
+                                            QStringLiteral("png")));
 }
 
 QCoro::Task<QString> SystemDesktop::chooseMeasuresLocation(QWidget *parent,
                                                            const QString &suggestedPath) {
-    auto *dialog = new QFileDialog(parent, QStringLiteral("Exporter les mesures"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters({QStringLiteral("Tableur (*.csv)")});
-    dialog->setDefaultSuffix(QStringLiteral("csv"));
-    dialog->selectFile(suggestedPath);
-    co_return co_await runDialog(dialog);
+    co_return co_await runDialog(saveDialog(parent, QStringLiteral("Exporter les mesures"),
+                                            suggestedPath, QStringLiteral("Tableur (*.csv)"),
+                                            QStringLiteral("csv")));
 }
 
 void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text,
