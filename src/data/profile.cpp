@@ -10,17 +10,17 @@
 
 namespace {
 
-QByteArray trimmedBlanks(QByteArrayView text) {
+QByteArrayView trimmedBlanks(QByteArrayView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
         ++begin;
     while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
         --end;
-    return text.sliced(begin, end - begin).toByteArray();
+    return text.sliced(begin, end - begin);
 }
 
-bool sameName(const QByteArray &a, const QByteArray &b) {
+bool sameName(QByteArrayView a, QByteArrayView b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
@@ -28,33 +28,41 @@ bool sameName(const QByteArray &a, const QByteArray &b) {
 // would hide the first section), but it is kept when the file is rewritten.
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-// Splits the file into its lines, without their LF or CR LF ends, and without a byte-order mark.
-QList<QByteArray> splitLines(QByteArray content) {
-    if (content.startsWith(kByteOrderMark)) content.remove(0, 3);
-    QList<QByteArray> lines = content.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the end of the last line, not an extra line
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r')) line.chop(1);
+// Walks the lines of a file, each without its LF or CR LF end, with no copy of them. A byte-order
+// mark is no part of the first line; an empty piece after the last LF is no extra line.
+class Lines {
+public:
+    explicit Lines(QByteArrayView content)
+        : m_rest(content.startsWith(kByteOrderMark) ? content.sliced(3) : content) {}
+
+    // The next line into *line; false once there is none.
+    bool next(QByteArrayView *line) {
+        if (m_rest.isEmpty()) return false;
+        const qsizetype lf = m_rest.indexOf('\n');
+        *line = lf < 0 ? m_rest : m_rest.first(lf);
+        if (line->endsWith('\r')) line->chop(1);
+        m_rest = lf < 0 ? QByteArrayView() : m_rest.sliced(lf + 1);
+        return true;
     }
-    return lines;
-}
+
+private:
+    QByteArrayView m_rest;
+};
 
 // Name of the section a header line opens, or nothing when the line is not a header.
-std::optional<QByteArray> sectionName(const QByteArray &line) {
-    const QByteArray trimmed = trimmedBlanks(line);
+std::optional<QByteArrayView> sectionName(QByteArrayView line) {
+    const QByteArrayView trimmed = trimmedBlanks(line);
     if (!trimmed.startsWith('[')) return std::nullopt;
     const qsizetype close = trimmed.indexOf(']');
     if (close < 0) return std::nullopt;
-    return trimmedBlanks(QByteArrayView(trimmed).sliced(1, close - 1));
+    return trimmedBlanks(trimmed.sliced(1, close - 1));
 }
 
 // Whether a line sets the given key; the value part goes to *value.
-bool isKeyLine(const QByteArray &line, const QByteArray &key, QByteArray *value = nullptr) {
+bool isKeyLine(QByteArrayView line, QByteArrayView key, QByteArray *value = nullptr) {
     const qsizetype equals = line.indexOf('=');
-    if (equals < 0 || !sameName(trimmedBlanks(QByteArrayView(line).first(equals)), key))
-        return false;
-    if (value) *value = trimmedBlanks(QByteArrayView(line).sliced(equals + 1));
+    if (equals < 0 || !sameName(trimmedBlanks(line.first(equals)), key)) return false;
+    if (value) *value = trimmedBlanks(line.sliced(equals + 1)).toByteArray();
     return true;
 }
 
@@ -83,7 +91,8 @@ QByteArray Profile::value(const QByteArray &section, const QByteArray &key) cons
         content = file.readAll();
     }
     bool inSection = false;
-    for (const QByteArray &line : splitLines(content)) {
+    Lines lines(content);
+    for (QByteArrayView line; lines.next(&line);) {
         if (const auto name = sectionName(line)) {
             if (inSection) return {}; // only the first section of that name counts
             inSection = sameName(*name, section);
@@ -119,38 +128,43 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
         }
         content = existing.readAll();
     }
-    const bool byteOrderMark = content.startsWith(kByteOrderMark);
-    QList<QByteArray> lines = splitLines(content);
-
-    qsizetype sectionStart = -1; // index of the header line
-    qsizetype insertAt = -1;     // just after the last non-blank line of the section
-    bool done = false;
-    for (qsizetype i = 0; i < lines.size() && !done; ++i) {
-        if (const auto name = sectionName(lines[i])) {
-            if (sectionStart >= 0) break;
-            if (sameName(*name, section)) sectionStart = insertAt = i;
+    qsizetype sectionStart = -1; // the section's header line
+    qsizetype insertAt = -1;     // the section's last non-blank line, which the key follows
+    qsizetype replaceAt = -1;    // the key's line
+    qsizetype count = 0;         // lines of the file
+    bool searching = true;       // the key may still come
+    QByteArray keyLine = key + '=' + value;
+    Lines lines(content);
+    for (QByteArrayView line; lines.next(&line); ++count) {
+        if (!searching) continue;
+        if (const auto name = sectionName(line)) {
+            if (sectionStart >= 0)
+                searching = false;
+            else if (sameName(*name, section))
+                sectionStart = insertAt = count;
             continue;
         }
         if (sectionStart < 0) continue;
-        if (isKeyLine(lines[i], key)) {
+        if (isKeyLine(line, key)) {
             // The key keeps the spelling the file gave it.
-            const qsizetype equals = lines[i].indexOf('=');
-            lines[i] = trimmedBlanks(QByteArrayView(lines[i]).first(equals)) + '=' + value;
-            done = true;
-        } else if (!trimmedBlanks(lines[i]).isEmpty()) {
-            insertAt = i;
+            keyLine = trimmedBlanks(line.first(line.indexOf('='))).toByteArray() + '=' + value;
+            replaceAt = count;
+            searching = false;
+        } else if (!trimmedBlanks(line).isEmpty()) {
+            insertAt = count;
         }
     }
-    if (!done && sectionStart >= 0) {
-        lines.insert(insertAt + 1, key + '=' + value);
-    } else if (!done) {
-        lines.append('[' + section + ']');
-        lines.append(key + '=' + value);
-    }
 
-    QByteArray text = byteOrderMark ? QByteArray(kByteOrderMark) : QByteArray();
-    for (const QByteArray &line : std::as_const(lines))
-        text += line + "\r\n";
+    QByteArray text;
+    text.reserve(content.size() + count + keyLine.size() + section.size() + 8);
+    if (content.startsWith(kByteOrderMark)) text.append(kByteOrderMark);
+    Lines again(content);
+    qsizetype at = 0;
+    for (QByteArrayView line; again.next(&line); ++at) {
+        text.append(at == replaceAt ? QByteArrayView(keyLine) : line).append("\r\n");
+        if (at == insertAt && replaceAt < 0) text.append(keyLine).append("\r\n");
+    }
+    if (sectionStart < 0) text.append('[' + section + "]\r\n" + keyLine + "\r\n");
     if (m_memory) {
         m_memory = text;
         return true;

@@ -12,10 +12,17 @@
 
 namespace {
 
-constexpr qsizetype kReadBlock = 1 << 20;
-constexpr qsizetype kWriteBlock = 1 << 20;
+// Blocks read and written at once: a megabyte, or for a smaller recording on a file or in memory
+// its own size (at least kSmallestBlock), so that converting a few lines takes no megabytes.
+constexpr qsizetype kLargestBlock = 1 << 20;
+constexpr qsizetype kSmallestBlock = 4096;
 // Room for the longest piece written at once: five digits, ";" and CR LF.
 constexpr qsizetype kLongestPiece = 8;
+
+qsizetype blockSize(const QIODevice &recording) {
+    if (recording.isSequential()) return kLargestBlock; // its size is not known beforehand
+    return qBound<qint64>(kSmallestBlock, recording.bytesAvailable(), kLargestBlock);
+}
 
 // The channels' names separated by ";" ("Voie1;Voie2;Voie3"), then CR LF.
 QByteArray header() {
@@ -28,8 +35,8 @@ QByteArray header() {
 class Converter {
 public:
     explicit Converter(QIODevice &recording, QIODevice &spreadsheet)
-        : m_recording(recording), m_spreadsheet(spreadsheet),
-          m_out(kWriteBlock, Qt::Uninitialized) {}
+        : m_recording(recording), m_spreadsheet(spreadsheet), m_block(blockSize(recording)),
+          m_out(m_block, Qt::Uninitialized) {}
 
     ConversionReport run() {
         if (!m_recording.isReadable())
@@ -47,7 +54,7 @@ public:
 private:
     // Reads the recording in large blocks; the decoder carries a line that runs across blocks.
     void readLines() {
-        QByteArray in(kReadBlock, Qt::Uninitialized);
+        QByteArray in(m_block, Qt::Uninitialized);
         auto onField = [this](const SampleField &field) {
             cell(field);
             if (field.endsRow) put("\r\n", 2);
@@ -130,6 +137,7 @@ private:
 
     QIODevice &m_recording;
     QIODevice &m_spreadsheet;
+    qsizetype m_block;
     QByteArray m_out;
     qsizetype m_used = 0;
     SampleDecoder m_decoder;

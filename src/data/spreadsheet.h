@@ -37,9 +37,10 @@ QString invalidFieldsReason(const ConversionReport &report);
 // unfinished. A field that is not hexadecimal gives an empty cell, keeping the columns aligned, and
 // so does every field of a line whose first "." lies beyond SampleDecoder::kLongestLine.
 //
-// Both devices must be open. The recording is read in large blocks until read() gives 0, the
-// output written in large blocks; a QFileDevice output is flushed, but committing or closing it
-// stays with the caller. Conversion stops at the first read or write failure.
+// Both devices must be open. The recording is read in blocks of up to a megabyte (no larger than
+// a recording of known size needs) until read() gives 0, the output written in blocks of the same
+// size; a QFileDevice output is flushed, but committing or closing it stays with the caller.
+// Conversion stops at the first read or write failure.
 ConversionReport convertRecording(QIODevice &recording, QIODevice &spreadsheet);
 
 // Converts the file recordingPath into the file spreadsheetPath, which is replaced only when the

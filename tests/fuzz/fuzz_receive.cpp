@@ -1,6 +1,6 @@
 // Receive path and board dialogue: a byte stream cut into chunks at arbitrary places, the board's
 // bursts gathered by arbitrary receive ticks, time moving on in between.
-// - While collecting (AppendFlag set), the receive buffer is exactly the concatenation of the stream.
+// - While collecting (AppendFlag set), the receive buffer is exactly the stream, in order.
 // - The download's end text is found whenever the stream holds it, wherever it was cut, and never
 //   when it does not.
 // - The banner wait ends only on a chunk that is the banner alone, never on a banner glued to
@@ -21,11 +21,19 @@ QByteArray bytes(FuzzedDataProvider &input, size_t longest) {
     return QByteArray::fromStdString(input.ConsumeRandomLengthString(longest));
 }
 
+// settle() less its polls for the system's events, which neither the fake board nor the manual
+// clock gives: the queued events alone run, as many rounds; time moves on by `step` first, if any.
+void runQueued(BoardRig &rig, std::optional<Clock::Duration> step = {}) {
+    if (step) rig.clock.advance(*step);
+    for (int round = 0; round < 20; ++round)
+        QCoreApplication::sendPostedEvents();
+}
+
 // Ends a wait still going on, so that nothing of it outlives the run.
 template <typename T> void finish(BoardRig &rig, const std::optional<T> &end) {
     rig.dialogue.setAbortFlag(true);
     for (int pass = 0; pass < 4 && !end; ++pass)
-        rig.advance(Dialogue::kProgressPause);
+        runQueued(rig, Dialogue::kProgressPause);
     FUZZ_CHECK(end.has_value());
 }
 
@@ -51,17 +59,17 @@ void collectUntilTheEndText(FuzzedDataProvider &input) {
             break;
         case 1:
             rig.receive.Timer2_Timer();
-            settle();
+            runQueued(rig);
             break;
         case 2:
             rig.receive.Timer2_Timer();
-            rig.advance(std::chrono::milliseconds(input.ConsumeIntegralInRange(0, 400)));
+            runQueued(rig, std::chrono::milliseconds(input.ConsumeIntegralInRange(0, 400)));
             break;
         }
     }
     rig.receive.Timer2_Timer();
     for (int pass = 0; pass < 3; ++pass)
-        rig.advance(Dialogue::kProgressPause);
+        runQueued(rig, Dialogue::kProgressPause);
 
     FUZZ_CHECK(rig.receive.receiveBuffer() == stream);
     if (stream.contains(endText))
@@ -83,7 +91,9 @@ void awaitTheBanner(FuzzedDataProvider &input) {
         QByteArray chunk = bytes(input, 64);
         if (input.ConsumeBool())
             chunk.insert(input.ConsumeIntegralInRange<qsizetype>(0, chunk.size()), banner);
-        rig.chunk(chunk);
+        rig.board.deliver(chunk); // as rig.chunk() does
+        rig.receive.Timer2_Timer();
+        runQueued(rig);
         if (chunk == banner)
             FUZZ_CHECK(end == Dialogue::WaitEnd::Seen);
         else if (!chunk.isEmpty())

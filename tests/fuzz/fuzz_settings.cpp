@@ -32,36 +32,33 @@ QByteArrayList linesOf(QByteArray content) {
     return lines;
 }
 
-QByteArray blanksTrimmed(QByteArray text) {
+QByteArrayView blanksTrimmed(QByteArrayView text) {
     while (text.startsWith(' ') || text.startsWith('\t'))
-        text.remove(0, 1);
+        text = text.sliced(1);
     while (text.endsWith(' ') || text.endsWith('\t'))
         text.chop(1);
     return text;
 }
 
-std::optional<QByteArray> headerName(const QByteArray &line) {
-    const QByteArray trimmed = blanksTrimmed(line);
+std::optional<QByteArrayView> headerName(QByteArrayView line) {
+    const QByteArrayView trimmed = blanksTrimmed(line);
     const qsizetype close = trimmed.indexOf(']');
     if (!trimmed.startsWith('[') || close < 0) return std::nullopt;
-    return blanksTrimmed(trimmed.mid(1, close - 1)).toLower();
+    return blanksTrimmed(trimmed.sliced(1, close - 1));
 }
 
 // Index of the line holding section's "valeur", or -1; whether the section exists at all.
 qsizetype valueLine(const QByteArrayList &lines, const QByteArray &section, bool *found) {
     *found = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const auto name = headerName(lines[i]);
-        if (!name) {
-            if (*found) {
-                const qsizetype equals = lines[i].indexOf('=');
-                if (equals >= 0 && blanksTrimmed(lines[i].left(equals)).toLower() == "valeur")
-                    return i;
-            }
-            continue;
+        const qsizetype equals = lines[i].indexOf('=');
+        const QByteArrayView key = blanksTrimmed(QByteArrayView(lines[i]).first(qMax(equals, 0)));
+        if (const auto name = headerName(lines[i])) {
+            if (*found) return -1;
+            *found = name->compare(section, Qt::CaseInsensitive) == 0;
+        } else if (*found && equals >= 0 && key.compare("valeur", Qt::CaseInsensitive) == 0) {
+            return i;
         }
-        if (*found) return -1;
-        *found = *name == section.toLower();
     }
     return -1;
 }
@@ -84,7 +81,7 @@ QByteArrayList otherLines(const QByteArrayList &lines) {
 QByteArray plainValue(FuzzedDataProvider &input, size_t longest) {
     QByteArray value = QByteArray::fromStdString(input.ConsumeRandomLengthString(longest));
     value.replace('\r', 'r').replace('\n', 'n').replace('\0', '0');
-    return blanksTrimmed(value);
+    return blanksTrimmed(value).toByteArray();
 }
 
 } // namespace
