@@ -98,14 +98,12 @@ private slots:
         QTemporaryDir dir;
         const QString out = dir.filePath("tableurs/du jour"); // made when missing
         const QString missing = dir.filePath("transfert_absent.txt");
-        Outcome run = convert({"--output-dir", out, kData + "worked.txt", missing,
-                               kData + "invalid_fields.txt", kData + "rows_across_lines.txt"});
+        Outcome run = convert(
+            {"--output-dir", out, kData + "worked.txt", missing, kData + "invalid_fields.txt"});
         QCOMPARE(run.status, 2);
         QCOMPARE(readFile(out + "/worked.csv"), readFile(kData + "worked.csv"));
         QCOMPARE(readFile(out + "/invalid_fields.csv"), readFile(kData + "invalid_fields.csv"));
-        QCOMPARE(readFile(out + "/rows_across_lines.csv"),
-                 readFile(kData + "rows_across_lines.csv"));
-        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 3);
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 2);
         const QStringList lines = run.err.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[0].contains(missing) && lines[0].contains("n'existe pas"),

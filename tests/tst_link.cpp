@@ -130,31 +130,6 @@ private slots:
         QCOMPARE(receive.receiveBuffer(), expected);
     }
 
-    void startsWithWaitsTestTheChunkAlreadyThereBeforeTheirFirstYield_data() {
-        QTest::addColumn<QByteArray>("chunk");
-        QTest::addColumn<bool>("seen"); // awaited: "RAZ", compared over 3 characters
-        QTest::newRow("name followed by more") << QByteArray("RAZ 0%") << true;
-        QTest::newRow("name cut short") << QByteArray("RA") << false;
-        QTest::newRow("name after other text") << QByteArray("\r\nRAZ") << false;
-    }
-
-    void startsWithWaitsTestTheChunkAlreadyThereBeforeTheirFirstYield() {
-        QFETCH(QByteArray, chunk);
-        QFETCH(bool, seen);
-        // No event needs to run for either form to end, and no progress step runs first.
-        for (const bool withProgress : {false, true}) {
-            BoardRig rig;
-            rig.receive.setLatestChunk(chunk);
-            Outcome end;
-            auto wait = keepOutcome(withProgress ? rig.dialogue.WaitWithProgress("RAZ", 3)
-                                                 : rig.dialogue.WaitForReply("RAZ", 3, 20s),
-                                    &end);
-            QCOMPARE(describe(end), seen ? "Seen" : "waiting");
-            QCOMPARE(rig.indicators.spinner(), QString("/"));
-            finish(rig, end);
-        }
-    }
-
     void abortEndsEveryWaitAfterOnePassAndATimeOutComesOnlyPastTheLimit() {
         BoardRig rig;
         rig.dialogue.PrepareOperation(Dialogue::ClearFlags::None);
