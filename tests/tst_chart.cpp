@@ -1,5 +1,8 @@
 // The chart: its samples read as the spreadsheet conversion reads them, the per-column reduction,
-// the rendered image, and the pane's rolling window, mouse, export and remembered interval.
+// the rendered image, and the pane's rolling window, mouse, export and remembered interval; in the
+// channels' units: calibrated curves, the statistics of the visible samples, the unchanged default
+// drawing and the "Voies…" dialog.
+#include "app/channelsdialog.h"
 #include "app/chartpane.h"
 #include "app/chartview.h"
 #include "bytes.h"
@@ -7,20 +10,23 @@
 #include "chart/chartrender.h"
 #include "chart/reduction.h"
 #include "chart/sampleseries.h"
+#include "chart/statistics.h"
 #include "data/chartsettings.h"
+#include "data/profile.h"
 #include "data/sampleline.h"
-#include "data/spreadsheet.h"
 #include "fakedesktop.h"
 
 #include <QApplication>
-#include <QBuffer>
+#include <QDir>
+#include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <cmath>
 #include <map>
@@ -29,22 +35,26 @@ namespace {
 
 using Rows = QList<QByteArrayList>;
 
-// The spreadsheet the conversion writes for `recording`, without its header.
-QByteArray spreadsheetBody(const QByteArray &recording) {
-    QBuffer in, out;
-    in.setData(recording);
-    in.open(QIODevice::ReadOnly);
-    out.open(QIODevice::WriteOnly);
-    convertRecording(in, out);
-    return out.data().sliced(sizeof "Voie1;Voie2;Voie3\r\n" - 1);
-}
+struct Reduction {
+    int count;
+    double first, last;
+    int width, gapEvery; // gapEvery 0: no gaps
+};
 
-// Its rows seen through the chart's three channels: the first three cells of each row (a value, or
-// empty for an invalid field), "-" past the end of a short row.
-Rows spreadsheetRows(const QByteArray &recording) {
+struct Axis {
+    qint64 dropped;
+    double span, interval;
+    const char *title;
+    double firstShown, secondShown; // what positions 0 and 1 read as
+};
+
+// The rows of a spreadsheet the conversion wrote, seen through the chart's three channels: the
+// first three cells of each row (a value, or empty for an invalid field), "-" past the end of a
+// short row.
+Rows spreadsheetRows(const QByteArray &spreadsheet) {
     Rows rows;
-    for (QByteArray row : spreadsheetBody(recording).split('\n')) {
-        if (row.isEmpty()) continue; // after the last CR LF
+    for (QByteArray row : spreadsheet.split('\n').mid(1)) { // after the header
+        if (row.isEmpty()) continue;                        // after the last CR LF
         if (row.endsWith('\r')) row.chop(1);
         QByteArrayList cells = row.split(';');
         cells.removeLast(); // the empty text after the last ";"
@@ -69,48 +79,21 @@ Rows seriesRows(const SampleSeries &series) {
     return rows;
 }
 
-// Cuts `text` at random places, a few of them between a CR and its LF.
-QList<QByteArray> randomChunks(const QByteArray &text, QRandomGenerator &random) {
-    QList<QByteArray> chunks;
-    for (qsizetype at = 0; at < text.size();) {
-        qsizetype length = 1 + random.bounded(40);
-        const qsizetype cr = text.indexOf('\r', at);
-        if (cr >= 0 && random.bounded(3) == 0) length = cr + 1 - at;
-        chunks << text.mid(at, length);
-        at += length;
-    }
-    return chunks;
-}
-
-// A recording of board lines, messages and damaged lines of every kind.
-QByteArray randomRecording(QRandomGenerator &random) {
-    static const QByteArray noise = "0123456789ABCDEFaG .;\t\n\xE9";
+// 300 samples, a field of channel 2 not hexadecimal every 40 rows: what the reference images of
+// tests/data/chart/ were drawn from before channels had settings.
+QByteArray referenceText() {
     QByteArray text;
-    const int lines = random.bounded(60);
-    for (int line = 0; line < lines; ++line) {
-        if (random.bounded(3) == 0) {
-            for (int i = random.bounded(30); i > 0; --i)
-                text += noise[random.bounded(int(noise.size()))];
-        } else {
-            for (int field = random.bounded(8); field > 0; --field)
-                text += QByteArray::number(random.bounded(0x9000), 16)
-                            .toUpper()
-                            .rightJustified(4, '0') +
-                        " ;,"[random.bounded(3)];
-            text += random.bounded(4) == 0 ? "00." : " .";
-        }
-        text += random.bounded(4) == 0 ? "\r" : "\r\n";
-    }
+    for (int n = 0; n < 300; ++n)
+        text += n % 40 == 7 ? QByteArray("0100 ZZZZ 0200 .\r\n")
+                            : sampleLine({(n * 37) % 1024, 512 + (n % 50) * 8, n * 3});
     return text;
 }
 
-// Pixels of exactly `colour` within `area` of `image`.
-int pixelsOf(const QImage &image, const QColor &colour, const QRect &area) {
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += image.pixel(x, y) == colour.rgb();
-    return count;
+ChannelSettings volts() {
+    ChannelSettings channels;
+    channels.channels[0] = {"Tension", "V", {0, 0, 1023, 5}};
+    channels.channels[1] = {"Température", "°C", {100, 50, 300, -50}}; // falling
+    return channels;
 }
 
 } // namespace
@@ -121,133 +104,71 @@ class ChartTest : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    void chartSamplesAreTheSpreadsheetRows_data() {
-        QTest::addColumn<QByteArray>("recording");
-        QTest::addColumn<int>("samples");
-        QTest::newRow("worked example") << QByteArray("0123 0456 0789 .\r\n") << 1;
-        QTest::newRow("rows that run on across lines")
-            << readFile(VOLTERNE_TEST_DATA "/spreadsheet/rows_across_lines.txt") << 3;
-        QTest::newRow("invalid fields are gaps")
-            << QByteArray("0001 zzzz 8000 .\r\n00a0 0002 -003 .\r\n") << 2;
-        QTest::newRow("CR alone ends a line")
-            << QByteArray("0001 0002 0003 .\r0004 .\rEffectue\r") << 2;
-        QTest::newRow("messages, a dot first, a last line without end")
-            << QByteArray("PIC 16F88\r\n.0001 .\r\n\r\n0001 0002 0003 .") << 1;
-        QTest::newRow("short last fields") << QByteArray("0001 0002 0C .\r\n7FFF 3F.\r\n") << 2;
-    }
-
-    void chartSamplesAreTheSpreadsheetRows() {
-        QFETCH(QByteArray, recording);
-        QFETCH(int, samples);
-        SampleSeries series;
-        series.setText(recording);
-        QCOMPARE(series.size(), samples);
-        QCOMPARE(seriesRows(series), spreadsheetRows(recording));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
 
     // Whatever the line ends, damaged lines and chunk boundaries, the chart gives the spreadsheet's
-    // rows cell by cell, and the decoder its cells, rows and line numbers.
-    void randomRecordingsInRandomChunksGiveTheSpreadsheetRows() {
-        QRandomGenerator random(8);
-        for (int round = 0; round < 400; ++round) {
-            const QByteArray recording = randomRecording(random);
-            const Rows expected = spreadsheetRows(recording);
-            const QList<QByteArray> chunks = randomChunks(recording, random);
-
-            SampleSeries whole, growing;
+    // rows cell by cell, read whole or cut anywhere.
+    void chartSamplesAreTheSpreadsheetRows() {
+        const QString data = QStringLiteral(VOLTERNE_TEST_DATA "/spreadsheet/");
+        for (const QString &name : QDir(data).entryList({"*.txt"})) {
+            const QByteArray recording = readFile(data + name);
+            const Rows expected = spreadsheetRows(readFile(data + name.chopped(3) + "csv"));
+            SampleSeries whole;
             whole.setText(recording);
-            for (const QByteArray &chunk : chunks)
-                growing.append(chunk);
             QCOMPARE(seriesRows(whole), expected);
-            QCOMPARE(seriesRows(growing), expected);
-
-            SampleDecoder decoder;
-            QByteArray decoded;
-            qint64 firstInvalidLine = 0;
-            auto take = [&](const SampleField &field) {
-                decoded += (field.value.valid ? QByteArray::number(field.value.value) : "") + ';' +
-                           (field.endsRow ? "\r\n" : "");
-                if (!field.value.valid && firstInvalidLine == 0) firstInvalidLine = field.line;
-            };
-            for (const QByteArray &chunk : chunks)
-                decoder.feed(chunk, take);
-            decoder.finish(take);
-            QCOMPARE(decoded, spreadsheetBody(recording));
-            QBuffer in, out;
-            in.setData(recording);
-            in.open(QIODevice::ReadOnly);
-            out.open(QIODevice::WriteOnly);
-            QCOMPARE(firstInvalidLine, convertRecording(in, out).firstInvalidLine);
+            // A live series keeps an unended last line for later: end it.
+            const QByteArray ended = recording + "\r\n";
+            for (const qsizetype size : {1, 5}) {
+                SampleSeries growing;
+                for (qsizetype at = 0; at < ended.size(); at += size)
+                    growing.append(ended.mid(at, size));
+                QCOMPARE(seriesRows(growing), expected);
+            }
         }
     }
 
+    // A live window lets go of its oldest samples chunk after chunk, many times its size, and
+    // keeps counting them: the chart's time axis never falls back.
     void liveModeKeepsTheLastSamplesAndReadsASplitLineOnce() {
         FakeDesktop desktop;
         ChartPane pane(&desktop, m_dir.path());
         QCOMPARE(pane.liveCapacity(), 600);
-        pane.setLiveCapacity(5);
+        pane.setLiveCapacity(3);
         pane.showText(sampleLine({9, 9, 9}));
         QByteArray stream;
-        for (int n = 1; n <= 12; ++n)
+        for (int n = 1; n <= 14; ++n)
             stream += sampleLine({n, 100 + n, 200 + n});
         // Cut in the middle of the sixth line, then between CR and LF of the eleventh.
         const qsizetype cut = 5 * 18 + 7;
         pane.liveChunk(stream.left(cut));
-        QCOMPARE(pane.series().size(), 5);
-        QCOMPARE(pane.series().value(0, 4), 5);
+        QCOMPARE(pane.series().size(), 3);
+        QCOMPARE(pane.series().value(0, 2), 5);
         pane.liveChunk(stream.mid(cut, 11 * 18 - 1 - cut));
         pane.liveChunk(stream.mid(11 * 18 - 1));
         const SampleSeries &series = pane.series();
-        QCOMPARE(series.size(), 5);
-        QCOMPARE(series.dropped(), 7);
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(series.value(0, i), 8 + i);
-            QCOMPARE(series.value(2, i), 208 + i);
+        QCOMPARE(series.size(), 3);
+        QCOMPARE(series.dropped(), 11);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(series.value(0, i), 12 + i);
+            QCOMPARE(series.value(2, i), 212 + i);
         }
         // A download after the live reading starts afresh and keeps everything.
         pane.appendChunk(stream);
-        QCOMPARE(pane.series().size(), 12);
-    }
-
-    void aSingleSampleSpikeSurvivesTheReduction() {
-        std::vector<qint16> values(1'000'000);
-        QRandomGenerator random(3);
-        for (qint16 &value : values)
-            value = qint16(500 + random.bounded(20));
-        values[654'321] = 32000;
-        values[123'457] = 3;
-        for (auto [first, last] : {std::pair{0.0, 999'999.0}, std::pair{600'000.0, 700'000.0}}) {
-            const std::vector<QPointF> points =
-                reduceChannel(values.data(), qint64(values.size()), first, last, 640);
-            double high = 0, low = 1e9;
-            for (const QPointF &point : points) {
-                high = std::max(high, point.y());
-                low = std::min(low, point.y());
-            }
-            QCOMPARE(high, 32000.0);
-            if (first == 0) QCOMPARE(low, 3.0);
-        }
+        QCOMPARE(pane.series().size(), 14);
     }
 
     void theReductionHoldsAtMostTwoPointsAColumnAndTheExtremes_data() {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<double>("first");
-        QTest::addColumn<double>("last");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("gapEvery"); // 0: no gaps
-        QTest::newRow("many samples a column") << 100'000 << 0.0 << 99'999.0 << 777 << 0;
-        QTest::newRow("zoomed in the middle") << 100'000 << 31'000.5 << 33'333.3 << 500 << 0;
-        QTest::newRow("a column a sample or so") << 1'000 << 0.0 << 999.0 << 997 << 7;
-        QTest::newRow("fewer samples than columns") << 50 << 0.0 << 49.0 << 800 << 5;
-        QTest::newRow("with gaps") << 20'000 << 10.0 << 15'000.0 << 300 << 3;
+        QTest::addColumn<Reduction>("reduction");
+        QTest::newRow("many samples a column") << Reduction{100'000, 0, 99'999, 777, 0};
+        QTest::newRow("zoomed in the middle") << Reduction{100'000, 31'000.5, 33'333.3, 500, 0};
+        QTest::newRow("a column a sample or so") << Reduction{1'000, 0, 999, 997, 7};
+        QTest::newRow("fewer samples than columns") << Reduction{50, 0, 49, 800, 5};
+        QTest::newRow("with gaps") << Reduction{20'000, 10, 15'000, 300, 3};
     }
 
     void theReductionHoldsAtMostTwoPointsAColumnAndTheExtremes() {
-        QFETCH(int, count);
-        QFETCH(double, first);
-        QFETCH(double, last);
-        QFETCH(int, width);
-        QFETCH(int, gapEvery);
+        QFETCH(Reduction, reduction);
+        const auto [count, first, last, width, gapEvery] = reduction;
         std::vector<qint16> values(count);
         QRandomGenerator random(count);
         for (int i = 0; i < count; ++i)
@@ -287,95 +208,27 @@ private slots:
     }
 
     void theXAxisCountsSamplesOrTellsTimeInTheUnitThatReadsBest_data() {
-        QTest::addColumn<qint64>("dropped");
-        QTest::addColumn<double>("span");
-        QTest::addColumn<double>("interval");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<double>("firstShown"); // what position 0 reads as
-        QTest::addColumn<double>("secondShown");
-        QTest::newRow("samples from 1") << 0LL << 100.0 << 0.0 << "Échantillon" << 1.0 << 2.0;
-        QTest::newRow("a rolling window goes on counting")
-            << 7LL << 100.0 << 0.0 << "Échantillon" << 8.0 << 9.0;
-        QTest::newRow("two minutes in seconds") << 0LL << 240.0 << 0.5 << "Temps (s)" << 0.0 << 0.5;
+        QTest::addColumn<Axis>("axis");
+        QTest::newRow("samples from 1") << Axis{0, 100, 0, "Échantillon", 1, 2};
+        QTest::newRow("a rolling window goes on counting") << Axis{7, 100, 0, "Échantillon", 8, 9};
+        QTest::newRow("two minutes in seconds") << Axis{0, 240, 0.5, "Temps (s)", 0, 0.5};
         QTest::newRow("ten minutes in minutes")
-            << 10LL << 1200.0 << 0.5 << "Temps (min)" << 5.0 / 60 << 5.5 / 60;
-        QTest::newRow("three hours in hours")
-            << 0LL << 5400.0 << 2.0 << "Temps (h)" << 0.0 << 2.0 / 3600;
+            << Axis{10, 1200, 0.5, "Temps (min)", 5.0 / 60, 5.5 / 60};
+        QTest::newRow("three hours in hours") << Axis{0, 5400, 2, "Temps (h)", 0, 2.0 / 3600};
     }
 
     void theXAxisCountsSamplesOrTellsTimeInTheUnitThatReadsBest() {
-        QFETCH(qint64, dropped);
-        QFETCH(double, span);
-        QFETCH(double, interval);
-        QFETCH(QString, title);
-        QFETCH(double, firstShown);
-        QFETCH(double, secondShown);
-        const chart::XAxis axis = chart::xAxis(dropped, span, interval);
-        QCOMPARE(axis.title, title);
-        QCOMPARE(axis.offset, firstShown);
-        QCOMPARE(axis.offset + axis.scale, secondShown);
+        QFETCH(Axis, axis);
+        const chart::XAxis shown = chart::xAxis(axis.dropped, axis.span, axis.interval);
+        QCOMPARE(shown.title, QString(axis.title));
+        QCOMPARE(shown.offset, axis.firstShown);
+        QCOMPARE(shown.offset + shown.scale, axis.secondShown);
         QCOMPARE(chart::tickLabel(2.5, 0.5, QLocale(QLocale::French)), "2,5");
         QCOMPARE(chart::tickLabel(12000, 1000, QLocale(QLocale::French)), "12000");
         QCOMPARE(chart::tickLabel(0.25, 0.05, QLocale::c()), "0.25");
     }
 
-    void aRenderedPngShowsTheThreeChannelColours() {
-        SampleSeries series;
-        series.setText(QByteArray("PIC 16F88\r\n") +
-                       sampleLine({0x100, 0x200, 0x300}).repeated(50));
-        const QSize size(640, 400);
-        QImage scratch(size, QImage::Format_RGB32);
-        QPainter painter(&scratch);
-        const QRect plot = chart::paint(painter, size, series, {}).plot.toAlignedRect();
-        painter.end();
-
-        const QString path = m_dir.filePath("chart.png");
-        QString error;
-        QVERIFY(chart::savePng(chart::render(series, size), path, &error));
-        const QImage image(path, "PNG");
-        QCOMPARE(image.size(), size);
-        for (const QColor &colour : chart::kColours)
-            QVERIFY(pixelsOf(image, colour, plot) > 200);
-
-        chart::Options options;
-        options.hidden[1] = true;
-        const QImage partial = chart::render(series, size, options);
-        QCOMPARE(pixelsOf(partial, chart::kColours[1], plot), 0);
-        QVERIFY(pixelsOf(partial, chart::kColours[2], plot) > 200);
-
-        const QImage empty = chart::render(SampleSeries(), size);
-        for (const QColor &colour : chart::kColours)
-            QCOMPARE(pixelsOf(empty, colour, empty.rect()), 0);
-        QVERIFY(!chart::savePng(empty, m_dir.filePath("absent/chart.png"), &error));
-        QVERIFY(error.contains("chart.png"));
-    }
-
-    void theExportSavesAPngOrSaysWhyNot() {
-        FakeDesktop desktop;
-        ChartPane pane(&desktop, m_dir.path());
-        QCOMPARE(pane.objectName(), "graphique");
-        QCOMPARE(pane.accessibleName(), "Graphique");
-        QCOMPARE(pane.exportButton()->text(), "Exporter l'image…");
-        pane.showText(sampleLine({1, 2, 3}).repeated(10));
-
-        desktop.nextImageLocation = m_dir.filePath("absent/graphique.png");
-        pane.exportButton()->click();
-        QTRY_COMPARE(desktop.messages.size(), 1);
-        QCOMPARE(desktop.lastImageSuggestion, m_dir.filePath("graphique.png"));
-        QVERIFY(desktop.messages[0].startsWith("Exporter l'image|"));
-        QVERIFY(desktop.messages[0].contains("n'existe pas"));
-
-        desktop.nextImageLocation = m_dir.filePath("saved.png");
-        QSignalSpy said(&pane, &ChartPane::said);
-        pane.exportButton()->click();
-        QTRY_COMPARE(desktop.imageQuestions, 2);
-        QVERIFY(!QImage(m_dir.filePath("saved.png"), "PNG").isNull());
-        QCOMPARE(said.value(0).value(0).toString(),
-                 "Image enregistrée dans " + m_dir.filePath("saved.png"));
-        QCOMPARE(desktop.messages.size(), 1);
-    }
-
-    void theMouseZoomsHidesChannelsAndResets() {
+    void theMouseZoomsHidesChannelsAndResetsAndTheExportSavesAPngOrSaysWhyNot() {
         FakeDesktop desktop;
         ChartPane pane(&desktop, m_dir.path());
         QByteArray text;
@@ -432,6 +285,23 @@ private slots:
         QVERIFY(showsTheChart());
         pane.resize(600, 400);
         QVERIFY(showsTheChart());
+
+        // The export saves a PNG or says why not.
+        desktop.nextImageLocation = m_dir.filePath("absent/graphique.png");
+        pane.exportButton()->click();
+        QTRY_COMPARE(desktop.messages.size(), 1);
+        QCOMPARE(desktop.lastImageSuggestion, m_dir.filePath("graphique.png"));
+        QVERIFY(desktop.messages[0].startsWith("Exporter l'image|"));
+        QVERIFY(desktop.messages[0].contains("n'existe pas"));
+
+        desktop.nextImageLocation = m_dir.filePath("saved.png");
+        QSignalSpy said(&pane, &ChartPane::said);
+        pane.exportButton()->click();
+        QTRY_COMPARE(desktop.imageQuestions, 2);
+        QVERIFY(!QImage(m_dir.filePath("saved.png"), "PNG").isNull());
+        QCOMPARE(said.value(0).value(0).toString(),
+                 "Image enregistrée dans " + m_dir.filePath("saved.png"));
+        QCOMPARE(desktop.messages.size(), 1);
     }
 
     void intervalsAreTypedWithEitherSeparator_data() {
@@ -443,7 +313,6 @@ private slots:
         QTest::newRow("empty: none") << "" << 0.0;
         QTest::newRow("zero") << "0" << -1.0;
         QTest::newRow("negative") << "-1" << -1.0;
-        QTest::newRow("words") << "abc" << -1.0;
     }
 
     void intervalsAreTypedWithEitherSeparator() {
@@ -474,6 +343,147 @@ private slots:
                                             " » n'est pas un intervalle en secondes "
                                             "(nombre supérieur à 0) : l'intervalle reste 7 s.");
         QCOMPARE(pane.intervalField()->text(), "7");
+    }
+
+    // Every sample of a sparse range is a point of its own: its y is the calibration of its raw
+    // value; the hover and the statistics tell it in its unit.
+    void curvesHoverAndStatisticsShowTheSamplesThroughTheirCalibration() {
+        SampleSeries series;
+        series.setText(referenceText());
+        chart::Options options;
+        options.channels = volts();
+        const chart::Curves curves = chart::calibratedCurves(series, options, 10, 50, 400);
+        for (int c = 0; c < kChannels; ++c) {
+            int checked = 0;
+            for (const QPointF &point : curves[c]) {
+                if (std::isnan(point.y())) continue;
+                const qint64 sample = std::llround(10 + point.x() * 40 / 400);
+                QCOMPARE(point.y(),
+                         options.channels.channels[c].calibration(series.value(c, sample)));
+                ++checked;
+            }
+            QCOMPARE(checked, c == 1 ? 42 : 43); // and one beyond each edge; a gap on channel 2
+        }
+
+        FakeDesktop desktop;
+        ChartPane pane(&desktop, m_dir.path());
+        pane.setChannels(volts());
+        pane.setInterval(0.5);
+        pane.showText(sampleLine({1023, 200, 7}).repeated(20));
+        pane.resize(600, 400);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        pane.view()->repaint();
+        QTest::mouseMove(pane.view(), pane.view()->frame().plot.center().toPoint());
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text().section('\n', 1), "Tension : 5 V\nTempérature : 0 °C\nVoie3 : 7");
+        QVERIFY(QToolTip::text().startsWith("Temps : "));
+
+        // The statistics leave gaps out, in the units (extremes swapped by a falling
+        // calibration), of the visible samples and channels.
+        pane.showText(sampleLine({0, 100, 1}) + sampleLine({1023, 300, 3}) +
+                      "ZZZZ ZZZZ ZZZZ .\r\n" + sampleLine({0, 200, 5}));
+        QCOMPARE(pane.statisticsText(), "Tension (V)\t0 V\t5 V\t1,66667 V\n"
+                                        "Température (°C)\t-50 °C\t50 °C\t0 °C\n"
+                                        "Voie3\t1\t5\t3");
+        pane.view()->zoomTo(2, 2.5); // the row of gaps alone
+        pane.view()->setChannelHidden(0, true);
+        QCOMPARE(pane.statisticsText(), "Température (°C)\t—\t—\t—\nVoie3\t—\t—\t—");
+    }
+
+    // Default settings draw what the chart drew before channels had settings, pixel for pixel;
+    // the export adds its title and table without touching the chart.
+    void theDefaultSettingsDrawTheChartAsBefore() {
+        // The reference images hold text drawn in DejaVu Sans, the Debian default font.
+        if (QFontInfo(QFont()).family() != QLatin1String("DejaVu Sans"))
+            QSKIP("the reference images were drawn with DejaVu Sans, absent here");
+        SampleSeries series;
+        series.setText(referenceText());
+        chart::Options options;
+        options.locale = QLocale::c();
+        const QImage whole = chart::render(series, QSize(400, 260), options);
+        QCOMPARE(whole,
+                 QImage(VOLTERNE_TEST_DATA "/chart/default.png").convertToFormat(whole.format()));
+        options.first = 20, options.last = 60, options.interval = 0.5, options.hidden[1] = true;
+        const QImage zoomed = chart::render(series, QSize(400, 260), options);
+        QCOMPARE(zoomed,
+                 QImage(VOLTERNE_TEST_DATA "/chart/zoomed.png").convertToFormat(zoomed.format()));
+
+        const QImage report =
+            chart::renderWithStatistics(series, QSize(400, 260), options, "transfert_05122026.txt");
+        QVERIFY(report.height() > 260 + 3 * 10);
+        const int above =
+            report.height() - 260 -
+            (chart::renderWithStatistics(series, QSize(400, 260), options, {}).height() - 260);
+        QCOMPARE(report.copy(0, above, 400, 260), zoomed);
+    }
+
+    // The calibration points typed in the dialog: bad ones are refused with their reason and
+    // nothing is saved; good ones, with commas, points or blanks, are drawn and saved.
+    void theChannelsDialogReadsOrRefusesTheCalibrationWithTheReason_data() {
+        QTest::addColumn<QStringList>("points"); // raw and value of point 1, then of point 2
+        QTest::addColumn<QString>("shown");      // the dialog's line for the channel
+        QTest::newRow("commas, points, blanks")
+            << QStringList{"0", " 0,0 ", "1023", "5.0"} << "Facteur 0,00488759 ; décalage 0";
+        QTest::newRow("an offset")
+            << QStringList{"10", "1", "20", "3"} << "Facteur 0,2 ; décalage -1";
+        QTest::newRow("not a number")
+            << QStringList{"abc", "0", "1023", "5"}
+            << "La valeur brute du point 1 n'est pas un nombre : « abc ».";
+        QTest::newRow("equal raw values")
+            << QStringList{"512", "0", "512,0", "5"}
+            << "Les deux points ont la même valeur brute (512) : il faut deux valeurs brutes "
+               "différentes.";
+        QTest::newRow("group separator")
+            << QStringList{"0", "1 000", "1023", "5"}
+            << "La valeur physique du point 1 n'est pas un nombre : « 1 000 ».";
+        QTest::newRow("empty") << QStringList{"0", "0", "", "5"}
+                               << "La valeur brute du point 2 est vide.";
+        QTest::newRow("too steep")
+            << QStringList{"0", "-1e308", "1e-300", "1e308"}
+            << "Ces deux points donnent une droite trop raide : rapprochez les valeurs physiques "
+               "ou écartez les valeurs brutes.";
+    }
+
+    void theChannelsDialogReadsOrRefusesTheCalibrationWithTheReason() {
+        QFETCH(QStringList, points);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        const QByteArray before = "[graphique]\r\nintervalle=0.5\r\n";
+        const QString ini = dir.filePath("param.ini");
+        QVERIFY(writeFile(ini, before));
+        FakeDesktop desktop;
+        ChartPane pane(&desktop, dir.path());
+        pane.show();
+        pane.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        QTest::keyClick(&pane, Qt::Key_V, Qt::AltModifier);
+        QTRY_VERIFY(pane.findChild<ChannelsDialog *>());
+        ChannelsDialog *dialog = pane.findChild<ChannelsDialog *>();
+        QVERIFY(dialog->isVisible() && dialog->isModal());
+        QCOMPARE(dialog->lineLabel(0)->text(), "Facteur 1 ; décalage 0");
+        dialog->nameField(0)->setText("Tension");
+        dialog->unitField(0)->setText("V");
+        for (int p = 0; p < ChannelsDialog::kPoints; ++p)
+            dialog->pointField(0, p)->setText(points[p]);
+        QCOMPARE(dialog->lineLabel(0)->text(), shown);
+        dialog->accept();
+        if (!shown.startsWith("Facteur")) {
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(dialog->problemLabel()->text(), "Voie1 : " + shown);
+            dialog->reject();
+            QVERIFY(pane.channels().isDefault());
+            QCOMPARE(readFile(ini), before);
+            return;
+        }
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(pane.channels().title(0), "Tension (V)");
+        // The line goes through both points exactly.
+        for (int p : {0, 2})
+            QCOMPARE(pane.channels().channels[0].calibration(points[p].toInt()),
+                     points[p + 1].trimmed().replace(u',', u'.').toDouble());
+        QCOMPARE(ChannelSettings::read(Profile(ini)), pane.channels());
+        QVERIFY(desktop.messages.isEmpty());
     }
 };
 

