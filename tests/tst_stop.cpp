@@ -2,6 +2,7 @@
 // before the command never reaches the board, a stop after it never claims success, and nothing
 // received is lost when the program ends or the line goes.
 #include "app/chartpane.h"
+#include "link/colours.h"
 #include "pseudoterminal.h"
 #include "rig.h"
 #include "simulator.h"
@@ -187,13 +188,15 @@ private slots:
         // This test plays the board by hand on the line, and pulls the line out.
         PseudoTerminal line;
         QVERIFY(line.open());
-        WindowRig rig(line.slavePath());
+        const QString device = line.slavePath();
+        WindowRig rig(device);
         Form2 &w = *rig.window;
         QByteArray heard; // what the window sent
         const auto say = [&](const QByteArray &bytes) {
             QCOMPARE(line.write(bytes), bytes.size());
         };
         QTest::mouseClick(live ? ui(w).lecture_badge : ui(w).Command3, Qt::LeftButton);
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton); // open: light green
         say("PIC 16F88");
         QTRY_COMPARE_WITH_TIMEOUT(ui(w).Label14->text(), kEstablished, Simulator::kPatienceMs);
         say(live ? "Temps reel" : "Transfert");
@@ -215,7 +218,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!rig.port.isOpen(), Simulator::kPatienceMs);
         QCOMPARE(w.receive().latestChunk(), last);
         const QString lost = ui(w).Label14->text();
-        QVERIFY2(lost.contains("perdu"), qPrintable(lost));
+        QVERIFY2(lost.contains("Port COM12 (" + device + ") perdu"), qPrintable(lost));
+        QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace); // green means open
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
         const QStringList liveFiles = QDir(rig.directory.path()).entryList({"temps_reel_*"});
         QCOMPARE(liveFiles.size(), live ? 1 : 0);
