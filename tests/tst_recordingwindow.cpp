@@ -1,17 +1,27 @@
-// The window's recording handlers, offscreen: Ouvrir, Conversion Fichier, handing the receive area
-// to the desktop, the dump of the latest chunk, and a download whose recording cannot be written.
+// The window's recording handlers, offscreen: Ouvrir, dropping a recording, exporting measures,
+// Conversion Fichier, handing the receive area to the desktop, the dump of the latest chunk, a
+// download whose recording cannot be written, and a full disk under every file the program writes.
 #include "app/byteview.h"
 #include "link/colours.h"
 #include "rig.h"
 #include "simulator.h"
 
+#include "data/measures.h"
+#include "data/profile.h"
+#include "data/recording.h"
+#include "data/spreadsheet.h"
+
 #include <QAccessible>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDateTime>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -22,6 +32,26 @@ const QString kRecordingName = QStringLiteral("transfert_05122026.txt");
 template <qsizetype N> QByteArray bytes(const char (&text)[N]) {
     return QByteArray(text, N - 1);
 }
+
+// Limits the size of every file this process writes while it lives: as on a full disk, a write
+// takes the bytes that still fit and refuses the rest.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN); // a refused write fails with EFBIG instead of a signal
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    bool m_ok = false;
+};
+
 } // namespace
 
 class RecordingWindowTest : public QObject {
@@ -48,6 +78,7 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), shown);
         QCOMPARE(ui(w).nom_fichier->text(),
                  "transfert_05122026.txt - 05/12/2026 14:03:09 - 35 oct");
+        QCOMPARE(ui(w).graphique->title(), kRecordingName);
         // Read aloud as the lines it shows: real line ends, no invisible marks.
         QAccessibleInterface *readable = QAccessible::queryAccessibleInterface(ui(w).Text1);
         QVERIFY(readable && readable->textInterface());
@@ -60,15 +91,34 @@ private slots:
         const QAccessible::State state = readable->state();
         QVERIFY(state.multiLine && state.readOnly && state.focusable && state.selectableText);
         QVERIFY(!state.editable);
+        // "Exporter les mesures…" writes what is shown, as the converter's --mesures writes it.
+        rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
+        ui(w).graphique->exportMeasuresButton()->click();
+        QTRY_COMPARE(ui(w).Label1->text(), "Mesures enregistrées dans " + rig.path("mesures.csv"));
+        QBuffer measured, expected;
+        measured.setData(shown);
+        measured.open(QIODevice::ReadOnly);
+        expected.open(QIODevice::WriteOnly);
+        writeMeasures(measured, expected, {ChannelSettings::defaults(), 0, kFrench});
+        QCOMPARE(readFile(rig.path("mesures.csv")), expected.data());
 
-        // Cancelled, a missing file, a download collecting into the receive area: nothing changes.
+        // Cancelled, a missing file dropped on the receive area, a line too long to show given on
+        // the command line, a download collecting into the receive area: nothing changes.
         QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
         QVERIFY(rig.desktop.messages.isEmpty());
-        rig.desktop.nextRecording = rig.path(QStringLiteral("transfert_01032027.txt"));
-        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(rig.path("transfert_01032027.txt"))});
+        QDragEnterEvent enter({9, 9}, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop({9, 9}, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ui(w).Text1->viewport(), &enter);
+        QApplication::sendEvent(ui(w).Text1->viewport(), &drop);
         QCOMPARE(rig.desktop.messages.size(), 1);
         QVERIFY(rig.desktop.messages[0].startsWith("Ouvrir|") &&
                 rig.desktop.messages[0].contains("transfert_01032027.txt"));
+        QVERIFY(writeFile(rig.path("long.txt"), QByteArray(2 << 20, '0')));
+        w.openRecording(rig.path("long.txt"));
+        QVERIFY(
+            rig.desktop.messages.takeLast().startsWith("Ouvrir|« long.txt » contient une ligne"));
         w.receive().AppendFlag = true;
         rig.desktop.nextRecording = path;
         QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
@@ -85,17 +135,27 @@ private slots:
         QCOMPARE(w.receive().receiveBuffer(), QByteArray("en direct"));
     }
 
-    void writeFailuresNameTheirRealReason() {
+    void doubleClickingTheReceiveAreaHandsItsExactBytesToTheDesktopOrSaysWhyNot() {
         WindowRig rig(kNoDevice);
         const QString temp = rig.path(QStringLiteral("temp.txt"));
-        rig.window->receive().setReceiveBuffer(QByteArray(64 * 1024, 'x'));
+        QVERIFY(writeFile(temp, QByteArray(4096, 'x'))); // the previous double-click's, longer
+        for (const QByteArray &shown : {allBytes() + "\r\n0123 .\r\n" + allBytes(), QByteArray()}) {
+            rig.window->receive().setReceiveBuffer(shown);
+            QTest::mouseDClick(ui(*rig.window).Text1->viewport(), Qt::LeftButton);
+            QCOMPARE(readFile(temp), shown + "\r\n");
+            QCOMPARE(rig.window->receive().receiveBuffer(), shown);
+        }
+        QCOMPARE(rig.desktop.opened, QStringList({temp, temp}));
+        QVERIFY(QFile::remove(temp));
+
         // A full disk: the system's reason, not a guess.
+        rig.window->receive().setReceiveBuffer(QByteArray(64 * 1024, 'x'));
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), temp));
         QTest::mouseDClick(ui(*rig.window).Text1->viewport(), Qt::LeftButton);
         QCOMPARE(rig.desktop.messages.size(), 1);
         QVERIFY2(rig.desktop.messages[0].contains("disque plein"),
                  qPrintable(rig.desktop.messages[0]));
-        QVERIFY(rig.desktop.opened.isEmpty());
+        QCOMPARE(rig.desktop.opened.size(), 2);
         QVERIFY(QFile::remove(temp));
 
         // A file nobody may write (the superuser may write anything, so only others can see it).
@@ -107,6 +167,26 @@ private slots:
         QVERIFY2(rig.desktop.messages[1].contains("lecture seule"),
                  qPrintable(rig.desktop.messages[1]));
         QCOMPARE(readFile(temp), "ancien\r\n");
+    }
+
+    void aRightPressLaysTheLatestChunkOutUnlessItIsBeingCollected() {
+        WindowRig rig(kNoDevice);
+        ReceivePath &receive = rig.window->receive();
+        QWidget *text2 = ui(*rig.window).Text2->viewport();
+        const QByteArray chunk = "AB12CD.EF", dump = "AB 12 CD \r\nEF \r\n";
+        receive.setReceiveBuffer("collecte\r\n");
+        receive.setLatestChunk(chunk);
+        QTest::mousePress(text2, Qt::LeftButton);
+        QTest::mousePress(text2, Qt::MiddleButton);
+        receive.AppendFlag = true;
+        QTest::mousePress(text2, Qt::RightButton);
+        QCOMPARE(receive.latestChunk(), chunk);
+        QCOMPARE(receive.receiveBuffer(), QByteArray("collecte\r\n"));
+        receive.AppendFlag = false;
+        receive.ReplaceFlag = true; // while live, the dump reaches the receive area too
+        QTest::mousePress(text2, Qt::RightButton);
+        QCOMPARE(receive.latestChunk(), dump);
+        QCOMPARE(receive.receiveBuffer(), dump);
     }
 
     void conversionWritesTheSpreadsheetOpensItAndNotesInvalidFieldsAndDamage() {
@@ -160,77 +240,59 @@ private slots:
         QCOMPARE(rig.desktop.messages.size(), 1);
     }
 
-    void doubleClickingTheReceiveAreaHandsItsExactBytesToTheDesktop() {
-        WindowRig rig(kNoDevice);
-        const QString temp = rig.path(QStringLiteral("temp.txt"));
-        QVERIFY(writeFile(temp, QByteArray(4096, 'x'))); // the previous double-click's, longer
-        for (const QByteArray &shown : {allBytes() + "\r\n0123 .\r\n" + allBytes(), QByteArray()}) {
-            rig.window->receive().setReceiveBuffer(shown);
-            QTest::mouseDClick(ui(*rig.window).Text1->viewport(), Qt::LeftButton);
-            QCOMPARE(readFile(temp), shown + "\r\n");
-            QCOMPARE(rig.window->receive().receiveBuffer(), shown);
-        }
-        QCOMPARE(rig.desktop.opened, QStringList({temp, temp}));
-    }
-
-    void aRightPressLaysTheLatestChunkOutUnlessItIsBeingCollected() {
-        WindowRig rig(kNoDevice);
-        ReceivePath &receive = rig.window->receive();
-        QWidget *text2 = ui(*rig.window).Text2->viewport();
-        const QByteArray chunk = "AB12CD.EF", dump = "AB 12 CD \r\nEF \r\n";
-        receive.setReceiveBuffer("collecte\r\n");
-        receive.setLatestChunk(chunk);
-        QTest::mousePress(text2, Qt::LeftButton);
-        QTest::mousePress(text2, Qt::MiddleButton);
-        receive.AppendFlag = true;
-        QTest::mousePress(text2, Qt::RightButton);
-        QCOMPARE(receive.latestChunk(), chunk);
-        QCOMPARE(receive.receiveBuffer(), QByteArray("collecte\r\n"));
-        receive.AppendFlag = false;
-        receive.ReplaceFlag = true; // while live, the dump reaches the receive area too
-        QTest::mousePress(text2, Qt::RightButton);
-        QCOMPARE(receive.latestChunk(), dump);
-        QCOMPARE(receive.receiveBuffer(), dump);
-    }
-
-    void aDownloadThatCannotBeWrittenAsksWhereToSaveIt_data() {
-        QTest::addColumn<QString>("answer"); // in a writable directory; the next answer cancels
-        QTest::addColumn<int>("questions");
-        QTest::newRow("saved elsewhere") << QStringLiteral("ailleurs.txt") << 1;
-        QTest::newRow("elsewhere unwritable too, then cancelled") << QString("absent/a.txt") << 2;
-    }
-
-    void aDownloadThatCannotBeWrittenAsksWhereToSaveIt() {
-        QFETCH(QString, answer);
-        QFETCH(int, questions);
+    void aDownloadThatCannotBeWrittenAsksWhereToSaveItUntilTheUserGivesUp() {
         Simulator board(kQuickBoard);
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         QTemporaryDir elsewhere;
         const QString missing = elsewhere.filePath(QStringLiteral("programme-absent"));
         WindowRig rig(board.devicePath(), {}, kFrench, missing);
         Form2 &w = *rig.window;
-        const QString chosen = elsewhere.filePath(answer);
-        rig.desktop.nextSaveLocation = chosen;
+        const QString chosen = elsewhere.filePath("absent/a.txt"); // not writable either
+        rig.desktop.nextSaveLocation = chosen;                     // the next answer cancels
         QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
-        QCOMPARE(rig.desktop.saveQuestions, questions);
-
-        // Asked only once the collection was over, with the dated recording first proposed.
-        const QByteArray collected = w.receive().receiveBuffer();
-        QVERIFY(collected.contains("Effectue"));
-        const QString suggested = rig.desktop.lastSaveSuggestion;
-        QVERIFY(rig.desktop.lastSaveReason.contains(QFileInfo(suggested).fileName()));
-        QCOMPARE(suggested, questions == 1 ? QDir(missing).filePath(kRecordingName) : chosen);
+        // Asked only once the collection was over, then again where the last answer failed.
+        QVERIFY(w.receive().receiveBuffer().contains("Effectue"));
+        QCOMPARE(rig.desktop.saveQuestions, 2);
+        QCOMPARE(rig.desktop.lastSaveSuggestion, chosen);
+        QVERIFY(rig.desktop.lastSaveReason.contains("a.txt"));
+        QVERIFY2(ui(w).Label1->text().contains("non enregistré"), qPrintable(ui(w).Label1->text()));
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList());
         QVERIFY(!QFileInfo::exists(missing));
-        const QString status = ui(w).Label1->text();
-        if (questions == 1) {
-            QCOMPARE(readFile(chosen), collected + "\r\n");
-            QVERIFY(status.startsWith("Transfert Effecué") && status.contains("ailleurs.txt"));
-        } else {
-            QVERIFY2(status.contains("non enregistré"), qPrintable(status));
-            QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList());
-            QCOMPARE(w.receive().receiveBuffer(), collected);
-        }
+    }
+
+    // A full disk takes the first bytes of a write and refuses the rest. Every file the program
+    // writes must then fail, say why, and leave the earlier file as it was, never a truncated file
+    // in its place.
+    void writesThatAFullDiskCutsShortFailAndKeepTheEarlierFile() {
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("fichier"));
+        const QByteArray earlier = "[COM]\r\nvaleur=COM3\r\n";
+        const QByteArray recording = QByteArray("0123 0456 0789 .\r\n").repeated(200);
+        const QString source = directory.filePath(kRecordingName);
+        QVERIFY(writeFile(source, recording));
+        const auto attempt = [&](const std::function<bool(QString *)> &write) {
+            QVERIFY(writeFile(path, earlier));
+            QString error;
+            bool written = true;
+            {
+                FileSizeLimit full(earlier.size() + 4);
+                QVERIFY(full.ok());
+                written = write(&error);
+            }
+            QVERIFY(!written);
+            QVERIFY2(error.contains("trop grand"), qPrintable(error));
+            QCOMPARE(readFile(path), earlier);
+        };
+        attempt([&](QString *error) { return writeRecording(path, recording, error); });
+        attempt([&](QString *error) {
+            return Profile(path).setValue("temporisation", "valeur", QByteArray(4096, '9'), error);
+        });
+        attempt([&](QString *error) {
+            const ConversionReport report = convertRecordingFile(source, path);
+            *error = report.error;
+            return report.ok();
+        });
     }
 };
 

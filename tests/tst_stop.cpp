@@ -1,10 +1,13 @@
 // The real window against the board simulator, stopped at every point of every operation: a stop
 // before the command never reaches the board, a stop after it never claims success, and nothing
 // received is lost when the program ends or the line goes.
+#include "app/chartpane.h"
+#include "link/colours.h"
 #include "pseudoterminal.h"
 #include "rig.h"
 #include "simulator.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -25,10 +28,6 @@ struct Stop {
     QByteArray sent;     // what the board received, in hex as its log writes it
     const char *pressOn; // the button whose right press stops the operation
 };
-
-QPushButton *button(Form2 &w, const char *name) {
-    return w.findChild<QPushButton *>(QLatin1String(name));
-}
 
 void start(Form2 &w, const QString &operation) {
     if (operation == "reset") QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
@@ -81,16 +80,10 @@ private slots:
         const QString log = dir.filePath("received.log");
         // The download's data crawls at the line rate; the other commands get no answer at all,
         // so that a stop after the command meets an operation still waiting.
-        QStringList arguments = kQuickBoard + QStringList{"--log", log};
-        if (stop.operation == "download")
-            arguments << "--line-rate"
-                      << "960"
-                      << "--samples"
-                      << "400";
-        else
-            arguments << "--fault"
-                      << "mute";
-        Simulator board(arguments);
+        Simulator board(kQuickBoard + QStringList{"--log", log} +
+                        (stop.operation == "download"
+                             ? QStringList{"--line-rate", "960", "--samples", "400"}
+                             : QStringList{"--fault", "mute"}));
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
         WindowRig rig(board.devicePath());
         Form2 &w = *rig.window;
@@ -109,7 +102,7 @@ private slots:
                                          ? !w.receive().receiveBuffer().isEmpty()
                                          : loggedHex(log) == stop.sent,
                                      patience);
-        QTest::mousePress(button(w, stop.pressOn), Qt::RightButton);
+        QTest::mousePress(w.findChild<QPushButton *>(stop.pressOn), Qt::RightButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
 
         QVERIFY2(ui(w).Label1->text().startsWith(stop.status), qPrintable(ui(w).Label1->text()));
@@ -119,6 +112,7 @@ private slots:
         QCOMPARE(loggedHex(log), stop.sent);
         QVERIFY(!w.receive().ReplaceFlag);
         QVERIFY(!w.receive().AppendFlag);
+        QCOMPARE(ui(w).graphique->interval(), 0.0); // only a confirmed programming gives one
 
         // Only a download that sent its command touches files: the day's earlier recording is
         // kept as -1 and the new one holds what was collected.
@@ -173,42 +167,14 @@ private slots:
         QCOMPARE(readFile(recording), collected + "\r\n");
         QCOMPARE(savedAtExit, quitter ? QByteArrayList{collected + "\r\n"} : QByteArrayList());
         QCOMPARE(rig.desktop.saveQuestions, writable ? 0 : 1);
+        if (!writable) { // asked with the dated recording first proposed, and the place said
+            QCOMPARE(rig.desktop.lastSaveSuggestion, QDir(programDirectory).filePath(kRecording));
+            QVERIFY(rig.desktop.lastSaveReason.contains(kRecording));
+            QVERIFY2(ui(w).Label1->text().contains(chosen), qPrintable(ui(w).Label1->text()));
+        }
         QCOMPARE(QFile::exists(rig.path("param.ini")), quitter && writable);
         // Settings that cannot be saved are said before the end.
         QCOMPARE(rig.desktop.messages.size(), writable ? 0 : 1);
-    }
-
-    void everyRightPressActionHasAKeyboardWayIn() {
-        Simulator board(kQuickBoard +
-                        QStringList{"--line-rate", "960", "--samples", "400", "--live-ms", "200"});
-        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
-        WindowRig rig(board.devicePath());
-        Form2 &w = *rig.window;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        const int patience = Simulator::kPatienceMs;
-
-        // Ctrl+E starts the read-out, as a right press on the period list's caption; Escape stops
-        // it while it collects.
-        QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(w.receive().AppendFlag, patience);
-        QTest::keyClick(&w, Qt::Key_Escape);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(ui(w).Label1->text(), QString("Transfert EEPROM Interne interrompu"));
-
-        // The context-menu key on the focused button stops real-time reading.
-        QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.receive().ReplaceFlag, patience);
-        ui(w).lecture_badge->setFocus();
-        QTest::keyClick(ui(w).lecture_badge, Qt::Key_Menu);
-        QVERIFY(!w.receive().ReplaceFlag);
-
-        // Shift+F10 on "Connexion" disconnects.
-        QVERIFY(rig.port.isOpen());
-        ui(w).Command10->setFocus();
-        QTest::keyClick(ui(w).Command10, Qt::Key_F10, Qt::ShiftModifier);
-        QVERIFY(!rig.port.isOpen());
-        QCOMPARE(ui(w).Label14->text(), QString("Platine Deconnectée"));
     }
 
     void aPortLostRightAfterDataArrivedKeepsTheDataAndSaysSo_data() {
@@ -222,13 +188,15 @@ private slots:
         // This test plays the board by hand on the line, and pulls the line out.
         PseudoTerminal line;
         QVERIFY(line.open());
-        WindowRig rig(line.slavePath());
+        const QString device = line.slavePath();
+        WindowRig rig(device);
         Form2 &w = *rig.window;
         QByteArray heard; // what the window sent
         const auto say = [&](const QByteArray &bytes) {
             QCOMPARE(line.write(bytes), bytes.size());
         };
         QTest::mouseClick(live ? ui(w).lecture_badge : ui(w).Command3, Qt::LeftButton);
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton); // open: light green
         say("PIC 16F88");
         QTRY_COMPARE_WITH_TIMEOUT(ui(w).Label14->text(), kEstablished, Simulator::kPatienceMs);
         say(live ? "Temps reel" : "Transfert");
@@ -240,6 +208,8 @@ private slots:
         say("0123 0456 0789 .\r\n");
         QTRY_COMPARE_WITH_TIMEOUT(w.receive().latestChunk(), QByteArray("0123 0456 0789 .\r\n"),
                                   Simulator::kPatienceMs);
+        // Ticked from now on, real-time reading is kept in a file; the download ignores it.
+        ui(w).graphique->keepLiveBox()->setChecked(true);
 
         const QByteArray last = "0124 0457 078A .\r\n";
         QCOMPARE(line.write(last), last.size());
@@ -248,9 +218,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!rig.port.isOpen(), Simulator::kPatienceMs);
         QCOMPARE(w.receive().latestChunk(), last);
         const QString lost = ui(w).Label14->text();
-        QVERIFY2(lost.contains("perdu"), qPrintable(lost));
+        QVERIFY2(lost.contains("Port COM12 (" + device + ") perdu"), qPrintable(lost));
+        QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace); // green means open
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
+        const QStringList liveFiles = QDir(rig.directory.path()).entryList({"temps_reel_*"});
+        QCOMPARE(liveFiles.size(), live ? 1 : 0);
+        QVERIFY(!w.liveKeeper().isOpen());
         if (live) {
+            QCOMPARE(readFile(rig.path(liveFiles[0])), last); // delivered as the port went
             QCOMPARE(w.receive().receiveBuffer(), last);
             QVERIFY(!w.receive().ReplaceFlag);
             QCOMPARE(ui(w).Label1->text(),

@@ -3,6 +3,7 @@
 #include "app/byteview.h"
 #include "app/chartpane.h"
 #include "chart/sampleseries.h"
+#include "data/filereason.h"
 #include "data/timetext.h"
 #include "link/colours.h"
 #include "pseudoterminal.h"
@@ -28,12 +29,19 @@ QByteArray settingsFile(const char *com, const char *free, const char *select, c
            "\r\n[select]\r\nvaleur=" + select + "\r\n[Index]\r\nvaleur=" + index + "\r\n";
 }
 
-// Settings as stored (no file when `com` is null), and as the window shows them at start-up.
+// The bytes of a literal, embedded NULs included.
+template <qsizetype N> QByteArray bytes(const char (&text)[N]) {
+    return QByteArray(text, N - 1);
+}
+
+// Settings as stored (no file when null), as the window shows them at start-up, and as "Quitter"
+// writes them back with the values shown unchanged (not looked at when null).
 struct Restored {
-    const char *com, *free, *select, *index;
+    QByteArray stored;
     const char *port, *shownFree;
     bool ticked;
     int shownIndex;
+    QByteArray rewritten = {};
 };
 struct Tip {
     bool french;
@@ -44,48 +52,49 @@ struct Tip {
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void everyElementHasItsNameCaptionTipAndStartState() {
+    void everyElementHasItsNameCaptionTipAndStartStateTheClockTicksAndAboutSaysWho() {
         WindowRig rig(kNoDevice);
         Form2 &w = *rig.window;
-        // Name, caption, tip, accessible name.
-        const char *const elements[][4] = {
-            {"Command4", "Ouvrir", "Ouverture d'un fichier enregistré", ""},
-            {"Command1", "RAZ mémoire", "Raz complet de la mémoire EEPROM externe", ""},
-            {"Command3", "Téléchargement mémoire", "Téléchargement", ""},
+        // Name, caption, tip.
+        const char *const elements[][3] = {
+            {"Command4", "Ouvrir", "Ouverture d'un fichier enregistré"},
+            {"Command1", "RAZ mémoire", "Raz complet de la mémoire EEPROM externe"},
+            {"Command3", "Téléchargement mémoire", "Téléchargement"},
             {"Command8", "Envoi programmation",
-             "Envoi de la programmation de la période d'acquisition vers le PIC", ""},
-            {"Command10", "Connexion", "Click droit pour déconnecter", ""},
-            {"Command6", "Quitter", "Quitter l'application", ""},
-            {"lecture_badge", "Lecture en temps réel", "Mode lecture temps réel", ""},
-            {"Command2", "Conversion Fichier", "Convertion et ouverture d'un fichier tableur", ""},
-            {"Label16", "A propos de ...", "", ""},
-            {"Label7", "Brisquet", "", ""},
-            {"Label14", "Platine Deconnectée", "", ""},
+             "Envoi de la programmation de la période d'acquisition vers le PIC"},
+            {"Command10", "Connexion", "Click droit pour déconnecter"},
+            {"Command6", "Quitter", "Quitter l'application"},
+            {"lecture_badge", "Lecture en temps réel", "Mode lecture temps réel"},
+            {"Command2", "Conversion Fichier", "Convertion et ouverture d'un fichier tableur"},
+            {"Label16", "A propos de ...", ""},
+            {"Label7", "Brisquet", ""},
+            {"Label14", "Platine Deconnectée", ""},
             {"gache", "Périodes d'acquisition :",
-             "Clic droit ou Ctrl+E : lecture de l'EEPROM interne du microcontrôleur", ""},
-            {"Label6", "Port COM", "", ""},
-            {"Label1", "...", "", ""},
-            {"Label4", "/", "", ""},
-            {"Label5", "....", "", ""},
-            {"defile", "...", "", ""},
-            {"nom_fichier", "...", "", ""},
-            {"Check1", "Libre", "", ""},
-            {"Frame3", "Parametrage", "", ""},
-            {"Frame1", "Commandes", "", ""},
-            {"Frame4", "", "", ""},
-            {"Text1", "", "", "Données reçues"},
-            {"Text2", "", "", "Dernier bloc reçu"},
-            {"libre", "", "Période = valeur * 0.5 * switch (1 à 7)", "Valeur libre"},
-            {"Combo1", "", "/dev/volterne-missing", "Port COM"},
-            {"Combo3", "", "", "Période d'acquisition"}};
-        for (const auto &[name, caption, tip, accessibleName] : elements) {
+             "Clic droit ou Ctrl+E : lecture de l'EEPROM interne du microcontrôleur"},
+            {"Label6", "Port COM", ""},
+            {"Label1", "...", ""},
+            {"Label4", "/", ""},
+            {"Label5", "....", ""},
+            {"defile", "...", ""},
+            {"nom_fichier", "...", ""},
+            {"Check1", "Libre", ""},
+            {"Frame3", "Parametrage", ""},
+            {"Frame1", "Commandes", ""},
+            {"Combo1", "", "/dev/volterne-missing"}};
+        for (const auto &[name, caption, tip] : elements) {
             auto *element = w.findChild<QWidget *>(name);
             QVERIFY2(element, name);
             const char *property = qobject_cast<QGroupBox *>(element) ? "title" : "text";
             QCOMPARE(element->property(property).toString(), QString(caption));
             QCOMPARE(element->toolTip(), QString(tip));
-            QCOMPARE(element->accessibleName(), QString(accessibleName));
         }
+        const QList<QWidget *> named = {ui(w).Text1, ui(w).Text2, ui(w).libre, ui(w).Combo1,
+                                        ui(w).Combo3};
+        QStringList names;
+        for (QWidget *element : named)
+            names << element->accessibleName();
+        QCOMPARE(names, QStringList({"Données reçues", "Dernier bloc reçu", "Valeur libre",
+                                     "Port COM", "Période d'acquisition"}));
         QCOMPARE(w.windowTitle(), QStringLiteral("Ondrelle  Volterne"));
         QCOMPARE(ui(w).Combo1->count(), 12);
         const QList<int> intervals = {ui(w).Timer1->interval(), w.receive().timer2().interval(),
@@ -93,27 +102,66 @@ private slots:
         QCOMPARE(intervals, QList<int>({800, 100, 500}));
         QVERIFY(ui(w).Timer1->isActive() && w.indicators().timer3().isActive());
         QVERIFY(!w.receive().timer2().isActive());
+
+        // The time of day, and the About box that the credit and the link open.
+        const QTime time(14, 5, 9);
+        QCOMPARE(timeOfDayText(time, kFrench), QString("14:05:09"));
+        QCOMPARE(timeOfDayText(time, QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QString("2:05:09 PM")); // without a time zone
+        QTRY_COMPARE_WITH_TIMEOUT(ui(w).defile->text().count(':'), 2, Simulator::kPatienceMs);
+        QTest::mouseClick(ui(w).Label7, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Label16, Qt::LeftButton);
+        QTest::mouseClick(ui(w).Label16, Qt::RightButton);
+        const QStringList &said = rig.desktop.messages;
+        QVERIFY(said.size() == 2 && said[0] == said[1]);
+        QVERIFY(said[0].startsWith("Ondrelle|Site auteur : http") && said[0].endsWith(' '));
+        QVERIFY(rig.desktop.lastDetails.contains(VOLTERNE_VERSION) &&
+                rig.desktop.lastDetails.contains("GPL"));
     }
 
     void startUpRestoresTheSettings_data() {
         QTest::addColumn<Restored>("r");
-        QTest::newRow("no file") << Restored{{}, "", "", "", "COM12", "", false, 0};
-        QTest::newRow("COM10") << Restored{"COM10", "40000", "1", "4", "COM10", "40000", true, 4};
-        QTest::newRow("com3") << Restored{"com3", "8", "0", "2", "COM12", "8", false, 2};
-        QTest::newRow("index -1") << Restored{"COM2", "1", "0", "-1", "COM2", "1", false, -1};
-        QTest::newRow("index 7") << Restored{"COM1", "1", "abc", "7", "COM1", "1", false, 0};
-        QTest::newRow("index 2.5") << Restored{"COM1", "", "1.0", "2.5", "COM1", "", true, 2};
-        QTest::newRow("index 3.5") << Restored{"COM1", "", "0", "3.5", "COM1", "", false, 4};
-        QTest::newRow("index -1.4") << Restored{"COM1", "", "0", "-1.4", "COM1", "", false, -1};
-        QTest::newRow("index 4.6") << Restored{"COM1", "", "0", "4.6", "COM1", "", false, 0};
-        QTest::newRow("free cut to 9")
-            << Restored{"COM1", "1.234567890", "1", "0", "COM1", "1.2345678", true, 0};
+        const auto row = [](const char *name, const char *com, const char *free, const char *select,
+                            const char *index, Restored shown) {
+            shown.stored = settingsFile(com, free, select, index);
+            QTest::newRow(name) << shown;
+        };
+        QTest::newRow("no file") << Restored{{}, "COM12", "", false, 0};
+        row("COM10", "COM10", "40000", "1", "4", {{}, "COM10", "40000", true, 4});
+        row("com3", "com3", "8", "0", "2", {{}, "COM12", "8", false, 2});
+        row("index -1", "COM2", "1", "0", "-1", {{}, "COM2", "1", false, -1});
+        row("index 7", "COM1", "1", "abc", "7", {{}, "COM1", "1", false, 0});
+        row("index 2.5", "COM1", "", "1.0", "2.5", {{}, "COM1", "", true, 2});
+        row("index 3.5", "COM1", "", "0", "3.5", {{}, "COM1", "", false, 4});
+        row("index -1.4", "COM1", "", "0", "-1.4", {{}, "COM1", "", false, -1});
+        row("index 4.6", "COM1", "", "0", "4.6", {{}, "COM1", "", false, 0});
+        row("free cut to 9", "COM1", "1.234567890", "1", "0", {{}, "COM1", "1.2345678", true, 0});
+        // A value ends at its first NUL; lines of NULs stay.
+        QTest::newRow("NUL bytes") << Restored{
+            bytes("\0\0\0\r\n[COM]\r\nvaleur=COM3\0COM4\r\n[temporisation]\r\nvaleur=\0\0\r\n"
+                  "[select]\r\nvaleur=1\0x\r\n[Index]\r\nvaleur=3\r\n\0[Index]\0\r\n"),
+            "COM3",
+            "",
+            true,
+            3,
+            bytes("\0\0\0\r\n[COM]\r\nvaleur=COM3\r\n[temporisation]\r\nvaleur=\r\n"
+                  "[select]\r\nvaleur=1\r\n[Index]\r\nvaleur=3\r\n\0[Index]\0\r\n")};
+        // The first section of a name counts; the others are kept as they were.
+        QTest::newRow("duplicated sections") << Restored{
+            "[COM]\r\nvaleur=COM2\r\n[select]\r\nvaleur=1\r\n[com]\r\nvaleur=COM5\r\n[Index]\r\n"
+            "[INDEX]\r\nvaleur=4\r\n[select]\r\nvaleur=0\r\n",
+            "COM2",
+            "",
+            true,
+            0,
+            "[COM]\r\nvaleur=COM2\r\n[select]\r\nvaleur=1\r\n[com]\r\nvaleur=COM5\r\n[Index]\r\n"
+            "valeur=0\r\n[INDEX]\r\nvaleur=4\r\n[select]\r\nvaleur=0\r\n[temporisation]\r\n"
+            "valeur=\r\n"};
     }
 
     void startUpRestoresTheSettings() {
         QFETCH(Restored, r);
-        WindowRig rig(kNoDevice,
-                      r.com ? settingsFile(r.com, r.free, r.select, r.index) : QByteArray());
+        WindowRig rig(kNoDevice, r.stored);
         Form2 &w = *rig.window;
         QCOMPARE(ui(w).Combo1->currentText(), QString(r.port));
         QCOMPARE(rig.port.portNumber(), QString(r.port).mid(3).toInt());
@@ -121,29 +169,24 @@ private slots:
         QCOMPARE(ui(w).Check1->isChecked(), r.ticked);
         QCOMPARE(ui(w).libre->isEnabled(), r.ticked);
         QCOMPARE(ui(w).Combo3->currentIndex(), r.shownIndex);
+        if (r.rewritten.isNull()) return;
+        w.Command6_Click();
+        const QByteArray written = readFile(rig.path(QStringLiteral("param.ini")));
+        QCOMPARE(written, r.rewritten);
+        // What was written is read back the same.
+        WindowRig again(kNoDevice, written);
+        QCOMPARE(ui(*again.window).Combo1->currentText(), QString(r.port));
+        QCOMPARE(ui(*again.window).Check1->isChecked(), r.ticked);
+        QCOMPARE(ui(*again.window).Combo3->currentIndex(), r.shownIndex);
     }
 
-    void quitterWritesTheSettingsKeepingTheRestOfTheFile() {
+    void theListsUseWhatTheyShowAndQuitterWritesItKeepingTheRestOfTheFile() {
         // LF line ends, no end on the last line, a section without the key, sections and keys in
         // another case: all rewritten with CR LF, everything else kept.
         WindowRig rig(kNoDevice, "; réglages\n[ports]\nCOM3=/dev/ttyUSB0\n[com]\nvaleur=COM1\n"
                                  "[select]\nautre=x\n[autre]\nx=y\n[Index]\nVALEUR=2");
         Form2 &w = *rig.window;
         QVERIFY(ui(w).Combo1->currentText() == "COM1" && ui(w).Combo3->currentIndex() == 2);
-        ui(w).Combo1->setCurrentIndex(2);
-        ui(w).Check1->setChecked(true);
-        ui(w).libre->setText(QStringLiteral("250"));
-        ui(w).Combo3->setCurrentIndex(-1);
-        w.Command6_Click();
-        QCOMPARE(readFile(rig.path("param.ini")),
-                 "; réglages\r\n[ports]\r\nCOM3=/dev/ttyUSB0\r\n[com]\r\nvaleur=COM3\r\n[select]"
-                 "\r\nautre=x\r\nvaleur=1\r\n[autre]\r\nx=y\r\n[Index]\r\nVALEUR=-1\r\n"
-                 "[temporisation]\r\nvaleur=250\r\n");
-    }
-
-    void theListsUseWhatTheyShow() {
-        WindowRig rig(kNoDevice, settingsFile("COM1", "1", "0", "0"));
-        Form2 &w = *rig.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         const auto type = [](QComboBox *list, const QString &text) {
@@ -170,11 +213,20 @@ private slots:
         QCOMPARE(ui(w).Combo3->currentText(), QStringLiteral("45  mn  à 315  min"));
         QVERIFY(ui(w).Label1->text().contains("2 heures"));
 
-        // "Quitter" saves what is in use.
+        // "Quitter" saves what is in use, the chart's interval in a section of its own.
+        ui(w).Check1->setChecked(true);
+        ui(w).libre->setText(QStringLiteral("250"));
+        ui(w).Combo3->setCurrentIndex(-1);
+        ui(w).graphique->intervalField()->setText(QStringLiteral("1,5"));
+        emit ui(w).graphique->intervalField()->textEdited(QStringLiteral("1,5"));
         type(ui(w).Combo1, QStringLiteral("COMy"));
         w.Command6_Click();
-        const QByteArray saved = readFile(rig.path("param.ini"));
-        QVERIFY2(saved.startsWith("[COM]\r\nvaleur=COM3\r\n"), saved.constData());
+        QCOMPARE(readFile(rig.path("param.ini")),
+                 "; réglages\r\n[ports]\r\nCOM3=/dev/ttyUSB0\r\n[com]\r\nvaleur=COM3\r\n[select]"
+                 "\r\nautre=x\r\nvaleur=1\r\n[autre]\r\nx=y\r\n[Index]\r\nVALEUR=-1\r\n"
+                 "[temporisation]\r\nvaleur=250\r\n[graphique]\r\nintervalle=1.5\r\n");
+        WindowRig again(kNoDevice, readFile(rig.path("param.ini")));
+        QCOMPARE(ui(*again.window).graphique->interval(), 1.5);
     }
 
     void freeValueTipFollowsTheLocaleAndTheCap_data() {
@@ -201,45 +253,138 @@ private slots:
         QCOMPARE(ui(*rig.window).libre->toolTip(), tip.tip);
     }
 
-    void connexionOpensAndClosesThePortLinkProblemsAreReportedAndClosingEndsCleanly() {
-        PseudoTerminal terminal;
-        QVERIFY(terminal.open());
-        WindowRig rig(terminal.slavePath());
+    void theButtonsFollowTheirRulesAndAPortThatCannotOpenIsSaid() {
+        WindowRig rig(kNoDevice);
         Form2 &w = *rig.window;
+        // A negative free value (no period) is refused before anything is sent, the range said.
+        w.PeriodValue = 8;
+        ui(w).Check1->setChecked(true);
+        ui(w).libre->setText("-5");
+        QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
+        QVERIFY(!w.dialogue().busy() && !rig.port.isOpen());
+        QCOMPARE(w.PeriodValue, quint16(8));
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("Valeur libre « -5 » invalide : entrez un "
+                                                      "nombre de 0 à 65534. Rien n'a été envoyé."));
+
+        w.receive().AppendFlag = true;
+        w.receive().ReplaceFlag = true;
+        QTest::mousePress(ui(w).Command1, Qt::MiddleButton);
+        QCOMPARE(backColour(ui(w).Command1), colours::kButtonFace);
+        QTest::mousePress(ui(w).Command8, Qt::LeftButton);
+        QCOMPARE(backColour(ui(w).Command8), colours::kLightCyan);
+        QVERIFY(!w.dialogue().abortFlag());
+        QTest::mousePress(ui(w).Command3, Qt::RightButton);
+        QVERIFY(!w.receive().AppendFlag);
+        QVERIFY(w.receive().ReplaceFlag);
+        QVERIFY(w.dialogue().abortFlag());
+        QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
+        QVERIFY(!w.receive().ReplaceFlag);
+
+        // A port that cannot be opened is said, and an operation then ends at once, clearing
+        // nothing.
         QTest::mousePress(ui(w).Command10, Qt::LeftButton);
-        QVERIFY(rig.port.isOpen());
+        QVERIFY(!rig.port.isOpen());
+        QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace);
+        const QString said = ui(w).Label14->text();
+        QVERIFY2(said.contains("COM12") && said.contains(kNoDevice) && said.contains("introuvable"),
+                 qPrintable(said));
+        w.receive().setReceiveBuffer("affiché");
+        QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
+        QVERIFY(!w.dialogue().busy());
+        QCOMPARE(ui(w).Label14->text(), said);
+        QCOMPARE(w.receive().receiveBuffer(), QByteArray("affiché"));
+        QVERIFY(ui(w).Label1->text().contains("rien n'a été envoyé"));
+    }
+
+    void onALineThatNeverAnswersConnexionShortcutsPressesAndClosingDoTheirPart() {
+        // Under a desktop's keyboard scheme text fields take Ctrl+E (end of line) and the like for
+        // themselves; the offscreen platform's does not, so every control here claims every key,
+        // as the worst of them would.
+        struct GreedyControls : QObject {
+            bool eventFilter(QObject *watched, QEvent *event) override {
+                if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+                    static_cast<QWidget *>(watched)->focusPolicy() != Qt::NoFocus)
+                    event->accept();
+                return false;
+            }
+        } greedy;
+        qApp->installEventFilter(&greedy);
+        PseudoTerminal silent; // a board that never answers: an operation waits until stopped
+        QVERIFY(silent.open());
+        auto rig =
+            std::make_unique<WindowRig>(silent.slavePath(), settingsFile("COM1", "1", "1", "0"));
+        Form2 &w = *rig->window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget *focused = QApplication::focusWidget(); // the period list's text field
+
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
+        QVERIFY(rig->port.isOpen());
         QCOMPARE(backColour(ui(w).Command10), colours::kLightGreen);
         QTest::mousePress(ui(w).Command10, Qt::MiddleButton);
-        QVERIFY(!rig.port.isOpen());
+        QVERIFY(!rig->port.isOpen());
         QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace);
         QVERIFY(!w.indicators().timer3().isActive());
         QCOMPARE(ui(w).Label14->text(), QStringLiteral("Platine Deconnectée"));
 
-        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
-        const QString device = terminal.slavePath();
-        terminal.close(); // the adapter is unplugged
-        QTRY_VERIFY_WITH_TIMEOUT(ui(w).Label14->text().contains(QStringLiteral("perdu")),
-                                 Simulator::kPatienceMs);
-        QVERIFY2(ui(w).Label14->text().contains("Port COM12 (" + device + ") perdu"),
-                 qPrintable(ui(w).Label14->text()));
-        QVERIFY(!rig.port.isOpen());
-        QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace); // green means open
+        // The window's shortcuts work whatever control has the focus: the one as the window
+        // opens, then each kind of control.
+        const QList<QWidget *> controls = {
+            focused,      ui(w).libre, ui(w).Combo1->lineEdit(),        ui(w).Command4,
+            ui(w).Check1, ui(w).Text1, ui(w).graphique->intervalField()};
+        for (QWidget *control : controls) {
+            QVERIFY(control);
+            control->setFocus();
+            const QByteArray name = control->metaObject()->className();
+            QTest::keyClick(control, Qt::Key_E, Qt::ControlModifier);
+            QVERIFY2(w.dialogue().busy(), name);
+            QTest::keyClick(control, Qt::Key_Escape);
+            QTRY_VERIFY2(!w.dialogue().busy(), name);
+            QCOMPARE(ui(w).Label1->text(),
+                     QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
+            const qsizetype boxes = rig->desktop.messages.size();
+            QTest::keyClick(control, Qt::Key_F1);
+            QVERIFY2(rig->desktop.messages.size() == boxes + 1, name);
+        }
+        // The context-menu key on the focused button stops real-time reading; Shift+F10 on
+        // "Connexion" disconnects.
+        w.receive().ReplaceFlag = true;
+        ui(w).lecture_badge->setFocus();
+        QTest::keyClick(ui(w).lecture_badge, Qt::Key_Menu);
+        QVERIFY(!w.receive().ReplaceFlag);
+        QVERIFY(rig->port.isOpen());
+        ui(w).Command10->setFocus();
+        QTest::keyClick(ui(w).Command10, Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(!rig->port.isOpen());
+        QCOMPARE(ui(w).Label14->text(), QString("Platine Deconnectée"));
 
-        // A port that cannot be opened is said, and an operation then ends at once, clearing
-        // nothing.
-        WindowRig missing(kNoDevice);
-        QTest::mousePress(ui(*missing.window).Command10, Qt::LeftButton);
-        QVERIFY(!missing.port.isOpen());
-        QCOMPARE(backColour(ui(*missing.window).Command10), colours::kButtonFace);
-        const QString said = ui(*missing.window).Label14->text();
-        QVERIFY2(said.contains("COM12") && said.contains(kNoDevice) && said.contains("introuvable"),
-                 qPrintable(said));
-        missing.window->receive().setReceiveBuffer("affiché");
-        QTest::mouseClick(ui(*missing.window).Command1, Qt::LeftButton);
-        QVERIFY(!missing.window->dialogue().busy());
-        QCOMPARE(ui(*missing.window).Label14->text(), said);
-        QCOMPARE(missing.window->receive().receiveBuffer(), QByteArray("affiché"));
-        QVERIFY(ui(*missing.window).Label1->text().contains("rien n'a été envoyé"));
+        // A click while an operation runs starts nothing, and says so.
+        QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
+        QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("Une opération est déjà en cours"));
+        // A right press on another operation's button stops the waiting one; before its command
+        // that means nothing is sent and no success is claimed.
+        QTest::mousePress(ui(w).Command8, Qt::RightButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
+        QCOMPARE(ui(w).Label1->text(),
+                 QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
+        QCOMPARE(ui(w).Label14->text(), QStringLiteral("..."));
+
+        // A right press on the period caption starts a read-out, never an abort.
+        QTest::mousePress(ui(w).gache, Qt::LeftButton);
+        QVERIFY(!w.dialogue().busy());
+        QTest::mousePress(ui(w).gache, Qt::RightButton);
+        QVERIFY(w.dialogue().busy());
+        QVERIFY(!w.dialogue().abortFlag());
+        // Closed by the user: the operation ends first, then the window closes.
+        w.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), Simulator::kPatienceMs);
+        QVERIFY(!w.dialogue().busy());
+        // Dropped with the window: the waiting operation is run through to its end, not leaked.
+        QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
+        QVERIFY(w.dialogue().busy());
+        rig.reset();
+        QVERIFY(silent.readAll().isEmpty());
     }
 
     void withTwoBoardsOnlyTheChosenOneIsReached() {
@@ -297,69 +442,6 @@ private slots:
         QCOMPARE(loggedHex(logB), sentToB);
     }
 
-    void closingWhileAnOperationWaitsEndsItCleanly() {
-        PseudoTerminal silent;
-        QVERIFY(silent.open());
-        // Closed by the user: the operation ends first, then the window closes.
-        auto rig = std::make_unique<WindowRig>(silent.slavePath());
-        QTest::mouseClick(ui(*rig->window).Command1, Qt::LeftButton);
-        QVERIFY(rig->window->dialogue().busy());
-        rig->window->show();
-        rig->window->close();
-        QTRY_VERIFY_WITH_TIMEOUT(!rig->window->isVisible(), Simulator::kPatienceMs);
-        QVERIFY(!rig->window->dialogue().busy());
-        QVERIFY(silent.readAll().isEmpty());
-        // Dropped with the window: the waiting operation is run through to its end, not leaked.
-        QTest::mouseClick(ui(*rig->window).Command8, Qt::LeftButton);
-        QVERIFY(rig->window->dialogue().busy());
-        rig.reset();
-        QVERIFY(silent.readAll().isEmpty());
-    }
-
-    void theWindowShortcutsWorkWhateverControlHasTheFocus() {
-        // Under a desktop's keyboard scheme text fields take Ctrl+E (end of line) and the like for
-        // themselves; the offscreen platform's does not, so every control here claims every key,
-        // as the worst of them would.
-        struct GreedyControls : QObject {
-            bool eventFilter(QObject *watched, QEvent *event) override {
-                if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
-                    static_cast<QWidget *>(watched)->focusPolicy() != Qt::NoFocus)
-                    event->accept();
-                return false;
-            }
-        } greedy;
-        qApp->installEventFilter(&greedy);
-        PseudoTerminal silent; // a board that never answers: the read-out waits until stopped
-        QVERIFY(silent.open());
-        WindowRig rig(silent.slavePath(), settingsFile("COM1", "1", "1", "0"));
-        Form2 &w = *rig.window;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QWidget *interval = ui(w).graphique->findChild<QLineEdit *>();
-        // The focus as the window opens (the period list's text field), then each kind of control.
-        const QList<QWidget *> controls = {QApplication::focusWidget(),
-                                           ui(w).libre,
-                                           ui(w).Combo1->lineEdit(),
-                                           ui(w).Command4,
-                                           ui(w).Check1,
-                                           ui(w).Text1,
-                                           interval};
-        for (QWidget *control : controls) {
-            QVERIFY(control);
-            control->setFocus();
-            const QByteArray name = control->metaObject()->className();
-            QTest::keyClick(control, Qt::Key_E, Qt::ControlModifier);
-            QVERIFY2(w.dialogue().busy(), name);
-            QTest::keyClick(control, Qt::Key_Escape);
-            QTRY_VERIFY2(!w.dialogue().busy(), name);
-            QCOMPARE(ui(w).Label1->text(),
-                     QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
-            const qsizetype boxes = rig.desktop.messages.size();
-            QTest::keyClick(control, Qt::Key_F1);
-            QVERIFY2(rig.desktop.messages.size() == boxes + 1, name);
-        }
-    }
-
     void nothingMovesWithTheTextsAndNothingIsCutAtTheDefaultAndTheMinimumSize() {
         WindowRig rig(kNoDevice);
         Form2 &w = *rig.window;
@@ -406,89 +488,33 @@ private slots:
         QCOMPARE(ui(w).Combo1->maxVisibleItems(), 12);
     }
 
-    void mouseDownsFollowTheOperationButtonRules() {
-        WindowRig rig(kNoDevice);
-        Form2 &w = *rig.window;
-        // A negative free value (no period) is refused before anything is sent, the range said.
-        w.PeriodValue = 8;
-        ui(w).Check1->setChecked(true);
-        ui(w).libre->setText("-5");
-        QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
-        QVERIFY(!w.dialogue().busy() && !rig.port.isOpen());
-        QCOMPARE(w.PeriodValue, quint16(8));
-        QCOMPARE(ui(w).Label1->text(), QStringLiteral("Valeur libre « -5 » invalide : entrez un "
-                                                      "nombre de 0 à 65534. Rien n'a été envoyé."));
-
-        w.receive().AppendFlag = true;
-        w.receive().ReplaceFlag = true;
-        QTest::mousePress(ui(w).Command1, Qt::MiddleButton);
-        QCOMPARE(backColour(ui(w).Command1), colours::kButtonFace);
-        QTest::mousePress(ui(w).Command8, Qt::LeftButton);
-        QCOMPARE(backColour(ui(w).Command8), colours::kLightCyan);
-        QVERIFY(!w.dialogue().abortFlag());
-        QTest::mousePress(ui(w).Command3, Qt::RightButton);
-        QVERIFY(!w.receive().AppendFlag);
-        QVERIFY(w.receive().ReplaceFlag);
-        QVERIFY(w.dialogue().abortFlag());
-        QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
-        QVERIFY(!w.receive().ReplaceFlag);
-
-        // A click while an operation runs starts nothing, and says so.
-        PseudoTerminal silent;
-        QVERIFY(silent.open());
-        WindowRig live(silent.slavePath());
-        QTest::mouseClick(ui(*live.window).Command1, Qt::LeftButton);
-        QTest::mouseClick(ui(*live.window).lecture_badge, Qt::LeftButton);
-        QCOMPARE(ui(*live.window).Label1->text(),
-                 QStringLiteral("Une opération est déjà en cours"));
-        // A right press on another operation's button stops the waiting one; before its command
-        // that means nothing is sent and no success is claimed.
-        QTest::mousePress(ui(*live.window).Command8, Qt::RightButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!live.window->dialogue().busy(), Simulator::kPatienceMs);
-        QCOMPARE(ui(*live.window).Label1->text(),
-                 QStringLiteral("Opération interrompue : rien n'a été envoyé à la platine"));
-        QCOMPARE(ui(*live.window).Label14->text(), QStringLiteral("..."));
-        QVERIFY(silent.readAll().isEmpty());
-
-        // A right press on the period caption starts a read-out, never an abort.
-        QTest::mousePress(ui(*live.window).gache, Qt::LeftButton);
-        QVERIFY(!live.window->dialogue().busy());
-        QTest::mousePress(ui(*live.window).gache, Qt::RightButton);
-        QVERIFY(live.window->dialogue().busy());
-        QVERIFY(!live.window->dialogue().abortFlag());
-    }
-
-    void theStatusAreaShowsTheTimeOfDayAndTheAboutBox() {
-        const QTime time(14, 5, 9);
-        QCOMPARE(timeOfDayText(time, kFrench), QString("14:05:09"));
-        QCOMPARE(timeOfDayText(time, QLocale(QLocale::English, QLocale::UnitedStates)),
-                 QString("2:05:09 PM")); // without a time zone
-        WindowRig rig(kNoDevice);
-        QTRY_COMPARE_WITH_TIMEOUT(ui(*rig.window).defile->text().count(':'), 2,
-                                  Simulator::kPatienceMs);
-        // The credit and the link open the same box.
-        QTest::mouseClick(ui(*rig.window).Label7, Qt::LeftButton);
-        QTest::mouseClick(ui(*rig.window).Label16, Qt::LeftButton);
-        QTest::mouseClick(ui(*rig.window).Label16, Qt::RightButton);
-        const QStringList &said = rig.desktop.messages;
-        QVERIFY(said.size() == 2 && said[0] == said[1]);
-        QVERIFY(said[0].startsWith("Ondrelle|Site auteur : http") && said[0].endsWith(' '));
-        QVERIFY(rig.desktop.lastDetails.contains(VOLTERNE_VERSION) &&
-                rig.desktop.lastDetails.contains("GPL"));
-    }
-
     void theFiveOperationsRunAgainstTheBoard() {
-        // The board serves every byte value as its memory, keeps it through the RAZ and splits its
-        // end texts in two bursts.
+        // The board serves sample lines and every byte value as its memory, keeps it through the
+        // RAZ and splits its end texts in two bursts.
         QTemporaryDir served;
-        const QByteArray memory = allBytes().repeated(4);
+        QByteArray memory;
+        for (int i = 0; i < 300; ++i)
+            memory += QString::asprintf("%04X %04X %04X .\r\n", i, 2 * i, 4095 - i).toLatin1();
+        memory += allBytes().repeated(4);
         QVERIFY(writeFile(served.filePath("memory.bin"), memory));
         Simulator board(kQuickBoard + QStringList{"--serve", served.filePath("memory.bin"),
                                                   "--keep-memory", "--fault", "split-end",
-                                                  "--live-ms", "300"});
+                                                  "--live-ms", "100"});
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
-        WindowRig rig(board.devicePath());
+        WindowRig rig(board.devicePath(), "[commutateur]\r\nvaleur=3\r\n");
         Form2 &w = *rig.window;
+        const SampleSeries &shown = ui(w).graphique->series();
+        const auto samplesOf = [](const QByteArray &text) {
+            SampleSeries series;
+            series.setText(text);
+            return series;
+        };
+        const auto sameSamples = [](const SampleSeries &a, const SampleSeries &b) {
+            if (a.size() != b.size()) return false;
+            for (int c = 0; c < kChannels; ++c)
+                if (!std::equal(a.channel(c), a.channel(c) + a.size(), b.channel(c))) return false;
+            return true;
+        };
         const int patience = Simulator::kPatienceMs;
 
         QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
@@ -510,85 +536,59 @@ private slots:
         QCOMPARE(rig.desktop.saveQuestions, 0);
         QVERIFY2(recording.startsWith(memory + "Effectue\r\n"), "the memory arrives unchanged");
         QCOMPARE(readFile(rig.path("transfert_05122026-1.txt")), "premier\r\n");
+        // The chart grew chunk by chunk into the samples of the whole recording.
+        QVERIFY(shown.size() >= 300 && sameSamples(shown, samplesOf(w.receive().receiveBuffer())));
 
         QTest::mousePress(ui(w).gache, Qt::RightButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QCOMPARE(ui(w).Label1->text(), QStringLiteral("Transfert EEPROM Interne Effecué"));
         QVERIFY(w.receive().receiveBuffer().contains("eeprom"));
-        QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 2); // no file of its own
+        QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 3); // no file of its own
+        QVERIFY(shown.isEmpty()); // the read-out holds no sample line
 
-        // A free value whose code holds a NUL byte: 256 goes out as 00 01 01.
+        // A free value whose code holds a NUL byte: 256 goes out as 00 01 01. Confirmed, it gives
+        // the chart its interval with the switch kept from before.
         ui(w).Check1->setChecked(true);
         ui(w).libre->setText(QStringLiteral("256"));
         QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QVERIFY(w.receive().receiveBuffer().startsWith("Periode=256"));
+        QCOMPARE(ui(w).graphique->interval(), 384.0);
+        QCOMPARE(ui(w).graphique->intervalField()->toolTip(),
+                 "Intervalle tiré de la programmation : période 256 × 0,5 s × commutateur 3");
 
+        ui(w).graphique->setLiveCapacity(8);
         QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QCOMPARE(ui(w).Label1->text(), QStringLiteral("Temps reel actif"));
-        QTRY_VERIFY_WITH_TIMEOUT(w.receive().receiveBuffer().endsWith(" .\r\n"), patience);
+        // Ticked from now on, what is received while live goes to a file of its own.
+        QByteArray stream;
+        connect(&w.receive(), &ReceivePath::chunkReceived, this, [&](const QByteArray &chunk) {
+            if (w.receive().ReplaceFlag) stream += chunk;
+        });
+        ui(w).graphique->keepLiveBox()->setChecked(true);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            stream.count('.') > 12 && w.receive().receiveBuffer().endsWith(" .\r\n"), patience);
         QCOMPARE(w.receive().receiveBuffer(), w.receive().latestChunk());
+        const QString kept = w.liveKeeper().path();
+        QVERIFY(ui(w).Label1->text().endsWith(filereason::shownPath(kept)));
+        QVERIFY(QRegularExpression("/temps_reel_\\d{8}_\\d{6}\\.txt$").match(kept).hasMatch());
         QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
+        QVERIFY(!w.liveKeeper().isOpen());
+        // The chart held a rolling window of the last samples of the stream, not just the last
+        // chunk.
+        SampleSeries expected = samplesOf(stream);
+        expected.setCapacity(8);
+        QVERIFY(shown.size() == 8 && sameSamples(shown, expected));
         const QByteArray frozen = w.receive().receiveBuffer();
         QSignalSpy chunks(&w.receive(), &ReceivePath::latestChunkChanged);
         QTRY_VERIFY_WITH_TIMEOUT(chunks.count() >= 2, patience);
         QCOMPARE(w.receive().receiveBuffer(), frozen);
-    }
+        QCOMPARE(readFile(kept), stream); // and no longer kept
 
-    void theChartFollowsTheReceiveArea() {
-        Simulator board(kQuickBoard +
-                        QStringList{"--samples", "300", "--live-ms", "100", "--live-count", "40"});
-        QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
-        WindowRig rig(board.devicePath(), settingsFile("COM1", "1", "0", "0"));
-        Form2 &w = *rig.window;
-        const SampleSeries &shown = ui(w).graphique->series();
-        const auto samplesOf = [](const QByteArray &text) {
-            SampleSeries series;
-            series.setText(text);
-            return series;
-        };
-        const auto sameSamples = [](const SampleSeries &a, const SampleSeries &b) {
-            if (a.size() != b.size()) return false;
-            for (int c = 0; c < kChannels; ++c)
-                if (!std::equal(a.channel(c), a.channel(c) + a.size(), b.channel(c))) return false;
-            return true;
-        };
-        const int patience = Simulator::kPatienceMs;
-
-        // A download: the chart grows chunk by chunk into the whole recording.
-        QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QCOMPARE(shown.size(), 300);
-        QVERIFY(sameSamples(shown, samplesOf(w.receive().receiveBuffer())));
-
-        // The read-out holds no sample line.
-        QTest::mousePress(ui(w).gache, Qt::RightButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        QVERIFY(shown.isEmpty());
-
-        // Live: a rolling window of the last samples of the stream, not just the last chunk.
-        ui(w).graphique->setLiveCapacity(8);
-        QByteArray stream;
-        connect(&w.receive(), &ReceivePath::latestChunkChanged, this, [&] {
-            if (w.receive().ReplaceFlag) stream += w.receive().latestChunk();
-        });
-        QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(stream.count('.') > 12, patience);
-        QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
-        SampleSeries expected = samplesOf(stream);
-        QVERIFY(shown.size() == 8 && expected.size() > 12);
-        expected.setCapacity(8);
-        QVERIFY(sameSamples(shown, expected));
-
-        // The interval is kept in a section of its own; the four settings stay as they were.
-        ui(w).graphique->intervalField()->setText(QStringLiteral("1,5"));
-        emit ui(w).graphique->intervalField()->textEdited(QStringLiteral("1,5"));
+        // The switch stays for the next start.
         w.Command6_Click();
-        QCOMPARE(readFile(rig.path("param.ini")),
-                 settingsFile("COM1", "1", "0", "0") + "[graphique]\r\nintervalle=1.5\r\n");
-        WindowRig again(board.devicePath(), readFile(rig.path("param.ini")));
-        QCOMPARE(ui(*again.window).graphique->interval(), 1.5);
+        QVERIFY(readFile(rig.path("param.ini")).contains("[commutateur]\r\nvaleur=3\r\n"));
     }
 };
 

@@ -77,16 +77,12 @@ public:
         Q_ASSERT_X(found, name, "no such element");
         return found;
     }
-    QGroupBox *Frame3 = find<QGroupBox>("Frame3");
     QLineEdit *libre = find<QLineEdit>("libre");
     QCheckBox *Check1 = find<QCheckBox>("Check1");
     QComboBox *Combo3 = find<QComboBox>("Combo3");
     PortList *Combo1 = find<PortList>("Combo1");
     QLabel *Label1 = find<QLabel>("Label1");
     QLabel *gache = find<QLabel>("gache");
-    QLabel *Label6 = find<QLabel>("Label6");
-    QLabel *Label5 = find<QLabel>("Label5");
-    QLabel *Label4 = find<QLabel>("Label4");
     ByteView *Text1 = find<ByteView>("Text1");
     ByteView *Text2 = find<ByteView>("Text2");
     QGroupBox *Frame1 = find<QGroupBox>("Frame1");
@@ -99,7 +95,6 @@ public:
     QPushButton *lecture_badge = find<QPushButton>("lecture_badge");
     QPushButton *Command2 = find<QPushButton>("Command2");
     QLabel *Label16 = find<QLabel>("Label16");
-    QGroupBox *Frame4 = find<QGroupBox>("Frame4");
     QLabel *Label7 = find<QLabel>("Label7");
     QLabel *defile = find<QLabel>("defile");
     QLabel *Label14 = find<QLabel>("Label14");
