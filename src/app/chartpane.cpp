@@ -37,6 +37,22 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     setAccessibleName(QStringLiteral("Graphique"));
 
     m_view = new ChartView(m_series, this);
+    buildStatistics();
+    buildControls();
+
+    m_redraw.setSingleShot(true);
+    m_redraw.setInterval(kRedrawPause);
+    connect(&m_redraw, &QTimer::timeout, m_view, &ChartView::seriesChanged);
+    connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
+    connect(m_intervalField, &QLineEdit::editingFinished, this, &ChartPane::settleInterval);
+    connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
+    connect(m_channelsButton, &QPushButton::clicked, this, &ChartPane::editChannels);
+    connect(m_view, &ChartView::shownChanged, this, &ChartPane::showStatistics);
+    setChannels(ChannelSettings::read(Profile(settingsPath())));
+}
+
+// The min/max/mean table of the shown samples: a header row, then a row for each channel.
+void ChartPane::buildStatistics() {
     m_statistics = new QWidget(this);
     m_statistics->setAccessibleName(QStringLiteral("Statistiques"));
     auto *table = new QGridLayout(m_statistics);
@@ -64,6 +80,10 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
         }
     }
     table->setColumnStretch(kStatisticsColumns + 1, 1);
+}
+
+// The interval, "Voies…" and export controls under the chart, and the live row below them.
+void ChartPane::buildControls() {
     m_intervalField = new QLineEdit(this);
     m_intervalField->setAccessibleName(QStringLiteral("Intervalle (s)"));
     m_intervalField->setToolTip(kIntervalTip);
@@ -112,16 +132,6 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     liveControls->addStretch(1);
     liveControls->addWidget(m_exportMeasures);
     layout->addLayout(liveControls);
-
-    m_redraw.setSingleShot(true);
-    m_redraw.setInterval(kRedrawPause);
-    connect(&m_redraw, &QTimer::timeout, m_view, &ChartView::seriesChanged);
-    connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
-    connect(m_intervalField, &QLineEdit::editingFinished, this, &ChartPane::settleInterval);
-    connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
-    connect(m_channelsButton, &QPushButton::clicked, this, &ChartPane::editChannels);
-    connect(m_view, &ChartView::shownChanged, this, &ChartPane::showStatistics);
-    setChannels(ChannelSettings::read(Profile(settingsPath())));
 }
 
 QString ChartPane::settingsPath() const {

@@ -101,6 +101,8 @@ signals:
     void measuresExportRequested();
 
 private:
+    void buildStatistics();
+    void buildControls();
     void intervalEdited(const QString &text);
     // Text that is no interval is refused when editing ends: it is said, and the interval in use
     // is shown again.

@@ -261,20 +261,15 @@ double axisValue(const SampleSeries &series, double sample, double interval) {
     return interval > 0 ? (series.dropped() + sample) * interval : series.dropped() + sample + 1;
 }
 
-Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Options &options) {
-    Frame frame;
-    painter.save();
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-    painter.setPen(kTextColour);
-    if (series.isEmpty()) {
-        painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, kNoSamples);
-        painter.restore();
-        return frame;
-    }
+namespace {
+
+// Lays the frame out for a series that has samples: the margins leave room for five digits;
+// wider value labels, or a right axis, widen them. Returns the curves reduced to the plot's
+// width, in value units, which the fitted value ranges need.
+Curves layOut(Frame &frame, const QFontMetricsF &metrics, QSize size, const SampleSeries &series,
+              const Options &options) {
     frame.empty = false;
     frame.scales = chooseScales(options.channels, options.hidden);
-
-    const QFontMetricsF metrics(painter.font());
     const double line = std::ceil(metrics.height());
     const double widest = std::ceil(metrics.horizontalAdvance(QStringLiteral("00000")));
     const double top = line + 10;
@@ -283,7 +278,6 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
     auto plotBetween = [&](double left, double right) {
         return QRectF(left, top, std::max(1.0, std::floor(size.width() - left - right)), height);
     };
-    // The margins leave room for five digits; wider labels, or a right axis, widen them below.
     double left = widest + kTickLength + 6;
     double right = std::ceil(widest / 2) + 4;
     frame.plot = plotBetween(left, right);
@@ -295,8 +289,7 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
         frame.last = options.last;
     }
 
-    // Curves first, in value units: the fitted value ranges need them. They fit the visible
-    // samples only, not the one beyond each edge that the curves run to.
+    // The ranges fit the visible samples only, not the one beyond each edge that curves run to.
     int width = int(frame.plot.width());
     Curves curves = calibratedCurves(series, options, frame.first, frame.last, width);
     frame.values = fitValues(curves, options, frame.scales, width);
@@ -311,23 +304,22 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
     left = std::max(left, labels(kLeftScale));
     if (frame.scales.used[kRightScale]) right = std::max(right, labels(kRightScale));
     frame.plot = plotBetween(left, right);
-    if (int(frame.plot.width()) != width) {
-        width = int(frame.plot.width());
-        curves = calibratedCurves(series, options, frame.first, frame.last, width);
-    }
+    if (int(frame.plot.width()) != width)
+        curves =
+            calibratedCurves(series, options, frame.first, frame.last, int(frame.plot.width()));
+    return curves;
+}
+
+// The curves, clipped to the plot. Zoomed out, every column is a vertical bar from its minimum
+// to its maximum: thin aliased lines draw those crisply and fast, where wide smoothed ones cost
+// ten times more. Zoomed in, wide smoothed lines read better and are few.
+void drawCurves(QPainter &painter, const Frame &frame, Curves &curves) {
     const QRectF &plot = frame.plot;
-
-    drawAxes(painter, frame, xAxis(series.dropped(), frame.last - frame.first, options.interval),
-             line, options.locale, size);
-
-    // The curves, clipped to the plot. Zoomed out, every column is a vertical bar from its
-    // minimum to its maximum: thin aliased lines draw those crisply and fast, where wide smoothed
-    // ones cost ten times more. Zoomed in, wide smoothed lines read better and are few.
     painter.save();
     painter.setClipRect(plot);
     const bool dense = frame.last - frame.first > plot.width() / 2;
     painter.setRenderHint(QPainter::Antialiasing, !dense);
-    const double xScale = plot.width() / width;
+    const double xScale = plot.width() / int(plot.width());
     for (int c = 0; c < kChannels; ++c) {
         if (curves[c].empty()) continue;
         const ValueRange &range = frame.values[frame.scales.scaleOf[c]];
@@ -342,7 +334,26 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
         drawCurve(painter, curves[c], dense);
     }
     painter.restore();
+}
 
+} // namespace
+
+Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Options &options) {
+    Frame frame;
+    painter.save();
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.setPen(kTextColour);
+    if (series.isEmpty()) {
+        painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, kNoSamples);
+        painter.restore();
+        return frame;
+    }
+    const QFontMetricsF metrics(painter.font());
+    Curves curves = layOut(frame, metrics, size, series, options);
+    const double line = std::ceil(metrics.height());
+    drawAxes(painter, frame, xAxis(series.dropped(), frame.last - frame.first, options.interval),
+             line, options.locale, size);
+    drawCurves(painter, frame, curves);
     drawLegend(painter, options, line, frame);
     painter.restore();
     return frame;

@@ -119,6 +119,33 @@ ParsedOptions refuse(const QString &reason) {
 
 } // namespace
 
+namespace {
+
+// What makes options that each make sense wrong together, or empty when nothing does.
+QString combinationFault(const ConvertOptions &options) {
+    if (options.recordings.isEmpty()) return QStringLiteral("aucun enregistrement donné");
+    if (!options.output.isEmpty() && !options.outputDir.isEmpty())
+        return QStringLiteral("-o et --output-dir s'excluent");
+    if (!options.png.isEmpty() && !options.pngDir.isEmpty())
+        return QStringLiteral("--png et --png-dir s'excluent");
+    if (options.recordings.size() > 1 && !options.output.isEmpty())
+        return QStringLiteral("-o ne vaut que pour un seul enregistrement ; pour plusieurs, "
+                              "utilisez --output-dir");
+    if (options.recordings.size() > 1 && !options.png.isEmpty())
+        return QStringLiteral("--png ne vaut que pour un seul enregistrement ; pour "
+                              "plusieurs, utilisez --png-dir");
+    if (!options.settings.isEmpty() && !options.measures && !options.wantsCharts())
+        return QStringLiteral("--settings ne vaut qu'avec --mesures, --png ou --png-dir");
+    if (options.png == QLatin1String("-"))
+        return QStringLiteral("le graphique ne peut pas aller sur la sortie standard");
+    if (options.recordings.contains(QStringLiteral("-")))
+        return QStringLiteral("les enregistrements se lisent dans des fichiers, pas sur "
+                              "l'entrée standard");
+    return {};
+}
+
+} // namespace
+
 ParsedOptions parseConvertOptions(const QStringList &arguments) {
     QCommandLineParser parser;
     for (const OptionRow &row : kOptionRows)
@@ -161,24 +188,7 @@ ParsedOptions parseConvertOptions(const QStringList &arguments) {
     }
     options.recordings = parser.positionalArguments();
 
-    if (options.recordings.isEmpty()) return refuse(QStringLiteral("aucun enregistrement donné"));
-    if (!options.output.isEmpty() && !options.outputDir.isEmpty())
-        return refuse(QStringLiteral("-o et --output-dir s'excluent"));
-    if (!options.png.isEmpty() && !options.pngDir.isEmpty())
-        return refuse(QStringLiteral("--png et --png-dir s'excluent"));
-    if (options.recordings.size() > 1 && !options.output.isEmpty())
-        return refuse(QStringLiteral("-o ne vaut que pour un seul enregistrement ; pour plusieurs, "
-                                     "utilisez --output-dir"));
-    if (options.recordings.size() > 1 && !options.png.isEmpty())
-        return refuse(QStringLiteral("--png ne vaut que pour un seul enregistrement ; pour "
-                                     "plusieurs, utilisez --png-dir"));
-    if (!options.settings.isEmpty() && !options.measures && !options.wantsCharts())
-        return refuse(QStringLiteral("--settings ne vaut qu'avec --mesures, --png ou --png-dir"));
-    if (options.png == QLatin1String("-"))
-        return refuse(QStringLiteral("le graphique ne peut pas aller sur la sortie standard"));
-    if (options.recordings.contains(QStringLiteral("-")))
-        return refuse(QStringLiteral("les enregistrements se lisent dans des fichiers, pas sur "
-                                     "l'entrée standard"));
+    if (const QString fault = combinationFault(options); !fault.isEmpty()) return refuse(fault);
     return {options, {}};
 }
 
