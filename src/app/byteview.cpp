@@ -1,10 +1,38 @@
 #include "app/byteview.h"
 
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
 
 #include <algorithm>
+#include <tuple>
+
+namespace {
+
+// A text area sets its scroll bars' steps again at every change of its text, and a scroll bar
+// repaints at every such call. This one repaints only when what it shows changed: a view that
+// grows a line at a time, or whose few lines are replaced, does not paint its scroll bars anew
+// ten times a second for nothing.
+class QuietScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override {
+        // With nothing to scroll the handle fills the groove whatever the page step.
+        const int page = maximum() > minimum() ? pageStep() : 0;
+        const auto shown = std::tuple(minimum(), maximum(), page, sliderPosition(), value());
+        if (change == SliderStepsChange && shown == m_shown) return;
+        m_shown = shown;
+        QScrollBar::sliderChange(change);
+    }
+
+private:
+    std::tuple<int, int, int, int, int> m_shown{};
+};
+
+} // namespace
 
 ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
@@ -13,6 +41,8 @@ ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
 }
 
 QString ByteView::displayText(const QByteArray &bytes) {
@@ -77,6 +107,9 @@ void ByteView::showNextSlice() {
     const bool followEnd = !caret.hasSelection() && caret.atEnd();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    // What is added starts a text block at its first line end: the text area then repaints the
+    // last block and the new one, where a longer last block would have it repaint everything.
+    m_linesInBlock = kLinesPerBlock - 1;
     cursor.insertText(displayText(m_pending.mid(m_pendingFrom, size)));
     m_pendingFrom += size;
     if (followEnd) moveCaretToEnd();
