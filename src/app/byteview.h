@@ -37,9 +37,14 @@ public:
 
 protected:
     QMimeData *createMimeDataFromSelection() const override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void shapeLatinWithoutRules();
     QString displayText(const QByteArray &bytes);
+    // Replaces the whole text in one edit, cheaper than a new document for a view that is
+    // replaced ten times a second; the caret goes to the start, as with a new document.
+    void replaceText(const QString &text);
     void showNextSlice();
     // True, and the pending bytes dropped, once every byte handed in is shown.
     bool showsAllHandedIn();
