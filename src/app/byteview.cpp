@@ -2,6 +2,8 @@
 
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -10,26 +12,29 @@
 
 namespace {
 
-// A text area sets its scroll bars' steps again at every change of its text, and a scroll bar
-// repaints at every such call. This one repaints only when what it shows changed: a view that
-// grows a line at a time, or whose few lines are replaced, does not paint its scroll bars anew
-// ten times a second for nothing.
+// A text area sets its scroll bars' range, steps and value again at every change of its text,
+// and a scroll bar repaints at each of these calls. This one repaints only when it would look
+// different: where its handle is, and whether it stands at either end. A view that grows a few
+// lines ten times a second, or whose few lines are replaced, mostly leaves its scroll bars as
+// they are on screen (a long text's handle is already at its shortest).
 class QuietScrollBar : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
 
 protected:
     void sliderChange(SliderChange change) override {
-        // With nothing to scroll the handle fills the groove whatever the page step.
-        const int page = maximum() > minimum() ? pageStep() : 0;
-        const auto shown = std::tuple(minimum(), maximum(), page, sliderPosition(), value());
-        if (change == SliderStepsChange && shown == m_shown) return;
-        m_shown = shown;
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        const QRect handle = style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                     QStyle::SC_ScrollBarSlider, this);
+        const auto look = std::tuple(handle, value() == minimum(), value() == maximum());
+        if (change != SliderOrientationChange && look == m_look) return;
+        m_look = look;
         QScrollBar::sliderChange(change);
     }
 
 private:
-    std::tuple<int, int, int, int, int> m_shown{};
+    std::tuple<QRect, bool, bool> m_look{};
 };
 
 } // namespace
@@ -44,6 +49,11 @@ ByteView::ByteView(QWidget *parent) : QPlainTextEdit(parent) {
     shapeLatinWithoutRules();
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
+    // Both scroll bars always show, so a new range never changes the area's layout; yet the
+    // area lays itself out again after each one, raising its scroll bars, which repaints them and
+    // everything behind them at every line a stream adds.
+    for (const QScrollBar *bar : {verticalScrollBar(), horizontalScrollBar()})
+        disconnect(bar, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
 }
 
 // Board bytes are Latin-1, which needs none of the shaping rules of complex scripts; skipping
