@@ -8,33 +8,75 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <tuple>
 
 namespace {
 
 // A text area sets its scroll bars' range, steps and value again at every change of its text,
 // and a scroll bar repaints at each of these calls. This one repaints only when it would look
-// different: where its handle is, and whether it stands at either end. A view that grows a few
-// lines ten times a second, or whose few lines are replaced, mostly leaves its scroll bars as
-// they are on screen (a long text's handle is already at its shortest).
+// different: where its handle is, and whether it stands at either end. While held, through a
+// change of text and the scrolling that follows it, it decides once, when released: a view
+// that grows a few lines ten times a second mostly ends where it started on screen (a long
+// text's handle is already at its shortest, at the bottom).
 class QuietScrollBar : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
 
+    void hold() { ++m_held; }
+    void release() {
+        if (--m_held == 0) repaintIfChanged();
+    }
+
 protected:
     void sliderChange(SliderChange change) override {
+        if (change == SliderOrientationChange) {
+            m_look = look();
+            QScrollBar::sliderChange(change);
+        } else if (m_held == 0) {
+            repaintIfChanged();
+        }
+    }
+
+private:
+    using Look = std::tuple<QRect, bool, bool>;
+
+    Look look() const {
         QStyleOptionSlider option;
         initStyleOption(&option);
         const QRect handle = style()->subControlRect(QStyle::CC_ScrollBar, &option,
                                                      QStyle::SC_ScrollBarSlider, this);
-        const auto look = std::tuple(handle, value() == minimum(), value() == maximum());
-        if (change != SliderOrientationChange && look == m_look) return;
-        m_look = look;
-        QScrollBar::sliderChange(change);
+        return {handle, value() == minimum(), value() == maximum()};
+    }
+    void repaintIfChanged() {
+        const Look now = look();
+        if (now == m_look) return;
+        m_look = now;
+        update();
     }
 
+    Look m_look{};
+    int m_held = 0;
+};
+
+// Holds a view's scroll bars for as long as it lives.
+class HeldScrollBars {
+public:
+    explicit HeldScrollBars(const QAbstractScrollArea &view)
+        : m_bars{dynamic_cast<QuietScrollBar *>(view.verticalScrollBar()),
+                 dynamic_cast<QuietScrollBar *>(view.horizontalScrollBar())} {
+        for (QuietScrollBar *bar : m_bars)
+            if (bar) bar->hold();
+    }
+    ~HeldScrollBars() {
+        for (QuietScrollBar *bar : m_bars)
+            if (bar) bar->release();
+    }
+    HeldScrollBars(const HeldScrollBars &) = delete;
+    HeldScrollBars &operator=(const HeldScrollBars &) = delete;
+
 private:
-    std::tuple<QRect, bool, bool> m_look{};
+    std::array<QuietScrollBar *, 2> m_bars;
 };
 
 } // namespace
@@ -98,6 +140,7 @@ QString ByteView::displayText(const QByteArray &bytes) {
 }
 
 void ByteView::showBytes(const QByteArray &bytes) {
+    const HeldScrollBars held(*this);
     m_linesInBlock = 0;
     m_pending = bytes;
     m_pendingFrom = m_streaming ? std::min(kSlice, bytes.size()) : bytes.size();
@@ -150,6 +193,7 @@ void ByteView::showNextSlice() {
         showsAllHandedIn();
         return;
     }
+    const HeldScrollBars held(*this);
     const QTextCursor caret = textCursor();
     const bool followEnd = !caret.hasSelection() && caret.atEnd();
     QTextCursor cursor(document());
