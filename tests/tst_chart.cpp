@@ -145,13 +145,9 @@ private slots:
         QCOMPARE(pane.series().value(0, 2), 5);
         pane.liveChunk(stream.mid(cut, 11 * 18 - 1 - cut));
         pane.liveChunk(stream.mid(11 * 18 - 1));
-        const SampleSeries &series = pane.series();
-        QCOMPARE(series.size(), 3);
-        QCOMPARE(series.dropped(), 11);
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(series.value(0, i), 12 + i);
-            QCOMPARE(series.value(2, i), 212 + i);
-        }
+        QCOMPARE(pane.series().dropped(), 11);
+        QCOMPARE(seriesRows(pane.series()),
+                 Rows({{"12", "112", "212"}, {"13", "113", "213"}, {"14", "114", "214"}}));
         // A download after the live reading starts afresh and keeps everything.
         pane.appendChunk(stream);
         QCOMPARE(pane.series().size(), 14);
@@ -188,14 +184,11 @@ private slots:
             }
         }
         QVERIFY(perColumn.size() <= size_t(width) + 2); // plus one sample beyond each edge
-        double trueLow = 1e9, trueHigh = -1;
-        for (int i = int(std::ceil(first)); i <= int(last); ++i) {
-            if (values[i] < 0) continue;
-            trueLow = std::min<double>(trueLow, values[i]);
-            trueHigh = std::max<double>(trueHigh, values[i]);
-        }
-        QCOMPARE(low, trueLow);
-        QCOMPARE(high, trueHigh);
+        std::vector<qint16> visible(values.begin() + int(std::ceil(first)),
+                                    values.begin() + int(last) + 1);
+        std::erase(visible, SampleSeries::kInvalid);
+        const auto [trueLow, trueHigh] = std::ranges::minmax(visible);
+        QCOMPARE(std::pair(low, high), (std::pair<double, double>(trueLow, trueHigh)));
     }
 
     void aGapBreaksTheCurveAndIsNeverZero() {
@@ -291,8 +284,8 @@ private slots:
         pane.exportButton()->click();
         QTRY_COMPARE(desktop.messages.size(), 1);
         QCOMPARE(desktop.lastImageSuggestion, m_dir.filePath("graphique.png"));
-        QVERIFY(desktop.messages[0].startsWith("Exporter l'image|"));
-        QVERIFY(desktop.messages[0].contains("n'existe pas"));
+        QVERIFY(desktop.messages[0].startsWith("Exporter l'image|") &&
+                desktop.messages[0].contains("n'existe pas"));
 
         desktop.nextImageLocation = m_dir.filePath("saved.png");
         QSignalSpy said(&pane, &ChartPane::said);
@@ -312,7 +305,6 @@ private slots:
         QTest::newRow("blanks around") << " 2 " << 2.0;
         QTest::newRow("empty: none") << "" << 0.0;
         QTest::newRow("zero") << "0" << -1.0;
-        QTest::newRow("negative") << "-1" << -1.0;
     }
 
     void intervalsAreTypedWithEitherSeparator() {

@@ -77,12 +77,13 @@ private slots:
         QCOMPARE(ticks.size(), 1);
         QVERIFY(!receive.timer2().isActive());
 
-        // A lost port hands over what it held before it closes; the tick is still 100 ms away.
-        receive.AppendFlag = true;
+        // A lost port hands over what it held before it closes; the tick is still 100 ms away. The
+        // receive flags both set, the chunk is copied into the receive buffer, then appended.
+        receive.ReplaceFlag = receive.AppendFlag = true;
         board.deliver("0123 0456 0789 .\r\n");
         emit board.lost();
         QCOMPARE(receive.latestChunk(), QByteArray("0123 0456 0789 .\r\n"));
-        QCOMPARE(receive.receiveBuffer(), QByteArray("0123 0456 0789 .\r\n"));
+        QCOMPARE(receive.receiveBuffer(), QByteArray("0123 0456 0789 .\r\n").repeated(2));
         QVERIFY(!receive.timer2().isActive());
 
         // A port closed by the user (or lost) stays closed: only "Connexion" or an operation
@@ -111,32 +112,6 @@ private slots:
         // own settings tell them.
         QCOMPARE(port.serialPort().parity(), QSerialPort::NoParity);
         QCOMPARE(port.serialPort().flowControl(), QSerialPort::NoFlowControl);
-    }
-
-    void receiveFlagsDecideWhatTheReceiveBufferMakesOfEveryByteOfAChunk_data() {
-        QTest::addColumn<int>("replaceFlag");
-        QTest::addColumn<int>("appendFlag");
-        QTest::addColumn<QByteArray>("expected");
-        // The receive buffer holds "earlier" when a chunk of all 256 byte values arrives.
-        QTest::newRow("copied") << 1 << 0 << allBytes();
-        QTest::newRow("appended") << 0 << 1 << "earlier" + allBytes();
-        QTest::newRow("left alone") << 0 << 0 << QByteArray("earlier");
-        QTest::newRow("copied, then appended") << 1 << 1 << allBytes() + allBytes();
-    }
-
-    void receiveFlagsDecideWhatTheReceiveBufferMakesOfEveryByteOfAChunk() {
-        QFETCH(int, replaceFlag);
-        QFETCH(int, appendFlag);
-        QFETCH(QByteArray, expected);
-        FakeBoard board;
-        board.open();
-        ReceivePath receive(board);
-        receive.setReceiveBuffer("earlier");
-        receive.ReplaceFlag = replaceFlag;
-        receive.AppendFlag = appendFlag;
-        board.deliver(allBytes());
-        QTRY_COMPARE(receive.latestChunk(), allBytes());
-        QCOMPARE(receive.receiveBuffer(), expected);
     }
 
     void abortEndsEveryWaitAfterOnePassAndATimeOutComesOnlyPastTheLimit() {
@@ -261,13 +236,10 @@ private slots:
     void aHandshakeThatTimesOutSaysSoAndSendsNothingMore_data() {
         QTest::addColumn<Handshake>("handshake");
         const QByteArray banner = "PIC 16F88";
+        const char *sending = "La platine envoie encore des données (11 octets reçus) : attendez "
+                              "la fin de l'envoi, puis recommencez";
         QTest::newRow("reset, no banner but bytes: still sending")
-            << Handshake{"reset",
-                         {"PIC 16F88\r\n"},
-                         15,
-                         0,
-                         "La platine envoie encore des données (11 octets reçus) : attendez la "
-                         "fin de l'envoi, puis recommencez"};
+            << Handshake{"reset", {"PIC 16F88\r\n"}, 15, 0, sending};
         QTest::newRow("live, no banner") << Handshake{"live", {}, 20, 0};
         QTest::newRow("read-out, no banner") << Handshake{"eeprom", {}, 20, 0};
         QTest::newRow("period, no banner") << Handshake{"period", {}, 20, 0};
@@ -304,30 +276,15 @@ private slots:
         QVERIFY(!rig.receive.ReplaceFlag);
     }
 
-    void aPortLostDuringAnyWaitEndsItAtOnceAndSendsNothingMore() {
-        QTemporaryDir dir;
+    // The window tests lose the port after the command; before it, nothing is sent.
+    void aPortLostBeforeTheCommandEndsTheWaitAndSendsNothing() {
         BoardRig rig;
-        // Before the command: nothing is sent, nothing is written.
         auto reset = memoryReset(rig.dialogue);
         emit rig.board.lost();
         settle();
         QVERIFY(reset.isReady() && rig.board.writes.isEmpty());
         QVERIFY(rig.indicators.status().contains("port perdu"));
         QCOMPARE(rig.indicators.linkText(), QString("..."));
-
-        // While a download collects, with no time-out: it ends at once and saves what came.
-        auto download = memoryDownload(rig.dialogue, {QDir(dir.path()), QDate(2026, 12, 5), {}});
-        rig.chunk("PIC 16F88");
-        rig.chunk("Transfert");
-        rig.chunk("0123 0456 0789 .\r\n");
-        emit rig.board.lost();
-        settle();
-        QVERIFY(download.isReady());
-        QCOMPARE(rig.board.writes, QByteArrayList({"Transfert", kTrailer}));
-        QCOMPARE(rig.indicators.status(),
-                 QString("Transfert interrompu : port perdu (18 octets enregistrés dans %1)")
-                     .arg(dir.filePath("transfert_05122026.txt")));
-        QCOMPARE(readFile(dir.filePath("transfert_05122026.txt")), "0123 0456 0789 .\r\n\r\n");
     }
 
     void eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks_data() {
@@ -434,13 +391,11 @@ private slots:
         QVERIFY(writeFile(ini, "[Config]\r\nport=3\r\n[ports]\r\nCOM1=/dev/ttyUSB0\r\n"));
         Simulator board({"--silent", "--cycle-ms", "600", "--wire", "COM4", "--ini", ini});
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
-        const Profile profile(ini);
-        QCOMPARE(configuredPorts(profile).value(4), board.devicePath());
-        QVERIFY(profile.value("ports", "COM1") == "/dev/ttyUSB0" &&
-                profile.value("Config", "port") == "3" && profile.value("COM", "valeur") == "COM4");
+        QCOMPARE(readFile(ini), "[Config]\r\nport=3\r\n[ports]\r\nCOM1=/dev/ttyUSB0\r\nCOM4=" +
+                                    QFile::encodeName(board.devicePath()) +
+                                    "\r\n[COM]\r\nvaleur=COM4\r\n");
 
-        SerialTransport port([&](int number) { return configuredPorts(profile).value(number); });
-        port.setPortNumber(4);
+        SerialTransport port([&](int) { return board.devicePath(); });
         ReceivePath receive(port);
         QVERIFY(port.open());
         QTest::qWait(1500); // more than two rounds of announcements, had it not been silent

@@ -1,13 +1,11 @@
 // The window's recording handlers, offscreen: Ouvrir, dropping a recording, exporting measures,
 // Conversion Fichier, handing the receive area to the desktop, the dump of the latest chunk, a
 // download whose recording cannot be written, and a full disk under every file the program writes.
-#include "app/byteview.h"
 #include "link/colours.h"
 #include "rig.h"
 #include "simulator.h"
 
 #include "data/measures.h"
-#include "data/profile.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
 
@@ -15,9 +13,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDateTime>
-#include <QLabel>
 #include <QMimeData>
-#include <QPushButton>
 #include <QtTest>
 
 #include <csignal>
@@ -25,32 +21,7 @@
 #include <unistd.h>
 
 namespace {
-const QLocale kFrench(QLocale::French, QLocale::France);
 const QString kRecordingName = QStringLiteral("transfert_05122026.txt");
-
-// The bytes of a literal, embedded NULs included.
-template <qsizetype N> QByteArray bytes(const char (&text)[N]) {
-    return QByteArray(text, N - 1);
-}
-
-// Limits the size of every file this process writes while it lives: as on a full disk, a write
-// takes the bytes that still fit and refuses the rest.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN); // a refused write fails with EFBIG instead of a signal
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_saved{};
-    bool m_ok = false;
-};
 
 } // namespace
 
@@ -65,8 +36,8 @@ private slots:
         const QString path = rig.path(kRecordingName);
         QVERIFY(writeFile(path, raw));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 5), QTime(14, 3, 9)),
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime(QDate(2026, 12, 5), QTime(14, 3, 9)),
                                  QFileDevice::FileModificationTime));
         file.close();
         rig.desktop.nextRecording = path;
@@ -82,15 +53,15 @@ private slots:
         // Read aloud as the lines it shows: real line ends, no invisible marks.
         QAccessibleInterface *readable = QAccessible::queryAccessibleInterface(ui(w).Text1);
         QVERIFY(readable && readable->textInterface());
-        QString lines = QString::fromLatin1(shown);
-        lines.replace(QChar(0), QChar(0x2400)); // NUL shows as its control picture
+        // NUL shows as its control picture.
+        const QString lines = QString::fromLatin1(shown).replace(QChar(0), QChar(0x2400));
         QCOMPARE(readable->textInterface()->text(0, readable->textInterface()->characterCount()),
                  lines);
         QCOMPARE(readable->text(QAccessible::Value), lines);
         // ... and heard as a read-only multi-line text area.
         const QAccessible::State state = readable->state();
-        QVERIFY(state.multiLine && state.readOnly && state.focusable && state.selectableText);
-        QVERIFY(!state.editable);
+        QVERIFY(state.multiLine && state.readOnly && state.focusable && state.selectableText &&
+                !state.editable);
         // "Exporter les mesures…" writes what is shown, as the converter's --mesures writes it.
         rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
         ui(w).graphique->exportMeasuresButton()->click();
@@ -271,15 +242,17 @@ private slots:
         const QByteArray recording = QByteArray("0123 0456 0789 .\r\n").repeated(200);
         const QString source = directory.filePath(kRecordingName);
         QVERIFY(writeFile(source, recording));
+        std::signal(SIGXFSZ, SIG_IGN); // a refused write fails with EFBIG instead of a signal
         const auto attempt = [&](const std::function<bool(QString *)> &write) {
             QVERIFY(writeFile(path, earlier));
+            // Every file this process writes is limited in size, as on a full disk.
+            rlimit saved{};
+            QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+            const rlimit full{rlim_t(earlier.size() + 4), saved.rlim_max};
+            QVERIFY(setrlimit(RLIMIT_FSIZE, &full) == 0);
             QString error;
-            bool written = true;
-            {
-                FileSizeLimit full(earlier.size() + 4);
-                QVERIFY(full.ok());
-                written = write(&error);
-            }
+            const bool written = write(&error);
+            setrlimit(RLIMIT_FSIZE, &saved);
             QVERIFY(!written);
             QVERIFY2(error.contains("trop grand"), qPrintable(error));
             QCOMPARE(readFile(path), earlier);

@@ -1,16 +1,11 @@
 // The real window against the board simulator, stopped at every point of every operation: a stop
 // before the command never reaches the board, a stop after it never claims success, and nothing
 // received is lost when the program ends or the line goes.
-#include "app/chartpane.h"
 #include "link/colours.h"
 #include "pseudoterminal.h"
 #include "rig.h"
 #include "simulator.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -43,35 +38,28 @@ class StopTest : public QObject {
 private slots:
     void aStopInEachWaitSendsNothingBeforeTheCommandAndNeverClaimsSuccess_data() {
         QTest::addColumn<Stop>("stop");
-        const QByteArray raz = "52 41 5A 01 01 01";
-        const QByteArray param = "50 61 72 61 6D 3C 00 01"; // preset 30 s to 210 s: 60
-        const QByteArray tr = "54 52 01 01 01";
-        const QByteArray eeprom = "65 65 70 72 6F 6D 01 01 01";
-        const QByteArray transfert = "54 72 61 6E 73 66 65 72 74 01 01 01";
         const auto row = [](const char *name, Stop stop) { QTest::newRow(name) << stop; };
+        // Every operation waits for the banner and its name alike: a few rows stand for them all.
         row("reset, banner", {"reset", Stage::Banner, kNothingSent, {}, "Command1"});
         row("reset, name", {"reset", Stage::Name, kNothingSent, {}, "Command1"});
-        row("reset, erasing", {"reset", Stage::AfterCommand,
-                               "RAZ envoyé, fin non confirmée par la platine", raz, "Command1"});
-        row("download, banner", {"download", Stage::Banner, kNothingSent, {}, "Command3"});
+        row("reset, erasing",
+            {"reset", Stage::AfterCommand, "RAZ envoyé, fin non confirmée par la platine",
+             "52 41 5A 01 01 01", "Command1"});
         row("download, name", {"download", Stage::Name, kNothingSent, {}, "Command8"});
-        row("download, collecting",
-            {"download", Stage::AfterCommand, "Transfert interrompu (", transfert, "Command3"});
-        row("period, banner", {"period", Stage::Banner, kNothingSent, {}, "Command8"});
-        row("period, name", {"period", Stage::Name, kNothingSent, {}, "Command8"});
+        row("download, collecting", {"download", Stage::AfterCommand, "Transfert interrompu (",
+                                     "54 72 61 6E 73 66 65 72 74 01 01 01", "Command3"});
         row("period, confirmation",
             {"period", Stage::AfterCommand, "Programmation envoyée, non confirmée par la platine",
-             param, "Command8"});
-        row("live, banner", {"live", Stage::Banner, kNothingSent, {}, "lecture_badge"});
-        row("live, name", {"live", Stage::Name, kNothingSent, {}, "lecture_badge"});
+             "50 61 72 61 6D 3C 00 01", "Command8"}); // preset 30 s to 210 s: 60
         row("live, confirmation",
             {"live", Stage::AfterCommand,
-             "Lecture en temps réel interrompue : TR envoyé, non confirmé par la platine", tr,
-             "lecture_badge"});
+             "Lecture en temps réel interrompue : TR envoyé, non confirmé par la platine",
+             "54 52 01 01 01", "lecture_badge"});
         row("read-out, banner", {"eeprom", Stage::Banner, kNothingSent, {}, "Command1"});
         row("read-out, name", {"eeprom", Stage::Name, kNothingSent, {}, "Command3"});
-        row("read-out, collecting", {"eeprom", Stage::AfterCommand,
-                                     "Transfert EEPROM Interne interrompu", eeprom, "Command1"});
+        row("read-out, collecting",
+            {"eeprom", Stage::AfterCommand, "Transfert EEPROM Interne interrompu",
+             "65 65 70 72 6F 6D 01 01 01", "Command1"});
     }
 
     void aStopInEachWaitSendsNothingBeforeTheCommandAndNeverClaimsSuccess() {
@@ -110,8 +98,7 @@ private slots:
                  stop.stage == Stage::Banner ? QString("...") : kEstablished);
         QTest::qWait(300); // anything sent late would be in the log by now
         QCOMPARE(loggedHex(log), stop.sent);
-        QVERIFY(!w.receive().ReplaceFlag);
-        QVERIFY(!w.receive().AppendFlag);
+        QVERIFY(!w.receive().ReplaceFlag && !w.receive().AppendFlag);
         QCOMPARE(ui(w).graphique->interval(), 0.0); // only a confirmed programming gives one
 
         // Only a download that sent its command touches files: the day's earlier recording is
@@ -126,8 +113,7 @@ private slots:
             QCOMPARE(ui(w).Label1->text(),
                      QString("Transfert interrompu (%1 octets enregistrés dans %2) : la platine "
                              "envoie peut-être encore la suite de sa mémoire")
-                         .arg(collected.size())
-                         .arg(rig.path(kRecording)));
+                         .arg(QString::number(collected.size()), rig.path(kRecording)));
     }
 
     void endingTheProgramMidCollectionSavesWhatWasCollectedFirst_data() {
@@ -192,35 +178,33 @@ private slots:
         WindowRig rig(device);
         Form2 &w = *rig.window;
         QByteArray heard; // what the window sent
+        const QByteArray first = "0123 0456 0789 .\r\n", last = "0124 0457 078A .\r\n";
+        const int patience = Simulator::kPatienceMs;
         const auto say = [&](const QByteArray &bytes) {
             QCOMPARE(line.write(bytes), bytes.size());
         };
         QTest::mouseClick(live ? ui(w).lecture_badge : ui(w).Command3, Qt::LeftButton);
         QTest::mousePress(ui(w).Command10, Qt::LeftButton); // open: light green
         say("PIC 16F88");
-        QTRY_COMPARE_WITH_TIMEOUT(ui(w).Label14->text(), kEstablished, Simulator::kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(ui(w).Label14->text(), kEstablished, patience);
         say(live ? "Temps reel" : "Transfert");
-        QTRY_VERIFY_WITH_TIMEOUT((heard += line.readAll()).endsWith("\x01\x01\x01"),
-                                 Simulator::kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT((heard += line.readAll()).endsWith("\x01\x01\x01"), patience);
         if (live) say("Temps reel actif");
-        QTRY_VERIFY_WITH_TIMEOUT(live ? w.receive().ReplaceFlag : w.receive().AppendFlag,
-                                 Simulator::kPatienceMs);
-        say("0123 0456 0789 .\r\n");
-        QTRY_COMPARE_WITH_TIMEOUT(w.receive().latestChunk(), QByteArray("0123 0456 0789 .\r\n"),
-                                  Simulator::kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(live ? w.receive().ReplaceFlag : w.receive().AppendFlag, patience);
+        say(first);
+        QTRY_COMPARE_WITH_TIMEOUT(w.receive().latestChunk(), first, patience);
         // Ticked from now on, real-time reading is kept in a file; the download ignores it.
         ui(w).graphique->keepLiveBox()->setChecked(true);
 
-        const QByteArray last = "0124 0457 078A .\r\n";
-        QCOMPARE(line.write(last), last.size());
+        say(last);
         QTRY_VERIFY(w.receive().timer2().isActive()); // received, not yet delivered
         line.close();
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.port.isOpen(), Simulator::kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.port.isOpen(), patience);
         QCOMPARE(w.receive().latestChunk(), last);
         const QString lost = ui(w).Label14->text();
         QVERIFY2(lost.contains("Port COM12 (" + device + ") perdu"), qPrintable(lost));
         QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace); // green means open
-        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         const QStringList liveFiles = QDir(rig.directory.path()).entryList({"temps_reel_*"});
         QCOMPARE(liveFiles.size(), live ? 1 : 0);
         QVERIFY(!w.liveKeeper().isOpen());
@@ -228,11 +212,9 @@ private slots:
             QCOMPARE(readFile(rig.path(liveFiles[0])), last); // delivered as the port went
             QCOMPARE(w.receive().receiveBuffer(), last);
             QVERIFY(!w.receive().ReplaceFlag);
-            QCOMPARE(ui(w).Label1->text(),
-                     QString("Lecture en temps réel interrompue : port perdu"));
+            QCOMPARE(ui(w).Label1->text(), "Lecture en temps réel interrompue : port perdu");
         } else {
-            const QByteArray both = "0123 0456 0789 .\r\n" + last;
-            QCOMPARE(readFile(rig.path(kRecording)), both + "\r\n");
+            QCOMPARE(readFile(rig.path(kRecording)), first + last + "\r\n");
             QCOMPARE(ui(w).Label1->text(),
                      QString("Transfert interrompu : port perdu (36 octets enregistrés dans %1)")
                          .arg(rig.path(kRecording)));

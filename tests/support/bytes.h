@@ -12,6 +12,11 @@ inline QByteArray allBytes() {
     return bytes;
 }
 
+// The bytes of a literal, embedded NULs included.
+template <qsizetype N> QByteArray bytes(const char (&text)[N]) {
+    return QByteArray(text, N - 1);
+}
+
 inline QByteArray readFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");

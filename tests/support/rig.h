@@ -107,6 +107,8 @@ inline Elements ui(const QWidget &window) {
     return Elements(window);
 }
 
+inline const QLocale kFrench(QLocale::French, QLocale::France);
+
 // A device path that leads nowhere.
 inline const QString kNoDevice = QStringLiteral("/dev/volterne-missing");
 
