@@ -146,7 +146,9 @@ private slots:
         QWidget *text2 = ui(*rig.window).Text2->viewport();
         const QByteArray chunk = "AB12CD.EF", dump = "AB 12 CD \r\nEF \r\n";
         receive.setReceiveBuffer("collecte\r\n");
-        receive.setLatestChunk(chunk);
+        receive.setLatestChunk("bloc d'avant");
+        receive.setLatestChunk(chunk); // shown in place of the one before
+        QCOMPARE(ui(*rig.window).Text2->toPlainText(), QString::fromLatin1(chunk));
         QTest::mousePress(text2, Qt::LeftButton);
         QTest::mousePress(text2, Qt::MiddleButton);
         receive.AppendFlag = true;
