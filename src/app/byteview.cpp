@@ -29,6 +29,11 @@ public:
     }
 
 protected:
+    // What is painted is what is on screen, whatever asked for the paint (a resize, the window).
+    void paintEvent(QPaintEvent *event) override {
+        m_look = look();
+        QScrollBar::paintEvent(event);
+    }
     void sliderChange(SliderChange change) override {
         if (change == SliderOrientationChange) {
             m_look = look();
@@ -198,10 +203,13 @@ void ByteView::showNextSlice() {
     const bool followEnd = !caret.hasSelection() && caret.atEnd();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    // What is added starts a text block at its first line end: the text area then repaints the
-    // last block and the new one, where a longer last block would have it repaint everything.
-    m_linesInBlock = kLinesPerBlock - 1;
-    cursor.insertText(displayText(m_pending.mid(m_pendingFrom, size)));
+    // What is added ends a text block at its last line end, so that its unfinished last line
+    // starts a block of its own: the text area then repaints that block and the one the addition
+    // completed, where a longer last block would have it repaint everything.
+    const QByteArray added = m_pending.mid(m_pendingFrom, size);
+    const int lineEnds = int(added.count('\n') % kLinesPerBlock);
+    m_linesInBlock = (kLinesPerBlock - lineEnds) % kLinesPerBlock;
+    cursor.insertText(displayText(added));
     m_pendingFrom += size;
     if (followEnd) moveCaretToEnd();
     if (!showsAllHandedIn()) {
