@@ -52,63 +52,66 @@ void printUsage(const Usage &before, const Usage &after) {
     std::printf("processor use:    %.2f %% of one core\n", 100.0 * processor / wall);
 }
 
-bool waitForSilentBoard(QApplication &app, bool shown) {
-    Simulator board(QStringList{QStringLiteral("--silent")});
+// Starts the simulated board with `options` and the window against it, shown or not and painted
+// once (the first paint is no part of what is measured), then runs `measure` on the window;
+// false when the simulator does not start.
+template <typename Measure>
+bool againstBoard(const QStringList &options, bool shown, Measure measure) {
+    Simulator board(options);
     if (!board.isRunning()) {
         std::fprintf(stderr, "board simulator: %s\n", qPrintable(board.errorString()));
         return false;
     }
     WindowRig rig(board.devicePath());
-    Form2 &window = *rig.window;
-    if (shown) window.show();
-    QCoreApplication::processEvents(); // the first paint is not part of the wait
+    if (shown) rig.window->show();
+    QCoreApplication::processEvents();
+    return measure(rig, *rig.window);
+}
 
-    const Usage before = usageNow();
-    window.Command1_Click();
-    // Looked at before the loop ends: quitting closes the window, which ends the operation.
-    bool waiting = false;
-    QTimer::singleShot(kWatched, Qt::PreciseTimer, &app, [&] {
-        waiting = window.dialogue().busy() && rig.port.isOpen();
-        QCoreApplication::quit();
-    });
-    QApplication::exec();
-    const Usage after = usageNow();
+bool waitForSilentBoard(QApplication &app, bool shown) {
+    return againstBoard(
+        QStringList{QStringLiteral("--silent")}, shown, [&](WindowRig &rig, Form2 &window) {
+            const Usage before = usageNow();
+            window.Command1_Click();
+            // Looked at before the loop ends: quitting closes the window, which ends the operation.
+            bool waiting = false;
+            QTimer::singleShot(kWatched, Qt::PreciseTimer, &app, [&] {
+                waiting = window.dialogue().busy() && rig.port.isOpen();
+                QCoreApplication::quit();
+            });
+            QApplication::exec();
+            const Usage after = usageNow();
 
-    std::printf("banner wait against a silent board, window %s\n", shown ? "shown" : "hidden");
-    printUsage(before, after);
-    std::printf("still waiting for the banner: %s (link status \"%s\")\n", waiting ? "yes" : "NO",
-                qPrintable(ui(window).Label14->text()));
-    return waiting;
+            std::printf("banner wait against a silent board, window %s\n",
+                        shown ? "shown" : "hidden");
+            printUsage(before, after);
+            std::printf("still waiting for the banner: %s (link status \"%s\")\n",
+                        waiting ? "yes" : "NO", qPrintable(ui(window).Label14->text()));
+            return waiting;
+        });
 }
 
 // From the click on "Transfert mémoire" to the end of the operation: mostly the download itself,
 // as the board announces itself within 0.7 s.
 bool downloadAtLineRate(QApplication &app, bool shown) {
-    Simulator board(QStringList{QStringLiteral("--cycle-ms"), QStringLiteral("700"),
-                                QStringLiteral("--gap-ms"), QStringLiteral("260"),
-                                QStringLiteral("--samples"), QString::number(kDownloadedSamples)});
-    if (!board.isRunning()) {
-        std::fprintf(stderr, "board simulator: %s\n", qPrintable(board.errorString()));
-        return false;
-    }
-    WindowRig rig(board.devicePath());
-    Form2 &window = *rig.window;
-    if (shown) window.show();
-    QCoreApplication::processEvents();
+    const QStringList options{QStringLiteral("--cycle-ms"), QStringLiteral("700"),
+                              QStringLiteral("--gap-ms"),   QStringLiteral("260"),
+                              QStringLiteral("--samples"),  QString::number(kDownloadedSamples)};
+    return againstBoard(options, shown, [&](WindowRig &, Form2 &window) {
+        const Usage before = usageNow();
+        window.Command3_Click();
+        QObject::connect(&window.dialogue(), &Dialogue::idle, &app, &QCoreApplication::quit);
+        QTimer::singleShot(2min, &app, &QCoreApplication::quit); // a stalled download
+        QApplication::exec();
+        const Usage after = usageNow();
 
-    const Usage before = usageNow();
-    window.Command3_Click();
-    QObject::connect(&window.dialogue(), &Dialogue::idle, &app, &QCoreApplication::quit);
-    QTimer::singleShot(2min, &app, &QCoreApplication::quit); // a stalled download
-    QApplication::exec();
-    const Usage after = usageNow();
-
-    const qsizetype received = window.receive().receiveBuffer().size();
-    std::printf("\ndownload of %lld bytes at the line rate, window %s\n", qlonglong(received),
-                shown ? "shown" : "hidden");
-    printUsage(before, after);
-    std::printf("status: \"%s\"\n", qPrintable(ui(window).Label1->text()));
-    return !window.dialogue().busy() && received > kDownloadedSamples * 18;
+        const qsizetype received = window.receive().receiveBuffer().size();
+        std::printf("\ndownload of %lld bytes at the line rate, window %s\n", qlonglong(received),
+                    shown ? "shown" : "hidden");
+        printUsage(before, after);
+        std::printf("status: \"%s\"\n", qPrintable(ui(window).Label1->text()));
+        return !window.dialogue().busy() && received > kDownloadedSamples * 18;
+    });
 }
 
 } // namespace
