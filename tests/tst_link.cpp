@@ -19,9 +19,11 @@
 #include <QTest>
 #include <QTimer>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 using namespace std::chrono_literals;
 
@@ -96,6 +98,8 @@ private slots:
     }
 
     void theLineOpensAt9600Baud8DataBitsNoParityOneStopBitWithoutFlowControl() {
+        NEEDS_BOARD_LINE();
+#ifdef Q_OS_UNIX
         PseudoTerminal line;
         QVERIFY(line.open());
         SerialTransport port([&](int) { return line.slavePath(); });
@@ -112,6 +116,7 @@ private slots:
         // own settings tell them.
         QCOMPARE(port.serialPort().parity(), QSerialPort::NoParity);
         QCOMPARE(port.serialPort().flowControl(), QSerialPort::NoFlowControl);
+#endif
     }
 
     void abortEndsEveryWaitAfterOnePassAndATimeOutComesOnlyPastTheLimit() {
@@ -353,6 +358,7 @@ private slots:
     }
 
     void findsACommandAmongStrayBytesAndRazEmptiesItsMemoryUntilARealTimeReading() {
+        NEEDS_BOARD_LINE();
         QTemporaryDir dir;
         const QString ini = dir.filePath("nouveau/param.ini"); // a fresh installation's folder
         Simulator board(kQuickBoard + QStringList{"--samples", "5", "--live-ms", "50",
@@ -386,6 +392,7 @@ private slots:
     }
 
     void staysSilentRecordsItsPortAndEndsInOrder() {
+        NEEDS_BOARD_LINE();
         QTemporaryDir dir;
         const QString ini = dir.filePath("param.ini");
         QVERIFY(writeFile(ini, "[Config]\r\nport=3\r\n[ports]\r\nCOM1=/dev/ttyUSB0\r\n"));

@@ -3,6 +3,7 @@
 // tests run the whole round trip through start-up and "Quitter"; these are the cases they can't
 // reach. Then where an installed program keeps its files.
 #include "app/programdir.h"
+#include "boardline.h"
 #include "board/periodcommand.h"
 #include "bytes.h"
 #include "data/chartsettings.h"
@@ -90,6 +91,46 @@ private slots:
         QCOMPARE(ports.presentText(), present);
     }
 
+    void withTheSystemsNamesAPortPastCom12TakesTheFirstEntryLeftAndKeepsItsIdentity() {
+        // As Windows describes its ports.
+        const FoundPort native = describedComPort("COM1", "Communications Port (COM1)", "ACPI\\PNP0501\\0");
+        const FoundPort ftdi = describedComPort(
+            "COM17", "USB Serial Port (COM17)", "FTDIBUS\\VID_0403+PID_6001+A10K1ABCA\\0000");
+        const FoundPort cdc = describedComPort("COM4", "Périphérique série USB (COM4)",
+                                               "USB\\VID_2341&PID_0043\\75735323");
+        const FoundPort unnamed =
+            describedComPort("COM20", "USB-SERIAL CH340 (COM20)", "USB\\VID_1A86&PID_7523\\5&2B1C&0&3");
+        QCOMPARE(native.description, "Communications Port");
+        QVERIFY(!native.adapter && native.serialNumber.isEmpty());
+        QCOMPARE(ftdi.description, "USB Serial Port");
+        QVERIFY(ftdi.adapter);
+        QCOMPARE(ftdi.serialNumber, "A10K1ABCA");
+        QCOMPARE(cdc.serialNumber, "75735323");
+        QVERIFY(unnamed.adapter && unnamed.serialNumber.isEmpty()); // Windows made that one up
+
+        QByteArray settings = "[ports]\r\nCOM2=COM20\r\n";
+        QList<FoundPort> found{unnamed, ftdi, cdc, native};
+        PortMap ports([&] { return configuredPorts(Profile::inMemory(settings)); },
+                      [&] { return found; }, PortMap::Numbering::SystemNames);
+        QCOMPARE(ports.entryText(1), "COM1 — COM1 — Communications Port");
+        QCOMPARE(ports.entryText(2), "COM2 — COM20 — USB-SERIAL CH340");
+        QCOMPARE(ports.entryText(3), "COM3 — COM17 — USB Serial Port");
+        QCOMPARE(ports.entryText(4), "COM4 — COM4 — Périphérique série USB");
+        QCOMPARE(ports.entryText(5), "COM5 — aucun périphérique");
+        QCOMPARE(ports.presentText(),
+                 "Ports présents : COM1 (COM1), COM2 (COM20), COM3 (COM17), COM4 (COM4)");
+
+        // COM3 chosen for the FTDI adapter; a new COM3 of the system's own takes its place.
+        ports.remember(3);
+        QCOMPARE(ports.target(3).device, "COM17");
+        found << describedComPort("COM3", "USB Serial Device (COM3)", "USB\\VID_2E8A&PID_000A\\E66");
+        const PortTarget moved = ports.target(3);
+        QCOMPARE(moved.device, "COM3");
+        QVERIFY2(moved.refusal.startsWith("COM3 désignait COM17 (USB Serial Port), absent"),
+                 qPrintable(moved.refusal));
+        QCOMPARE(ports.entryText(5), "COM5 — COM17 — USB Serial Port");
+    }
+
     void anEntryKeepsTheDeviceItWasChosenForAndAnAliasIsItsTarget() {
         // Two adapters; a [ports] line names the first through an alias, and a missing device.
         const QString usb0 = m_dir.filePath("ttyUSB0"), usb1 = m_dir.filePath("ttyUSB1");
@@ -123,6 +164,7 @@ private slots:
     }
 
     void anAdapterPluggedInBetweenTwoOpeningsIsUsedWithoutARestart() {
+        NEEDS_BOARD_LINE();
         PseudoTerminal adapter; // plays the adapter's device
         QVERIFY(adapter.open());
         QList<FoundPort> found;

@@ -63,6 +63,7 @@ private slots:
     }
 
     void aStopInEachWaitSendsNothingBeforeTheCommandAndNeverClaimsSuccess() {
+        NEEDS_BOARD_LINE();
         QFETCH(Stop, stop);
         QTemporaryDir dir;
         const QString log = dir.filePath("received.log");
@@ -125,6 +126,7 @@ private slots:
     }
 
     void endingTheProgramMidCollectionSavesWhatWasCollectedFirst() {
+        NEEDS_BOARD_LINE();
         QFETCH(bool, quitter);
         QFETCH(bool, writable);
         Simulator board(kQuickBoard + QStringList{"--line-rate", "960", "--samples", "400"});
@@ -170,6 +172,7 @@ private slots:
     }
 
     void aPortLostRightAfterDataArrivedKeepsTheDataAndSaysSo() {
+        NEEDS_BOARD_LINE();
         QFETCH(bool, live);
         // This test plays the board by hand on the line, and pulls the line out.
         PseudoTerminal line;

@@ -237,6 +237,7 @@ private slots:
     }
 
     void onALineThatNeverAnswersConnexionShortcutsPressesAndClosingDoTheirPart() {
+        NEEDS_BOARD_LINE();
         // Under a desktop's keyboard scheme text fields take Ctrl+E (end of line) and the like for
         // themselves; the offscreen platform's does not, so every control here claims every key,
         // as the worst of them would.
@@ -325,6 +326,7 @@ private slots:
     }
 
     void withTwoBoardsOnlyTheChosenOneIsReached() {
+        NEEDS_BOARD_LINE();
         QTemporaryDir logs;
         const QString logA = logs.filePath("a.log"), logB = logs.filePath("b.log");
         Simulator a(kQuickBoard + QStringList{"--log", logA});
@@ -422,6 +424,7 @@ private slots:
     }
 
     void theFiveOperationsRunAgainstTheBoard() {
+        NEEDS_BOARD_LINE();
         // The board serves sample lines and every byte value as its memory, keeps it through the
         // RAZ and splits its end texts in two bursts.
         QTemporaryDir served;

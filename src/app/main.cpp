@@ -46,8 +46,13 @@ int main(int argc, char *argv[]) {
     window.Form_Load();
     window.show();
     // `volterne FILE`, as a file manager starts it for a recording: the file opens as with
-    // "Ouvrir". QApplication has taken its own options out of argv; the name is kept as the system
-    // gave it.
-    if (argc > 1) window.openRecording(fileNameFromSystem(QByteArray(argv[1])));
+    // "Ouvrir". QApplication has taken its own options out of the arguments; the name is kept as
+    // the system gave it (on Windows Qt reads the wide command line, every character kept).
+#ifdef Q_OS_WIN
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+#else
+    const QStringList arguments = commandLineArguments(argc, argv);
+#endif
+    if (!arguments.isEmpty()) window.openRecording(arguments.first());
     return app.exec();
 }

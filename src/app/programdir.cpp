@@ -26,10 +26,45 @@ bool runsFromInstallation(const QString &applicationDirectory, const QString &in
            comparable(applicationDirectory) == comparable(installBinDirectory);
 }
 
+#ifdef Q_OS_WIN
+
+// On Windows the installation is where the user chose: the installer leaves its uninstaller
+// beside the programs, the zip has none.
+static QString installBinDirectory() {
+    const QString directory = QCoreApplication::applicationDirPath();
+    return QFileInfo::exists(QDir(directory).filePath(QLatin1String(kWindowsUninstaller)))
+               ? directory
+               : QString();
+}
+
+QString installedGuide() {
+    const QString guide = QDir(QCoreApplication::applicationDirPath())
+                              .filePath(QStringLiteral("guide/guide.html"));
+    return QFileInfo::exists(guide) ? QDir::toNativeSeparators(guide) : QString();
+}
+
+static QString userDataDirectory() {
+    // %LOCALAPPDATA%\Volterne: the machine's own, not a roaming profile's.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Volterne"));
+}
+
+#else
+
+static QString installBinDirectory() {
+    return QStringLiteral(VOLTERNE_INSTALL_BINDIR);
+}
+
 QString installedGuide() {
     const QString guide = QStringLiteral(VOLTERNE_INSTALL_DOCDIR "/guide.md");
     return QFileInfo::exists(guide) ? guide : QString();
 }
+
+static QString userDataDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+#endif
 
 QString programDirectory(const QString &applicationDirectory, const QString &installBinDirectory,
                          const QString &dataDirectory) {
@@ -42,8 +77,6 @@ QString programDirectory(const QString &applicationDirectory, const QString &ins
 }
 
 QString programDirectory() {
-    // The build gives the bin directory of the prefix it installs into.
-    return programDirectory(QCoreApplication::applicationDirPath(),
-                            QStringLiteral(VOLTERNE_INSTALL_BINDIR),
-                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    return programDirectory(QCoreApplication::applicationDirPath(), installBinDirectory(),
+                            userDataDirectory());
 }

@@ -9,6 +9,12 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -129,6 +135,23 @@ QByteArray fileNameToSystem(const QString &name) {
 #else
     return QFile::encodeName(name);
 #endif
+}
+
+QStringList commandLineArguments(int argc, char *argv[]) {
+    QStringList arguments;
+#ifdef Q_OS_WIN
+    Q_UNUSED(argv)
+    int count = 0;
+    if (wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            arguments << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    for (int i = 1; i < argc; ++i)
+        arguments << fileNameFromSystem(argv[i]);
+    return arguments;
 }
 
 bool openForReading(QFile &file, const QString &path) {

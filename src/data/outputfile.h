@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -14,6 +15,11 @@ class QFile;
 // to the system byte for byte. Elsewhere these are QFile::decodeName and QFile::encodeName.
 QString fileNameFromSystem(const QByteArray &name);
 QByteArray fileNameToSystem(const QString &name);
+
+// The program's arguments after its own name, as the system gave them: on Windows from its wide
+// command line, so that a name keeps every character whatever the code page ("C:\Users\Élodie\…",
+// "Łódź.txt"); elsewhere through fileNameFromSystem, byte for byte.
+QStringList commandLineArguments(int argc, char *argv[]);
 
 // Opens `file` for reading at `path`, also a path that only fileNameToSystem spells. False, with
 // errno set, when it cannot.

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 
@@ -44,21 +43,28 @@ QString deviceText(const FoundPort &port) {
                ? port.device
                : QStringLiteral("%1 (%2)").arg(port.device, port.description);
 }
-
-bool looksLikeAdapter(const QString &device) {
-    return device.contains(QLatin1String("USB"), Qt::CaseInsensitive) ||
-           device.contains(QLatin1String("ACM")) || device.contains(QLatin1String("usbmodem")) ||
-           device.contains(QLatin1String("usbserial"));
-}
 } // namespace
 
-QList<FoundPort> systemSerialPorts() {
-    QList<FoundPort> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        ports.append({info.systemLocation(), info.description(),
-                      info.hasVendorIdentifier() || looksLikeAdapter(info.systemLocation()),
-                      info.serialNumber()});
-    return ports;
+FoundPort describedComPort(const QString &name, const QString &friendlyName,
+                           const QString &instanceId) {
+    FoundPort port;
+    port.device = name;
+    port.description = friendlyName;
+    const QString suffix = QStringLiteral(" (%1)").arg(name);
+    if (port.description.endsWith(suffix, Qt::CaseInsensitive))
+        port.description.chop(suffix.size());
+    const QString id = instanceId.toUpper();
+    port.adapter = id.startsWith(QLatin1String("USB\\")) ||
+                   id.startsWith(QLatin1String("FTDIBUS\\")) || id.contains(QLatin1String("VID_"));
+    const QStringList parts = instanceId.split(u'\\');
+    if (id.startsWith(QLatin1String("FTDIBUS\\")) && parts.size() >= 2) {
+        const qsizetype plus = parts[1].lastIndexOf(u'+');
+        if (plus >= 0) port.serialNumber = parts[1].mid(plus + 1);
+    } else if (id.startsWith(QLatin1String("USB\\")) && parts.size() >= 3 &&
+               !parts[2].contains(u'&')) {
+        port.serialNumber = parts[2];
+    }
+    return port;
 }
 
 QMap<int, QString> configuredPorts(const Profile &profile) {
@@ -72,8 +78,9 @@ QMap<int, QString> configuredPorts(const Profile &profile) {
 }
 
 PortMap::PortMap(std::function<QMap<int, QString>()> configured,
-                 std::function<QList<FoundPort>()> found)
-    : m_configured(std::move(configured)), m_found(std::move(found)), m_remembered(kEntries) {
+                 std::function<QList<FoundPort>()> found, Numbering numbering)
+    : m_configured(std::move(configured)), m_found(std::move(found)), m_numbering(numbering),
+      m_remembered(kEntries) {
     refresh();
 }
 
@@ -122,28 +129,30 @@ void PortMap::refresh() {
 #endif
         }
     }
-#ifdef Q_OS_WIN
-    for (int number = 1; number <= kEntries; ++number) {
-        Entry &entry = m_entries[number - 1];
-        if (!entry.port.device.isEmpty()) continue;
-        entry.port.device = QStringLiteral("COM%1").arg(number);
-        for (const FoundPort &port : std::as_const(found))
-            if (port.device == entry.port.device) {
-                entry.port = port;
-                entry.present = true;
-            }
+    if (m_numbering == Numbering::SystemNames) {
+        for (int number = 1; number <= kEntries; ++number) {
+            Entry &entry = m_entries[number - 1];
+            if (!entry.port.device.isEmpty()) continue;
+            const QString name = QStringLiteral("COM%1").arg(number);
+            const auto own = std::find_if(found.begin(), found.end(), [&](const FoundPort &p) {
+                return p.device.compare(name, Qt::CaseInsensitive) == 0;
+            });
+            if (own == found.end()) continue;
+            entry = {*own, true};
+            found.erase(own);
+        }
+        std::stable_sort(found.begin(), found.end(), byName);
+    } else {
+        std::stable_sort(found.begin(), found.end(), [](const FoundPort &a, const FoundPort &b) {
+            if (a.adapter != b.adapter) return a.adapter;
+            return byName(a, b);
+        });
     }
-#else
-    std::stable_sort(found.begin(), found.end(), [](const FoundPort &a, const FoundPort &b) {
-        if (a.adapter != b.adapter) return a.adapter;
-        return byName(a, b);
-    });
     auto next = found.cbegin();
     for (Entry &entry : m_entries) {
         if (next == found.cend()) break;
         if (entry.port.device.isEmpty()) entry = {*next++, true};
     }
-#endif
 }
 
 QString PortMap::entryText(int number) const {

@@ -28,18 +28,27 @@ struct PortTarget {
     QString refusal;
 };
 
-// The serial ports the system has now (QSerialPortInfo, which leaves out the standard serial lines
-// that have no hardware behind them).
+// The serial ports the system has now: on Windows the COM names the system lists
+// (HARDWARE\DEVICEMAP\SERIALCOMM) with what its device manager says of each; elsewhere
+// QSerialPortInfo's, which leaves out the standard serial lines that have no hardware behind them.
 QList<FoundPort> systemSerialPorts();
+
+// A Windows COM port as the device manager describes it: `friendlyName` "USB Serial Port (COM17)"
+// gives the description (without the port's name), `instanceId` tells an adapter
+// ("USB\VID_0403&PID_6001\A10K1ABC", "FTDIBUS\VID_0403+PID_6001+A10K1ABCA\0000") and its serial
+// number, when the system has one rather than a name of its own making (one with a "&").
+FoundPort describedComPort(const QString &name, const QString &friendlyName,
+                           const QString &instanceId);
 
 // The lines of section [ports] of the settings file: entry number (1 for "COM1") to device.
 QMap<int, QString> configuredPorts(const Profile &profile);
 
 // What each entry "COM1" to "COM12" of the port list stands for. A [ports] line always wins, and
-// its device is never given to another entry. On Windows an entry without a line is the system's
-// own COMn. Elsewhere the entries without a line stand for the ports found, numbered from COM1:
-// adapters first, then the others, each group in name order; an entry with neither stands for no
-// device.
+// its device is never given to another entry. With the system's names (Windows), an entry without
+// a line is the system's own COMn when there is one; the ports the list cannot name so (COM17, or
+// a name of another form) then take the entries left, in name order. In order (elsewhere), the
+// entries without a line stand for the ports found, numbered from COM1: adapters first, then the
+// others, each group in name order. An entry with nothing stands for no device.
 //
 // The map reads the settings lines and the system's ports again at each refresh(), so that an
 // adapter plugged in after start-up, or a line added to the file, is seen without a restart. A
@@ -54,8 +63,15 @@ class PortMap {
 public:
     static constexpr int kEntries = 12;
 
+    enum class Numbering { InOrder, SystemNames };
+#ifdef Q_OS_WIN
+    static constexpr Numbering kSystemNumbering = Numbering::SystemNames;
+#else
+    static constexpr Numbering kSystemNumbering = Numbering::InOrder;
+#endif
+
     PortMap(std::function<QMap<int, QString>()> configured,
-            std::function<QList<FoundPort>()> found);
+            std::function<QList<FoundPort>()> found, Numbering numbering = kSystemNumbering);
 
     void refresh();
     // The device of entry `number` (1 to 12); empty when it stands for none.
@@ -81,6 +97,7 @@ private:
 
     std::function<QMap<int, QString>()> m_configured;
     std::function<QList<FoundPort>()> m_found;
+    Numbering m_numbering;
     QList<Entry> m_entries;        // index 0 is COM1
     QList<FoundPort> m_remembered; // what each entry stood for when it was chosen
 };

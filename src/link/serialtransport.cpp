@@ -6,8 +6,8 @@ SerialTransport::SerialTransport(DeviceResolver deviceFor, QObject *parent)
     : Transport(parent), m_deviceFor(std::move(deviceFor)) {
     // No limit on what the port keeps between two reads: a busy window never drops board data.
     m_port.setReadBufferSize(0);
-    connect(&m_port, &QSerialPort::readyRead, this, &Transport::received);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialTransport::onError);
+    connect(&m_port, &SerialDevice::readyRead, this, &Transport::received);
+    connect(&m_port, &SerialDevice::errorOccurred, this, &SerialTransport::onError);
 }
 
 QString SerialTransport::portLabel() const {
@@ -35,10 +35,10 @@ bool SerialTransport::open() {
     m_openedDevice = device;
     m_port.setPortName(device);
     m_port.setBaudRate(board::kBaudRate);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_port.setDataBits(SerialDevice::Data8);
+    m_port.setParity(SerialDevice::NoParity);
+    m_port.setStopBits(SerialDevice::OneStop);
+    m_port.setFlowControl(SerialDevice::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) return false; // onError() has said why
     return true;
 }
@@ -63,9 +63,9 @@ void SerialTransport::write(const QByteArray &bytes) {
     m_port.flush();
 }
 
-void SerialTransport::onError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError ||
-        error == QSerialPort::UnsupportedOperationError) // modem lines on a pseudo-terminal
+void SerialTransport::onError(SerialDevice::SerialPortError error) {
+    if (error == SerialDevice::NoError || error == SerialDevice::TimeoutError ||
+        error == SerialDevice::UnsupportedOperationError) // modem lines on a pseudo-terminal
         return;
     const QString systemReason = m_port.errorString();
     m_port.clearError();
@@ -81,14 +81,14 @@ void SerialTransport::onError(QSerialPort::SerialPortError error) {
     }
     QString reason;
     switch (error) {
-    case QSerialPort::DeviceNotFoundError:
+    case SerialDevice::DeviceNotFoundError:
         reason = QStringLiteral("périphérique introuvable");
         if (m_present) reason += QStringLiteral(". ") + m_present();
         break;
-    case QSerialPort::PermissionError:
+    case SerialDevice::PermissionError:
         reason = QStringLiteral("accès refusé ou port déjà utilisé");
         break;
-    case QSerialPort::OpenError:
+    case SerialDevice::OpenError:
         reason = QStringLiteral("port déjà ouvert");
         break;
     default:

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "link/portmap.h"
+#include "link/serialdevice.h"
 #include "link/transport.h"
-
-#include <QSerialPort>
 
 #include <functional>
 
@@ -28,7 +27,7 @@ public:
     // none was for the entry chosen now.
     QString portLabel() const;
     // The port itself, for a look at its settings.
-    const QSerialPort &serialPort() const { return m_port; }
+    const SerialDevice &serialPort() const { return m_port; }
 
     bool isOpen() const override { return m_port.isOpen(); }
     bool open() override;
@@ -38,9 +37,9 @@ public:
     QByteArray readAll() override { return m_port.readAll(); }
 
 private:
-    void onError(QSerialPort::SerialPortError error);
+    void onError(SerialDevice::SerialPortError error);
 
-    QSerialPort m_port;
+    SerialDevice m_port;
     DeviceResolver m_deviceFor;
     std::function<QString()> m_present;
     int m_portNumber = 1;

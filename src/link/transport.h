@@ -5,7 +5,7 @@
 #include <QString>
 
 // The byte pipe to the board, as the receive path and the board dialogue see it. The program uses
-// SerialTransport (a real serial port); nothing else in the link knows about QSerialPort.
+// SerialTransport (a real serial port); nothing else in the link knows about the serial port class.
 class Transport : public QObject {
     Q_OBJECT
 public:

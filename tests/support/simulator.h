@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boardline.h"
 #include "bytes.h"
 
 #include <QProcess>

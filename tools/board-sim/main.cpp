@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -98,6 +99,17 @@ int main(int argc, char *argv[]) {
     QString wired;
     if (!options->wirePort.isEmpty() && !wirePort(*options, wire.devicePath(), &wired, &error))
         return fail(error);
+
+    // The link goes when the board does; one that is not a link is left alone.
+    const QString link = options->linkPath;
+    if (!link.isEmpty()) {
+        if (QFileInfo(link).isSymLink()) QFile::remove(link);
+        if (!QFile::link(wire.devicePath(), link))
+            return fail(QStringLiteral("cannot make the link %1").arg(link));
+    }
+    const auto unlink = qScopeGuard([&link] {
+        if (!link.isEmpty() && QFileInfo(link).isSymLink()) QFile::remove(link);
+    });
 
     std::printf("%s\n", qPrintable(wire.devicePath()));
     std::fflush(stdout);

@@ -114,6 +114,10 @@ const OptionRow kOptionRows[] = {
      "when missing.",
      setWirePort},
     {"ini", "file", "Settings file for --wire.", setText<&Options::iniPath>},
+    {"link", "path",
+     "Make this path a symbolic link to the device (replacing a link already there) while the "
+     "board runs, for a program that opens a fixed name: a Wine COM port, for one.",
+     setText<&Options::linkPath>},
     {"silent", "", "Never send anything; still read and log.", setSwitch<&Options::silent>},
     {"fault", "kind", "Misbehave: glued-banner, split-end, garbage or mute.", setFault},
 };

@@ -31,6 +31,7 @@ struct Options {
     QString logPath;         // every byte received, with time stamps
     QString wirePort;        // "COMn" to record in the settings file
     QString iniPath;
+    QString linkPath;        // a symbolic link to the device, while the board runs
     bool silent = false;
     Fault fault = Fault::None;
     bool help = false; // --help: nothing else was read

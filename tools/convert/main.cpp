@@ -19,9 +19,7 @@ int main(int argc, char *argv[]) {
 
     // A file name keeps its bytes, even those that are not UTF-8 (QCoreApplication::arguments()
     // would turn them into replacement characters and lose the file).
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << fileNameFromSystem(argv[i]);
+    const QStringList arguments = commandLineArguments(argc, argv);
     const ParsedOptions parsed = parseConvertOptions(arguments);
     if (!parsed.options) {
         err.write(QStringLiteral("volterne-convert: %1\nEssayez « volterne-convert --help ».\n")

@@ -1,0 +1,276 @@
+#include "link/winserialport.h"
+
+#include <QWinEventNotifier>
+
+#include <windows.h>
+
+#include <utility>
+
+namespace {
+
+constexpr DWORD kReadChunk = 4096;
+constexpr ULONGLONG kCloseMarginMs = 200;
+
+// The system's sentence for an error code, in the system's language, without its full stop (the
+// link's messages put the reason inside a sentence of their own).
+QString systemText(DWORD code) {
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    QString message = length ? QString::fromWCharArray(text, int(length)).trimmed()
+                             : QStringLiteral("erreur système %1").arg(code);
+    LocalFree(text);
+    if (message.endsWith(u'.')) message.chop(1);
+    return message;
+}
+
+WinSerialPort::SerialPortError openError(DWORD code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return WinSerialPort::DeviceNotFoundError;
+    case ERROR_ACCESS_DENIED: // also a port another program has open
+    case ERROR_SHARING_VIOLATION:
+        return WinSerialPort::PermissionError;
+    default:
+        return WinSerialPort::UnknownError;
+    }
+}
+
+// The byte format and timings of the board link. A read returns as soon as one byte has come (a
+// read interval and a multiplier of MAXDWORD with a constant below it), else after about 49
+// days, when it is simply started again.
+bool configure(HANDLE handle, qint32 baudRate) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handle, &dcb)) return false;
+    dcb.BaudRate = DWORD(baudRate);
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE; // NUL bytes are board data
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fAbortOnError = FALSE;
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = MAXDWORD - 1;
+    return SetCommState(handle, &dcb) && SetCommTimeouts(handle, &timeouts);
+}
+
+} // namespace
+
+struct WinSerialPort::Io : QObject {
+    explicit Io(HANDLE handle, QObject *parent) : QObject(parent), handle(handle) {
+        readOverlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        writeOverlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        readNotifier = new QWinEventNotifier(readOverlapped.hEvent, this);
+        writeNotifier = new QWinEventNotifier(writeOverlapped.hEvent, this);
+    }
+    ~Io() override {
+        delete readNotifier;
+        delete writeNotifier;
+        CloseHandle(readOverlapped.hEvent);
+        CloseHandle(writeOverlapped.hEvent);
+    }
+    bool ready() const { return readOverlapped.hEvent && writeOverlapped.hEvent; }
+
+    HANDLE handle;
+    OVERLAPPED readOverlapped{};
+    OVERLAPPED writeOverlapped{};
+    QWinEventNotifier *readNotifier;
+    QWinEventNotifier *writeNotifier;
+    bool reading = false;
+    bool writing = false;
+    QByteArray readChunk = QByteArray(kReadChunk, Qt::Uninitialized);
+    QByteArray inFlight;
+};
+
+WinSerialPort::WinSerialPort(QObject *parent) : QObject(parent) {}
+
+WinSerialPort::~WinSerialPort() {
+    close();
+}
+
+bool WinSerialPort::isOpen() const {
+    return m_io != nullptr;
+}
+
+void WinSerialPort::fail(SerialPortError error, unsigned long systemError) {
+    m_errorString = systemText(systemError);
+    emit errorOccurred(error);
+}
+
+bool WinSerialPort::open(QIODevice::OpenMode) {
+    if (isOpen()) {
+        m_errorString = QStringLiteral("port déjà ouvert");
+        emit errorOccurred(OpenError);
+        return false;
+    }
+    const QString device =
+        m_name.startsWith(QLatin1String("\\\\.\\")) ? m_name : QStringLiteral("\\\\.\\") + m_name;
+    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(device.utf16()),
+                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        fail(openError(code), code);
+        return false;
+    }
+    if (!configure(handle, m_baudRate)) {
+        const DWORD code = GetLastError();
+        CloseHandle(handle);
+        fail(UnknownError, code);
+        return false;
+    }
+    Io *io = new Io(handle, this);
+    if (!io->ready()) {
+        const DWORD code = GetLastError();
+        CloseHandle(handle);
+        delete io;
+        fail(ResourceError, code);
+        return false;
+    }
+    m_io = io;
+    // An activation that comes from the I/O of a port since closed finds another m_io.
+    connect(io->readNotifier, &QWinEventNotifier::activated, this, [this, io] {
+        if (m_io == io) readDone();
+    });
+    connect(io->writeNotifier, &QWinEventNotifier::activated, this, [this, io] {
+        if (m_io == io) writeDone();
+    });
+    startRead();
+    return isOpen();
+}
+
+void WinSerialPort::startRead() {
+    Io &io = *m_io;
+    if (ReadFile(io.handle, io.readChunk.data(), kReadChunk, nullptr, &io.readOverlapped) ||
+        GetLastError() == ERROR_IO_PENDING) {
+        io.reading = true; // either way the event says when it is done
+        return;
+    }
+    fail(ResourceError, GetLastError());
+}
+
+void WinSerialPort::readDone() {
+    Io &io = *m_io;
+    ResetEvent(io.readOverlapped.hEvent);
+    DWORD count = 0;
+    if (!GetOverlappedResult(io.handle, &io.readOverlapped, &count, FALSE)) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_IO_INCOMPLETE) return;
+        io.reading = false;
+        // The device went away (or stopped answering): the transport hears it as a lost port.
+        if (code != ERROR_OPERATION_ABORTED) {
+            fail(ResourceError, code);
+            return;
+        }
+    }
+    io.reading = false;
+    if (count > 0) m_received.append(io.readChunk.constData(), qsizetype(count));
+    startRead();
+    if (count > 0 && isOpen()) emit readyRead();
+}
+
+qint64 WinSerialPort::write(const QByteArray &bytes) {
+    if (!isOpen()) return -1;
+    if (bytes.isEmpty()) return 0;
+    m_waiting.append(bytes);
+    if (!m_io->writing) startWrite();
+    return bytes.size();
+}
+
+void WinSerialPort::startWrite() {
+    Io &io = *m_io;
+    if (m_waiting.isEmpty()) return;
+    io.inFlight = m_waiting.takeFirst();
+    if (WriteFile(io.handle, io.inFlight.constData(), DWORD(io.inFlight.size()), nullptr,
+                  &io.writeOverlapped) ||
+        GetLastError() == ERROR_IO_PENDING) {
+        io.writing = true;
+        return;
+    }
+    io.inFlight.clear();
+    fail(ResourceError, GetLastError());
+}
+
+void WinSerialPort::writeDone() {
+    Io &io = *m_io;
+    ResetEvent(io.writeOverlapped.hEvent);
+    DWORD count = 0;
+    if (!GetOverlappedResult(io.handle, &io.writeOverlapped, &count, FALSE)) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_IO_INCOMPLETE) return;
+        io.writing = false;
+        io.inFlight.clear();
+        fail(ResourceError, code);
+        return;
+    }
+    io.writing = false;
+    if (count < DWORD(io.inFlight.size())) m_waiting.prepend(io.inFlight.mid(qsizetype(count)));
+    io.inFlight.clear();
+    startWrite();
+}
+
+bool WinSerialPort::setDataTerminalReady(bool on) {
+    // Some adapters (and a pseudo-terminal under Wine) have no modem lines: the caller goes on.
+    return isOpen() && EscapeCommFunction(m_io->handle, on ? SETDTR : CLRDTR);
+}
+
+QByteArray WinSerialPort::readAll() {
+    return std::exchange(m_received, {});
+}
+
+void WinSerialPort::close() {
+    if (!m_io) return;
+    Io *io = std::exchange(m_io, nullptr);
+    io->readNotifier->setEnabled(false);
+    io->writeNotifier->setEnabled(false);
+    // What was written is sent, as a serial line sends its buffer when it closes: the writes
+    // under way are given the time their bytes take at the line's rate (ten bits a byte) and a
+    // margin, then whatever is left is cancelled.
+    qint64 bytes = io->inFlight.size();
+    for (const QByteArray &part : std::as_const(m_waiting))
+        bytes += part.size();
+    const ULONGLONG deadline =
+        GetTickCount64() + kCloseMarginMs + ULONGLONG(bytes) * 10000 / ULONGLONG(m_baudRate);
+    while (io->writing) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline ||
+            WaitForSingleObject(io->writeOverlapped.hEvent, DWORD(deadline - now)) != WAIT_OBJECT_0)
+            break;
+        DWORD count = 0;
+        ResetEvent(io->writeOverlapped.hEvent);
+        io->writing = false;
+        if (!GetOverlappedResult(io->handle, &io->writeOverlapped, &count, FALSE)) break;
+        if (count < DWORD(io->inFlight.size()))
+            m_waiting.prepend(io->inFlight.mid(qsizetype(count)));
+        if (m_waiting.isEmpty()) break;
+        io->inFlight = m_waiting.takeFirst();
+        io->writing = WriteFile(io->handle, io->inFlight.constData(), DWORD(io->inFlight.size()),
+                                nullptr, &io->writeOverlapped) ||
+                      GetLastError() == ERROR_IO_PENDING;
+    }
+    m_waiting.clear();
+    CancelIo(io->handle);
+    DWORD ignored = 0;
+    // The system writes into the buffers until a cancelled operation has ended.
+    if (io->reading) GetOverlappedResult(io->handle, &io->readOverlapped, &ignored, TRUE);
+    if (io->writing) GetOverlappedResult(io->handle, &io->writeOverlapped, &ignored, TRUE);
+    CloseHandle(io->handle);
+    // Its notifiers may be the ones that called here.
+    io->deleteLater();
+}
