@@ -166,6 +166,9 @@ private slots:
     // the file it leads to is written.
     void outputsThatAreNotRegularFilesAreWrittenInPlace() {
         QFETCH(QString, kind);
+#ifndef Q_OS_UNIX
+        QSKIP("named pipes and symbolic links of the file system are POSIX ones");
+#else
         QTemporaryDir dir;
         const QString target = dir.filePath("sortie");
         const QByteArray native = QFile::encodeName(target);
@@ -192,11 +195,15 @@ private slots:
         } else if (kind == "link") {
             QCOMPARE(readFile(dir.filePath("tableur.csv")), expected);
         }
+#endif
     }
 
     // A name that is not UTF-8 (an old Latin-1 "mesure_été.txt") keeps its bytes: the recording
     // is found, and its spreadsheet beside it bears the same name.
     void recordingNamesThatAreNotUtf8KeepTheirBytes() {
+#ifndef Q_OS_UNIX
+        QSKIP("a name is bytes on a POSIX system; Windows names are characters");
+#endif
         QTemporaryDir dir;
         const std::string name = QFile::encodeName(dir.path()).toStdString() + "/mesure_\xe9t\xe9";
         // QTemporaryDir cannot spell these names to remove them.

@@ -122,6 +122,7 @@ private slots:
         QVERIFY(QFile::remove(temp));
 
         // A full disk: the system's reason, not a guess.
+#ifdef Q_OS_UNIX // a full disk and a read-only file as a POSIX system makes them
         rig.window->receive().setReceiveBuffer(QByteArray(64 * 1024, 'x'));
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), temp));
         QTest::mouseDClick(ui(*rig.window).Text1->viewport(), Qt::LeftButton);
@@ -140,6 +141,7 @@ private slots:
         QVERIFY2(rig.desktop.messages[1].contains("lecture seule"),
                  qPrintable(rig.desktop.messages[1]));
         QCOMPARE(readFile(temp), "ancien\r\n");
+#endif
     }
 
     void aRightPressLaysTheLatestChunkOutUnlessItIsBeingCollected() {

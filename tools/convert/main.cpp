@@ -10,9 +10,18 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <memory>
 
 int main(int argc, char *argv[]) {
+#ifdef Q_OS_WIN
+    // Bytes as they are: no CR added before each LF of a spreadsheet written to standard output.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     QFile out, err;
     out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
