@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTest>
+#include <QtGlobal> // QSKIP comes with the test's own <QTest>
 
 // A case that needs a serial line of its own (a pseudo-terminal, the board simulator on one)
 // starts with NEEDS_BOARD_LINE(). The Windows test programs, which run under Wine, have neither:
