@@ -8,6 +8,8 @@
 ; For all users into Program Files when run with administrator rights, else for the user alone
 ; into the user's programs folder; /AllUsers or /CurrentUser choose, /S installs silently.
 Unicode true
+; A 64-bit installer, as the program is (and as Wine without its 32-bit part runs).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Volterne"
