@@ -7,6 +7,7 @@
 #include "fakeboard.h"
 
 #include "board/operations.h"
+#include "data/filereason.h"
 #include "data/profile.h"
 #include "link/portmap.h"
 #include "link/serialtransport.h"
@@ -350,7 +351,7 @@ private slots:
         rig.chunk("PIC 16F88"); // during the last pass: still collected
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());
-        QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " + path);
+        QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " + filereason::shownPath(path));
         QVERIFY(!rig.receive.AppendFlag);
         QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
         QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));

@@ -5,6 +5,7 @@
 #include "rig.h"
 #include "simulator.h"
 
+#include "data/filereason.h"
 #include "data/measures.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
@@ -67,7 +68,7 @@ private slots:
         // "Exporter les mesures…" writes what is shown, as the converter's --mesures writes it.
         rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
         ui(w).graphique->exportMeasuresButton()->click();
-        QTRY_COMPARE(ui(w).Label1->text(), "Mesures enregistrées dans " + rig.path("mesures.csv"));
+        QTRY_COMPARE(ui(w).Label1->text(), "Mesures enregistrées dans " + filereason::shownPath(rig.path("mesures.csv")));
         QBuffer measured, expected;
         measured.setData(shown);
         measured.open(QIODevice::ReadOnly);
@@ -211,7 +212,7 @@ private slots:
         convert("0123 0456 0789 .\r\n");
         QCOMPARE(readFile(output), "Voie1;Voie2;Voie3\r\n291;1110;1929;\r\n");
         QCOMPARE(ui(w).Label1->text(),
-                 "Conversion : fichier_excel.csv enregistré dans " + output +
+                 "Conversion : fichier_excel.csv enregistré dans " + filereason::shownPath(output) +
                      ". Aucun tableur n'a été trouvé pour l'ouvrir : ouvrez-le avec votre tableur "
                      "(séparateur « ; »).");
         QCOMPARE(rig.desktop.messages.size(), 1);

@@ -85,7 +85,7 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QString, present);
         PortMap ports([&] { return configuredPorts(Profile::inMemory(settings)); },
-                      [&] { return found; });
+                      [&] { return found; }, PortMap::Numbering::InOrder);
         for (int number = 1; number <= entries.size(); ++number)
             QCOMPARE(ports.entryText(number), entries[number - 1]);
         QCOMPARE(ports.presentText(), present);
@@ -132,6 +132,9 @@ private slots:
     }
 
     void anEntryKeepsTheDeviceItWasChosenForAndAnAliasIsItsTarget() {
+#ifndef Q_OS_UNIX
+        QSKIP("device files and their aliases are those of a POSIX system");
+#endif
         // Two adapters; a [ports] line names the first through an alias, and a missing device.
         const QString usb0 = m_dir.filePath("ttyUSB0"), usb1 = m_dir.filePath("ttyUSB1");
         QVERIFY(writeFile(usb0, "") && writeFile(usb1, ""));
