@@ -3,8 +3,8 @@
 // tests run the whole round trip through start-up and "Quitter"; these are the cases they can't
 // reach. Then where an installed program keeps its files.
 #include "app/programdir.h"
-#include "boardline.h"
 #include "board/periodcommand.h"
+#include "boardline.h"
 #include "bytes.h"
 #include "data/chartsettings.h"
 #include "data/period.h"
@@ -93,13 +93,14 @@ private slots:
 
     void withTheSystemsNamesAPortPastCom12TakesTheFirstEntryLeftAndKeepsItsIdentity() {
         // As Windows describes its ports.
-        const FoundPort native = describedComPort("COM1", "Communications Port (COM1)", "ACPI\\PNP0501\\0");
-        const FoundPort ftdi = describedComPort(
-            "COM17", "USB Serial Port (COM17)", "FTDIBUS\\VID_0403+PID_6001+A10K1ABCA\\0000");
+        const FoundPort native =
+            describedComPort("COM1", "Communications Port (COM1)", "ACPI\\PNP0501\\0");
+        const FoundPort ftdi = describedComPort("COM17", "USB Serial Port (COM17)",
+                                                "FTDIBUS\\VID_0403+PID_6001+A10K1ABCA\\0000");
         const FoundPort cdc = describedComPort("COM4", "Périphérique série USB (COM4)",
                                                "USB\\VID_2341&PID_0043\\75735323");
-        const FoundPort unnamed =
-            describedComPort("COM20", "USB-SERIAL CH340 (COM20)", "USB\\VID_1A86&PID_7523\\5&2B1C&0&3");
+        const FoundPort unnamed = describedComPort("COM20", "USB-SERIAL CH340 (COM20)",
+                                                   "USB\\VID_1A86&PID_7523\\5&2B1C&0&3");
         QCOMPARE(native.description, "Communications Port");
         QVERIFY(!native.adapter && native.serialNumber.isEmpty());
         QCOMPARE(ftdi.description, "USB Serial Port");
@@ -123,7 +124,8 @@ private slots:
         // COM3 chosen for the FTDI adapter; a new COM3 of the system's own takes its place.
         ports.remember(3);
         QCOMPARE(ports.target(3).device, "COM17");
-        found << describedComPort("COM3", "USB Serial Device (COM3)", "USB\\VID_2E8A&PID_000A\\E66");
+        found << describedComPort("COM3", "USB Serial Device (COM3)",
+                                  "USB\\VID_2E8A&PID_000A\\E66");
         const PortTarget moved = ports.target(3);
         QCOMPARE(moved.device, "COM3");
         QVERIFY2(moved.refusal.startsWith("COM3 désignait COM17 (USB Serial Port), absent"),

@@ -38,8 +38,8 @@ static QString installBinDirectory() {
 }
 
 QString installedGuide() {
-    const QString guide = QDir(QCoreApplication::applicationDirPath())
-                              .filePath(QStringLiteral("guide/guide.html"));
+    const QString guide =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("guide/guide.html"));
     return QFileInfo::exists(guide) ? QDir::toNativeSeparators(guide) : QString();
 }
 

@@ -6,10 +6,10 @@
 //
 // An installed program (one that runs from the installation's bin directory; on Windows, one
 // with the installer's uninstaller beside it) always uses the user's data folder
-// (~/.local/share/volterne, %LOCALAPPDATA%\Volterne), even when it could write beside itself (run as root): the installation
-// belongs to the package manager and holds no user's files. A program run from a build or an
-// unpacked folder uses its own directory when it can write there, and the user's data folder
-// otherwise.
+// (~/.local/share/volterne, %LOCALAPPDATA%\Volterne), even when it could write beside itself (run
+// as root): the installation belongs to the package manager and holds no user's files. A program
+// run from a build or an unpacked folder uses its own directory when it can write there, and the
+// user's data folder otherwise.
 QString programDirectory();
 
 // What the Windows installer leaves beside the programs, and the zip does not.
@@ -21,8 +21,8 @@ inline constexpr char kWindowsUninstaller[] = "uninstall.exe";
 QString programDirectory(const QString &applicationDirectory, const QString &installBinDirectory,
                          const QString &dataDirectory);
 
-// The user guide as the package (or the Windows installer, as HTML) installs it, or empty when it is not there (a program that was
-// built but not installed does not know where its sources are).
+// The user guide as the package (or the Windows installer, as HTML) installs it, or empty when it
+// is not there (a program that was built but not installed does not know where its sources are).
 QString installedGuide();
 
 // True when a program in `applicationDirectory` runs from the installation, whose programs live

@@ -15,9 +15,9 @@ constexpr ULONGLONG kCloseMarginMs = 200;
 // link's messages put the reason inside a sentence of their own).
 QString systemText(DWORD code) {
     wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     QString message = length ? QString::fromWCharArray(text, int(length)).trimmed()
                              : QStringLiteral("erreur système %1").arg(code);
     LocalFree(text);
@@ -98,7 +98,8 @@ struct WinSerialPort::Io : QObject {
     QByteArray inFlight;
 };
 
-WinSerialPort::WinSerialPort(QObject *parent) : QObject(parent) {}
+WinSerialPort::WinSerialPort(QObject *parent) : QObject(parent) {
+}
 
 WinSerialPort::~WinSerialPort() {
     close();
@@ -121,9 +122,9 @@ bool WinSerialPort::open(QIODevice::OpenMode) {
     }
     const QString device =
         m_name.startsWith(QLatin1String("\\\\.\\")) ? m_name : QStringLiteral("\\\\.\\") + m_name;
-    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(device.utf16()),
-                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OVERLAPPED, nullptr);
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<LPCWSTR>(device.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         fail(openError(code), code);

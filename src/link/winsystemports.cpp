@@ -12,7 +12,8 @@
 namespace {
 
 // The "Ports (COM & LPT)" device class.
-constexpr GUID kPortsClass = {0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+constexpr GUID kPortsClass = {
+    0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
 QString registryText(const wchar_t *data, DWORD bytes) {
     return QString::fromWCharArray(data, int(wcsnlen(data, bytes / sizeof(wchar_t))));
@@ -57,13 +58,15 @@ QMap<QString, FoundPort> describedPorts() {
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
-        const HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        const HKEY key =
+            SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
         if (key == INVALID_HANDLE_VALUE) continue;
         wchar_t data[256];
         DWORD type = 0, bytes = sizeof data;
-        const bool named = RegQueryValueExW(key, L"PortName", nullptr, &type,
-                                            reinterpret_cast<BYTE *>(data), &bytes) == ERROR_SUCCESS &&
-                           type == REG_SZ;
+        const bool named =
+            RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE *>(data),
+                             &bytes) == ERROR_SUCCESS &&
+            type == REG_SZ;
         RegCloseKey(key);
         if (!named) continue;
         const QString name = registryText(data, bytes);

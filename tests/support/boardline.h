@@ -7,10 +7,10 @@
 // there such a case is skipped with the reason, and the Windows checks play the board through
 // the simulator on a COM port instead.
 #ifdef Q_OS_WIN
-#define NEEDS_BOARD_LINE()                                                                     \
+#define NEEDS_BOARD_LINE()                                                                         \
     QSKIP("needs a pseudo-terminal and the board simulator (the Linux build runs this case)")
 #else
-#define NEEDS_BOARD_LINE()                                                                     \
-    do {                                                                                       \
+#define NEEDS_BOARD_LINE()                                                                         \
+    do {                                                                                           \
     } while (false)
 #endif
