@@ -12,6 +12,7 @@
 #include "chart/sampleseries.h"
 #include "chart/statistics.h"
 #include "data/chartsettings.h"
+#include "data/filereason.h"
 #include "data/profile.h"
 #include "data/sampleline.h"
 #include "fakedesktop.h"
@@ -293,7 +294,7 @@ private slots:
         QTRY_COMPARE(desktop.imageQuestions, 2);
         QVERIFY(!QImage(m_dir.filePath("saved.png"), "PNG").isNull());
         QCOMPARE(said.value(0).value(0).toString(),
-                 "Image enregistrée dans " + m_dir.filePath("saved.png"));
+                 "Image enregistrée dans " + filereason::shownPath(m_dir.filePath("saved.png")));
         QCOMPARE(desktop.messages.size(), 1);
     }
 

@@ -140,6 +140,10 @@ private slots:
     // spreadsheet by another of the same name in the same run.
     void outputsNeverReplaceTheRecordingOrEachOther() {
         QFETCH(QStringList, arguments);
+#ifndef Q_OS_UNIX
+        if (QByteArray(QTest::currentDataTag()).contains("symbolic link"))
+            QSKIP("symbolic links of the file system are POSIX ones");
+#endif
         QFETCH(QString, kept);
         QFETCH(QString, content);
         QTemporaryDir dir;
@@ -280,6 +284,9 @@ private slots:
             const QString expected = dir.filePath("attendu.csv");
             return writeMeasuresFile(recording, expected, layout).ok() ? readFile(expected) : "";
         };
+#ifndef Q_OS_UNIX
+        QSKIP("the rest gives the converter a French locale through LC_ALL, as POSIX systems do");
+#endif
         qputenv("LC_ALL", "fr_FR.UTF-8");
         const auto restore = qScopeGuard([] { qunsetenv("LC_ALL"); });
 

@@ -351,7 +351,8 @@ private slots:
         rig.chunk("PIC 16F88"); // during the last pass: still collected
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());
-        QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " + filereason::shownPath(path));
+        QCOMPARE(rig.indicators.status(),
+                 "Transfert Effecué, enregistré dans " + filereason::shownPath(path));
         QVERIFY(!rig.receive.AppendFlag);
         QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
         QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));

@@ -68,7 +68,8 @@ private slots:
         // "Exporter les mesures…" writes what is shown, as the converter's --mesures writes it.
         rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
         ui(w).graphique->exportMeasuresButton()->click();
-        QTRY_COMPARE(ui(w).Label1->text(), "Mesures enregistrées dans " + filereason::shownPath(rig.path("mesures.csv")));
+        QTRY_COMPARE(ui(w).Label1->text(),
+                     "Mesures enregistrées dans " + filereason::shownPath(rig.path("mesures.csv")));
         QBuffer measured, expected;
         measured.setData(shown);
         measured.open(QIODevice::ReadOnly);
