@@ -70,6 +70,19 @@ bool configure(HANDLE handle, qint32 baudRate) {
     return SetCommState(handle, &dcb) && SetCommTimeouts(handle, &timeouts);
 }
 
+// An overlapped read or write was handed to the system: done at once, or under way.
+bool started(BOOL done) {
+    return done || GetLastError() == ERROR_IO_PENDING;
+}
+
+// The end of the operation whose event fired: 0 and the bytes it moved in *count, or the system's
+// error (ERROR_IO_INCOMPLETE for an event that fired early).
+DWORD result(HANDLE handle, OVERLAPPED &overlapped, DWORD *count) {
+    ResetEvent(overlapped.hEvent);
+    *count = 0;
+    return GetOverlappedResult(handle, &overlapped, count, FALSE) ? 0 : GetLastError();
+}
+
 } // namespace
 
 struct WinSerialPort::Io : QObject {
@@ -86,6 +99,20 @@ struct WinSerialPort::Io : QObject {
         CloseHandle(writeOverlapped.hEvent);
     }
     bool ready() const { return readOverlapped.hEvent && writeOverlapped.hEvent; }
+    // Hands the first waiting bytes to the system; false when it refused them.
+    bool sendNext(QList<QByteArray> &waiting) {
+        inFlight = waiting.takeFirst();
+        writing = started(WriteFile(handle, inFlight.constData(), DWORD(inFlight.size()), nullptr,
+                                    &writeOverlapped));
+        if (!writing) inFlight.clear();
+        return writing;
+    }
+    // The write under way has ended having sent `count` bytes: what it did not send goes first.
+    void sent(DWORD count, QList<QByteArray> &waiting) {
+        writing = false;
+        if (count < DWORD(inFlight.size())) waiting.prepend(inFlight.mid(qsizetype(count)));
+        inFlight.clear();
+    }
 
     HANDLE handle;
     OVERLAPPED readOverlapped{};
@@ -158,29 +185,23 @@ bool WinSerialPort::open(QIODevice::OpenMode) {
 
 void WinSerialPort::startRead() {
     Io &io = *m_io;
-    if (ReadFile(io.handle, io.readChunk.data(), kReadChunk, nullptr, &io.readOverlapped) ||
-        GetLastError() == ERROR_IO_PENDING) {
-        io.reading = true; // either way the event says when it is done
-        return;
-    }
-    fail(ResourceError, GetLastError());
+    // Either way the event says when it is done.
+    io.reading =
+        started(ReadFile(io.handle, io.readChunk.data(), kReadChunk, nullptr, &io.readOverlapped));
+    if (!io.reading) fail(ResourceError, GetLastError());
 }
 
 void WinSerialPort::readDone() {
     Io &io = *m_io;
-    ResetEvent(io.readOverlapped.hEvent);
     DWORD count = 0;
-    if (!GetOverlappedResult(io.handle, &io.readOverlapped, &count, FALSE)) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_IO_INCOMPLETE) return;
-        io.reading = false;
-        // The device went away (or stopped answering): the transport hears it as a lost port.
-        if (code != ERROR_OPERATION_ABORTED) {
-            fail(ResourceError, code);
-            return;
-        }
-    }
+    const DWORD code = result(io.handle, io.readOverlapped, &count);
+    if (code == ERROR_IO_INCOMPLETE) return;
     io.reading = false;
+    // The device went away (or stopped answering): the transport hears it as a lost port.
+    if (code != 0 && code != ERROR_OPERATION_ABORTED) {
+        fail(ResourceError, code);
+        return;
+    }
     if (count > 0) m_received.append(io.readChunk.constData(), qsizetype(count));
     startRead();
     if (count > 0 && isOpen()) emit readyRead();
@@ -195,34 +216,21 @@ qint64 WinSerialPort::write(const QByteArray &bytes) {
 }
 
 void WinSerialPort::startWrite() {
-    Io &io = *m_io;
-    if (m_waiting.isEmpty()) return;
-    io.inFlight = m_waiting.takeFirst();
-    if (WriteFile(io.handle, io.inFlight.constData(), DWORD(io.inFlight.size()), nullptr,
-                  &io.writeOverlapped) ||
-        GetLastError() == ERROR_IO_PENDING) {
-        io.writing = true;
-        return;
-    }
-    io.inFlight.clear();
-    fail(ResourceError, GetLastError());
+    if (!m_waiting.isEmpty() && !m_io->sendNext(m_waiting)) fail(ResourceError, GetLastError());
 }
 
 void WinSerialPort::writeDone() {
     Io &io = *m_io;
-    ResetEvent(io.writeOverlapped.hEvent);
     DWORD count = 0;
-    if (!GetOverlappedResult(io.handle, &io.writeOverlapped, &count, FALSE)) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_IO_INCOMPLETE) return;
+    const DWORD code = result(io.handle, io.writeOverlapped, &count);
+    if (code == ERROR_IO_INCOMPLETE) return;
+    if (code != 0) {
         io.writing = false;
         io.inFlight.clear();
         fail(ResourceError, code);
         return;
     }
-    io.writing = false;
-    if (count < DWORD(io.inFlight.size())) m_waiting.prepend(io.inFlight.mid(qsizetype(count)));
-    io.inFlight.clear();
+    io.sent(count, m_waiting);
     startWrite();
 }
 
@@ -254,16 +262,12 @@ void WinSerialPort::close() {
             WaitForSingleObject(io->writeOverlapped.hEvent, DWORD(deadline - now)) != WAIT_OBJECT_0)
             break;
         DWORD count = 0;
-        ResetEvent(io->writeOverlapped.hEvent);
-        io->writing = false;
-        if (!GetOverlappedResult(io->handle, &io->writeOverlapped, &count, FALSE)) break;
-        if (count < DWORD(io->inFlight.size()))
-            m_waiting.prepend(io->inFlight.mid(qsizetype(count)));
-        if (m_waiting.isEmpty()) break;
-        io->inFlight = m_waiting.takeFirst();
-        io->writing = WriteFile(io->handle, io->inFlight.constData(), DWORD(io->inFlight.size()),
-                                nullptr, &io->writeOverlapped) ||
-                      GetLastError() == ERROR_IO_PENDING;
+        if (result(io->handle, io->writeOverlapped, &count) != 0) {
+            io->writing = false;
+            break;
+        }
+        io->sent(count, m_waiting);
+        if (m_waiting.isEmpty() || !io->sendNext(m_waiting)) break;
     }
     m_waiting.clear();
     CancelIo(io->handle);
