@@ -296,6 +296,12 @@ private slots:
         QTest::keyClick(ui(w).Command10, Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(!rig->port.isOpen());
         QCOMPARE(ui(w).Label14->text(), QString("Platine Deconnectée"));
+        // Space on "Connexion" connects, as its left press does.
+        QTest::keyClick(ui(w).Command10, Qt::Key_Space);
+        QVERIFY(rig->port.isOpen());
+        QCOMPARE(backColour(ui(w).Command10), colours::kLightGreen);
+        QTest::keyClick(ui(w).Command10, Qt::Key_Menu);
+        QVERIFY(!rig->port.isOpen());
 
         // A click while an operation runs starts nothing, and says so.
         QTest::mouseClick(ui(w).Command1, Qt::LeftButton);

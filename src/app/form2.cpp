@@ -202,11 +202,19 @@ bool Form2::isWindowShortcut(const QKeyEvent *event) {
     return keys == kStopKey || keys == kEepromKey || keys == kAboutKey;
 }
 
-bool Form2::rightPressByKey(QObject *watched, QKeyEvent *event) {
+bool Form2::pressByKey(QObject *watched, QKeyEvent *event) {
+    const auto presses = m_presses.constFind(watched);
+    if (presses == m_presses.cend() || !presses->pressByKey) return false;
+    // Space presses a button as the left mouse button does; the button's own click follows when
+    // the key is released.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        !event->isAutoRepeat()) {
+        presses->press(Qt::LeftButton);
+        return false;
+    }
     const bool menuKey = event->key() == Qt::Key_Menu ||
                          (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
-    const auto presses = m_presses.constFind(watched);
-    if (!menuKey || presses == m_presses.cend() || !presses->rightPressByKey) return false;
+    if (!menuKey) return false;
     presses->press(Qt::RightButton);
     return true;
 }
@@ -241,7 +249,7 @@ bool Form2::eventFilter(QObject *watched, QEvent *event) {
         event->ignore(); // not the control's: the shortcut map goes on to the window's shortcut
         return true;
     }
-    if (type == QEvent::KeyPress && rightPressByKey(watched, static_cast<QKeyEvent *>(event)))
+    if (type == QEvent::KeyPress && pressByKey(watched, static_cast<QKeyEvent *>(event)))
         return true;
     const auto presses = m_presses.constFind(watched);
     if (presses == m_presses.cend()) return QWidget::eventFilter(watched, event);

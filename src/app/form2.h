@@ -120,12 +120,12 @@ protected:
 
 private:
     // What a press on a watched element does: its press handler (any button), its click (left
-    // release), its double click; and whether the context-menu key acts as its right press.
+    // release), its double click; and whether keys act as its presses.
     struct Presses {
         std::function<void(Qt::MouseButton)> press;
         std::function<void()> click;
         std::function<void()> doubleClick;
-        bool rightPressByKey = false;
+        bool pressByKey = false;
     };
 
     void buildWidgets();
@@ -140,8 +140,9 @@ private:
     void wirePresses();
     void wireShortcuts();
 
-    // The context-menu key or Shift+F10 on a focused element with a right press acts as it.
-    bool rightPressByKey(QObject *watched, QKeyEvent *event);
+    // On a focused button with presses, Space acts as its left press, the context-menu key or
+    // Shift+F10 as its right press.
+    bool pressByKey(QObject *watched, QKeyEvent *event);
     static bool isWindowShortcut(const QKeyEvent *event);
     // Escape: the running operation's stop, or the live display's.
     void stopByKey();
