@@ -1,11 +1,12 @@
-// The settings file (reading, refused writes, the port map, the values cut as read at start-up)
-// and the period code a choice of preset or free value gives, down to the bytes sent. The window
-// tests run the whole round trip through start-up and "Quitter"; these are the cases they can't
-// reach. Then where an installed program keeps its files.
+// The settings file (reading, refused writes, a save that fails part-way, the port map, the values
+// cut as read at start-up) and the period code a choice of preset or free value gives, down to the
+// bytes sent. The window tests run the whole round trip through start-up and "Quitter"; these are
+// the cases they can't reach. Then where an installed program keeps its files.
 #include "app/programdir.h"
 #include "board/periodcommand.h"
 #include "boardline.h"
 #include "bytes.h"
+#include "data/channelsettings.h"
 #include "data/chartsettings.h"
 #include "data/period.h"
 #include "data/profile.h"
@@ -18,6 +19,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 struct Choice {
@@ -57,6 +63,53 @@ private slots:
         QCOMPARE(readFile(path()), "\xEF\xBB\xBF[COM]\r\nvaleur=COM4\r\n");
         QVERIFY(!Profile(m_dir.filePath("absent/param.ini")).setValue("C", "valeur", "1", &error));
         QVERIFY(error.contains("param.ini"));
+    }
+
+    // "Quitter" and "Voies…" each save several keys. When the second one cannot be kept (the disk
+    // fills up with it, or its value is refused), the file keeps every earlier value, the first
+    // key's included, and the reason is said.
+    void aSaveThatFailsAtItsSecondKeyLeavesTheFileAsItWas() {
+#ifndef Q_OS_UNIX
+        QSKIP("a file size limit stands for the full disk only on a POSIX system");
+#else
+        const QByteArray earlier = "[COM]\r\nvaleur=COM3\r\n[temporisation]\r\nvaleur=1\r\n"
+                                   "[select]\r\nvaleur=0\r\n[index]\r\nvaleur=2\r\n"
+                                   "[voies]\r\nnom1=A\r\nunite1=V\r\n";
+        ChannelSettings channels;
+        channels.channels[0].name = "B"; // as long as "A": the first key alone fits
+        channels.channels[0].unit = "Volts";
+        const WindowSettings window{"COM4", "123456789", false, 2}; // "COM4" fits, as "COM3" did
+        std::signal(SIGXFSZ, SIG_IGN); // a refused write fails with EFBIG instead of a signal
+        // Each save, the room the disk has beyond the earlier file, the reason said.
+        const std::tuple<std::function<bool(Profile &, QString *)>, int, const char *> saves[] = {
+            {[&](Profile &p, QString *e) { return window.save(p, e); }, 4, "trop grand"},
+            {[&](Profile &p, QString *e) { return channels.save(p, e); }, 2, "trop grand"},
+            {[](Profile &p, QString *e) {
+                 return saveSettings(p, "COM4", "1\n[COM]", false, 2, e);
+             },
+             -1, "saut de ligne"}};
+        for (const auto &[save, room, reason] : saves) {
+            QVERIFY(writeFile(path(), earlier));
+            rlimit saved{};
+            QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+            const rlimit full{rlim_t(earlier.size() + room), saved.rlim_max};
+            QVERIFY(room < 0 || setrlimit(RLIMIT_FSIZE, &full) == 0);
+            Profile profile(path());
+            QString error;
+            const bool written = save(profile, &error);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            QVERIFY(!written);
+            QVERIFY2(error.contains(reason), qPrintable(error));
+            QCOMPARE(readFile(path()), earlier);
+        }
+
+        // With room enough, one save holds every key, in the file's order, its other lines kept.
+        Profile profile(path());
+        QVERIFY(window.save(profile) && channels.save(profile));
+        QCOMPARE(readFile(path()), "[COM]\r\nvaleur=COM4\r\n[temporisation]\r\nvaleur=123456789\r\n"
+                                   "[select]\r\nvaleur=0\r\n[index]\r\nvaleur=2\r\n"
+                                   "[voies]\r\nnom1=B\r\nunite1=Volts\r\n");
+#endif
     }
 
     void portEntriesStandForTheConfiguredThenTheDiscoveredPorts_data() {

@@ -72,20 +72,25 @@ ChannelSettings ChannelSettings::read(const Profile &profile) {
 }
 
 bool ChannelSettings::save(Profile &profile, QString *error) const {
-    for (int k = 0; k < kChannels; ++k) {
-        ChannelSetting wanted = channels[k];
-        if (wanted.name.isEmpty()) wanted.name = kChannelNames[k];
-        const ChannelSetting stored = readChannel(profile, k);
-        const auto write = [&](const char *name, const QByteArray &text) {
-            return profile.setValue(kSection, key(name, k), text, error);
-        };
-        if (stored.name != wanted.name && !write("nom", wanted.name.toUtf8())) return false;
-        if (stored.unit != wanted.unit && !write("unite", wanted.unit.toUtf8())) return false;
-        if (stored.calibration != wanted.calibration &&
-            !write("etalonnage", storedCalibration(wanted.calibration)))
-            return false;
-    }
-    return true;
+    return profile.save(
+        [this](Profile &text, QString *reason) {
+            for (int k = 0; k < kChannels; ++k) {
+                ChannelSetting wanted = channels[k];
+                if (wanted.name.isEmpty()) wanted.name = kChannelNames[k];
+                const ChannelSetting stored = readChannel(text, k);
+                const auto write = [&](const char *name, const QByteArray &value) {
+                    return text.setValue(kSection, key(name, k), value, reason);
+                };
+                if (stored.name != wanted.name && !write("nom", wanted.name.toUtf8())) return false;
+                if (stored.unit != wanted.unit && !write("unite", wanted.unit.toUtf8()))
+                    return false;
+                if (stored.calibration != wanted.calibration &&
+                    !write("etalonnage", storedCalibration(wanted.calibration)))
+                    return false;
+            }
+            return true;
+        },
+        error);
 }
 
 std::optional<double> parseNumber(const QString &text) {

@@ -48,8 +48,9 @@ struct ChannelSettings {
     static ChannelSettings read(const Profile &profile);
     // Writes each key whose stored text would read back as something else, so that the section
     // appears only once something differs from the defaults and a file holding the window's four
-    // settings alone stays as it was. An empty name is stored as the default one. Stops at the
-    // first write that fails, with its reason in *error.
+    // settings alone stays as it was. An empty name is stored as the default one. One replacement
+    // of the file: every key or, when one is refused or the file cannot be written, none, with the
+    // reason in *error.
     bool save(Profile &profile, QString *error = nullptr) const;
 
     bool operator==(const ChannelSettings &) const = default;

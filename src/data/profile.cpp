@@ -116,18 +116,15 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
         return false;
     }
 
-    QByteArray content;
-    if (m_memory) {
-        content = *m_memory;
-    } else if (QFile existing(m_path); existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly)) {
-            const int cause = errno;
-            setReason(error, QStringLiteral("Impossible de lire le fichier de paramètres %1 : %2.")
-                                 .arg(m_path, filereason::systemReason(cause)));
-            return false;
-        }
-        content = existing.readAll();
+    if (!m_unreadable.isEmpty()) {
+        setReason(error, m_unreadable);
+        return false;
     }
+    QByteArray content;
+    if (m_memory)
+        content = *m_memory;
+    else if (!readContent(&content, error))
+        return false;
     qsizetype sectionStart = -1; // the section's header line
     qsizetype insertAt = -1;     // the section's last non-blank line, which the key follows
     qsizetype replaceAt = -1;    // the key's line
@@ -167,9 +164,42 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
     if (sectionStart < 0) text.append('[' + section + "]\r\n" + keyLine + "\r\n");
     if (m_memory) {
         m_memory = text;
+        m_changed = true;
         return true;
     }
+    return writeContent(text, error);
+}
 
+bool Profile::save(const Changes &changes, QString *error) {
+    Profile text = inMemory(m_memory.value_or(QByteArray()));
+    text.m_unreadable = m_unreadable;
+    // A file that cannot be read reads as empty, as value() reads it, and refuses every key set.
+    if (!m_memory) readContent(&*text.m_memory, &text.m_unreadable);
+    if (!changes(text, error)) return false;
+    if (!text.m_changed) return true;
+    if (m_memory) {
+        m_memory = text.m_memory;
+        m_changed = true;
+        return true;
+    }
+    return writeContent(*text.m_memory, error);
+}
+
+bool Profile::readContent(QByteArray *content, QString *error) const {
+    content->clear();
+    QFile existing(m_path);
+    if (!existing.exists()) return true;
+    if (!existing.open(QIODevice::ReadOnly)) {
+        const int cause = errno;
+        setReason(error, QStringLiteral("Impossible de lire le fichier de paramètres %1 : %2.")
+                             .arg(m_path, filereason::systemReason(cause)));
+        return false;
+    }
+    *content = existing.readAll();
+    return true;
+}
+
+bool Profile::writeContent(const QByteArray &text, QString *error) const {
     OutputFile file(m_path);
     if (!file.open()) {
         setReason(error, QStringLiteral("Impossible d'écrire le fichier de paramètres : %1")

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Reads and writes the sectioned settings text file (param.ini): "[section]" header lines,
@@ -31,7 +32,27 @@ public:
     bool setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value,
                   QString *error = nullptr);
 
+    // Sets several keys with setValue on `text`, stopping at the first that fails.
+    using Changes = std::function<bool(Profile &text, QString *error)>;
+    // One save of several keys, whole or not at all: `changes` sets them on the file's text in
+    // memory, then the file is replaced once, holding all of them, byte for byte as the same
+    // setValue calls one after the other would have left it. When a key is refused or the file
+    // cannot be read or written, the file stays as it was (so does the text of a profile in
+    // memory) and *error gives the reason, as setValue gives it. A save that sets no key leaves
+    // the file untouched.
+    bool save(const Changes &changes, QString *error = nullptr);
+
 private:
+    // The file's content into *content, empty when there is no file; false, with the reason, when
+    // it exists but cannot be read.
+    bool readContent(QByteArray *content, QString *error) const;
+    // Replaces the file with `text`.
+    bool writeContent(const QByteArray &text, QString *error) const;
+
     QString m_path;
     std::optional<QByteArray> m_memory;
+    // The text of a save under way: why its file could not be read, which the first key set
+    // gives as its reason, and whether a key was set.
+    QString m_unreadable;
+    bool m_changed = false;
 };

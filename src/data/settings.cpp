@@ -41,10 +41,14 @@ int restoredIndex(const QByteArray &index) {
 
 bool saveSettings(Profile &profile, const QByteArray &port, const QByteArray &freeValue,
                   bool ticked, int index, QString *error) {
-    return profile.setValue("COM", kKey, port, error) &&
-           profile.setValue("temporisation", kKey, freeValue, error) &&
-           profile.setValue("select", kKey, ticked ? "1" : "0", error) &&
-           profile.setValue("index", kKey, QByteArray::number(index), error);
+    return profile.save(
+        [&](Profile &text, QString *reason) {
+            return text.setValue("COM", kKey, port, reason) &&
+                   text.setValue("temporisation", kKey, freeValue, reason) &&
+                   text.setValue("select", kKey, ticked ? "1" : "0", reason) &&
+                   text.setValue("index", kKey, QByteArray::number(index), reason);
+        },
+        error);
 }
 
 WindowSettings WindowSettings::read(const Profile &profile) {
@@ -58,11 +62,15 @@ WindowSettings WindowSettings::read(const Profile &profile) {
 }
 
 bool WindowSettings::save(Profile &profile, QString *error) const {
-    if (!saveSettings(profile, port, freeValue, ticked, index, error)) return false;
-    if ((interval > 0 || !profile.value("graphique", "intervalle").isEmpty()) &&
-        !saveChartInterval(profile, interval, error))
-        return false;
-    if (boardSwitch != kSwitchMin || hasBoardSwitch(profile))
-        return saveBoardSwitch(profile, boardSwitch, error);
-    return true;
+    return profile.save(
+        [this](Profile &text, QString *reason) {
+            if (!saveSettings(text, port, freeValue, ticked, index, reason)) return false;
+            if ((interval > 0 || !text.value("graphique", "intervalle").isEmpty()) &&
+                !saveChartInterval(text, interval, reason))
+                return false;
+            if (boardSwitch != kSwitchMin || hasBoardSwitch(text))
+                return saveBoardSwitch(text, boardSwitch, reason);
+            return true;
+        },
+        error);
 }

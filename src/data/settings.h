@@ -30,8 +30,9 @@ bool restoredTick(const QByteArray &select);
 int restoredIndex(const QByteArray &index);
 
 // Writes, in this order, the port text under "COM", the free text under "temporisation", "1" or
-// "0" under "select" and the index in decimal ("-1" for none) under "index", key "valeur" each.
-// Stops at the first write that fails and gives its reason in *error.
+// "0" under "select" and the index in decimal ("-1" for none) under "index", key "valeur" each,
+// in one replacement of the file (Profile::save): all four or, when one is refused or the file
+// cannot be written, none, with the reason in *error.
 bool saveSettings(Profile &profile, const QByteArray &port, const QByteArray &freeValue,
                   bool ticked, int index, QString *error = nullptr);
 
@@ -51,7 +52,7 @@ struct WindowSettings {
     static WindowSettings read(const Profile &profile);
     // Writes the four settings (saveSettings), then the chart's interval, whose section is written
     // only once there is something to keep, so that a file of the four settings alone stays as it
-    // was; the switch likewise, once it differs from 1. Stops at the first write that fails, with
-    // its reason in *error.
+    // was; the switch likewise, once it differs from 1. One replacement of the file: every key or,
+    // when one is refused or the file cannot be written, none, with the reason in *error.
     bool save(Profile &profile, QString *error = nullptr) const;
 };

@@ -62,8 +62,13 @@ bool wirePort(const Options &options, const QString &device, QString *note, QStr
     }
     Profile profile(options.iniPath);
     const QByteArray port = options.wirePort.toLatin1();
-    if (!profile.setValue("COM", "valeur", port, error) ||
-        !profile.setValue("ports", port, device.toLocal8Bit(), error)) {
+    const bool saved = profile.save(
+        [&](Profile &text, QString *reason) {
+            return text.setValue("COM", "valeur", port, reason) &&
+                   text.setValue("ports", port, device.toLocal8Bit(), reason);
+        },
+        error);
+    if (!saved) {
         *error = QStringLiteral("cannot write %1: %2").arg(options.iniPath, *error);
         return false;
     }
