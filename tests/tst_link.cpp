@@ -1,9 +1,9 @@
 // The serial link without a window, on a fake board: the receive path that gathers bursts into
 // chunks, the board dialogue's three waits and its progress step, and the five board operations
 // built on them (what goes on the wire and when, time-outs, aborts, where the received bytes end
-// up). The dialogue runs on a manual clock. Then the board simulator beyond the answers the window
-// tests run against: a command among stray bytes, a memory that RAZ empties, silence, the port
-// entry it records and its orderly end.
+// up). The dialogue runs on a manual clock. A command the line does not take. Then the board
+// simulator beyond the answers the window tests run against: a command among stray bytes, a memory
+// that RAZ empties, silence, the port entry it records and its orderly end.
 #include "fakeboard.h"
 
 #include "board/operations.h"
@@ -291,6 +291,53 @@ private slots:
         QVERIFY(reset.isReady() && rig.board.writes.isEmpty());
         QVERIFY(rig.indicators.status().contains("port perdu"));
         QCOMPARE(rig.indicators.linkText(), QString("..."));
+    }
+
+    // A command that the line holds (flow control, a stalled adapter) goes on its way when the
+    // line takes it again in time. Held for the whole write time-out, it ends the operation as a
+    // lost port does, and none of it reaches the board afterwards.
+    void aCommandTheLineHoldsForTheWholeWriteTimeOutBlocksThePort() {
+        NEEDS_BOARD_LINE();
+        PseudoTerminal line;
+        QVERIFY(line.open());
+        SerialTransport port([&](int) { return line.slavePath(); });
+        ManualClock writeClock;
+        port.setClock(writeClock);
+        QSignalSpy problems(&port, &Transport::problem);
+        ReceivePath receive(port);
+        Indicators indicators;
+        SteadyClock clock;
+        Dialogue dialogue(port, receive, indicators, clock);
+        QByteArray sent;
+        for (const bool released : {true, false}) {
+            auto reset = memoryReset(dialogue);
+            line.write("PIC 16F88");
+            QTRY_COMPARE(indicators.linkText(), kEstablished);
+            QVERIFY(line.holdSlaveOutput(true));
+            line.write("RAZ");
+            QTRY_COMPARE(indicators.status(), QString("RAZ Mémoire en cours ..."));
+            writeClock.advance(SerialTransport::kWriteTimeout - 1ms);
+            QVERIFY(port.isOpen() && problems.isEmpty() && line.readAll().isEmpty());
+            if (released) {
+                QVERIFY(line.holdSlaveOutput(false));
+                QTRY_COMPARE(sent += line.readAll(), "RAZ" + kTrailer);
+                writeClock.advance(1ms);
+                line.write("RAZ");
+                QTRY_VERIFY(reset.isReady());
+                QCOMPARE(indicators.status(), QString("RAZ Effectué"));
+                continue;
+            }
+            writeClock.advance(1ms);
+            QTRY_VERIFY(reset.isReady());
+            QVERIFY(!port.isOpen());
+            QCOMPARE(indicators.status(), QString("RAZ envoyé, fin non confirmée par la platine"));
+            QVERIFY(line.holdSlaveOutput(false));
+            QCOMPARE(line.readAll(), QByteArray());
+        }
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0][0].toString(),
+                 QString("Port COM1 (%1) bloqué : la commande n'a pas pu partir.")
+                     .arg(line.slavePath()));
     }
 
     void eepromReadoutSkipsTheBannerOnlyWhileTheLinkBlinks_data() {

@@ -2,12 +2,24 @@
 
 #include "link/protocol.h"
 
+#include <cerrno>
+
 SerialTransport::SerialTransport(DeviceResolver deviceFor, QObject *parent)
     : Transport(parent), m_deviceFor(std::move(deviceFor)) {
     // No limit on what the port keeps between two reads: a busy window never drops board data.
     m_port.setReadBufferSize(0);
     connect(&m_port, &SerialDevice::readyRead, this, &Transport::received);
     connect(&m_port, &SerialDevice::errorOccurred, this, &SerialTransport::onError);
+    connect(&m_port, &SerialDevice::bytesWritten, this, &SerialTransport::onBytesWritten);
+    connect(m_clock, &Clock::alarm, this, &SerialTransport::onWriteTimeOut);
+}
+
+void SerialTransport::setClock(Clock &clock) {
+    disconnect(m_clock, &Clock::alarm, this, &SerialTransport::onWriteTimeOut);
+    m_clock->cancelAlarm();
+    m_clock = &clock;
+    connect(m_clock, &Clock::alarm, this, &SerialTransport::onWriteTimeOut);
+    if (m_writeDue) m_clock->setAlarm(m_writeDeadline);
 }
 
 QString SerialTransport::portLabel() const {
@@ -44,6 +56,8 @@ bool SerialTransport::open() {
 }
 
 void SerialTransport::close() {
+    m_writeDue = false;
+    m_clock->cancelAlarm();
     if (m_port.isOpen()) m_port.close();
 }
 
@@ -59,8 +73,40 @@ void SerialTransport::write(const QByteArray &bytes) {
         return;
     }
     // Each write leaves at once, so a command word and its trailer stay two separate writes.
+    m_writing = true;
     m_port.write(bytes);
     m_port.flush();
+    m_writing = false;
+    // What the port could not pass on yet must leave by the deadline of the oldest bytes waiting.
+    if (m_port.isOpen() && m_port.bytesToWrite() > 0 && !m_writeDue) {
+        m_writeDue = true;
+        m_writeDeadline = m_clock->now() + kWriteTimeout;
+        m_clock->setAlarm(m_writeDeadline);
+    }
+}
+
+void SerialTransport::onBytesWritten() {
+    if (!m_writeDue || m_port.bytesToWrite() > 0) return;
+    m_writeDue = false;
+    m_clock->cancelAlarm();
+}
+
+void SerialTransport::onWriteTimeOut() {
+    if (!m_writeDue || m_clock->now() < m_writeDeadline) return;
+    m_writeDue = false;
+    if (!m_port.isOpen() || m_port.bytesToWrite() == 0) return;
+    // Dropped rather than left to the port: closing a line that still has bytes to send could wait
+    // for them, and the board must not get the command later, once the operation has ended.
+    m_port.clear(SerialDevice::Output);
+    endAsLost(QStringLiteral("Port %1 bloqué : la commande n'a pas pu partir.").arg(portLabel()));
+}
+
+void SerialTransport::endAsLost(const QString &message) {
+    // What the port had already received is taken first (lost() lets the receive path read it),
+    // then the port closes, so that a later press on "Connexion" opens it again.
+    emit lost();
+    close();
+    emit problem(message);
 }
 
 void SerialTransport::onError(SerialDevice::SerialPortError error) {
@@ -69,14 +115,16 @@ void SerialTransport::onError(SerialDevice::SerialPortError error) {
         return;
     const QString systemReason = m_port.errorString();
     m_port.clearError();
+    // A POSIX port whose system buffer is full refuses the write for now (EAGAIN): the bytes stay
+    // with the port, which sends them once the line takes them again, or the write time-out ends
+    // it.
+    if (m_writing && error == SerialDevice::ResourceError &&
+        systemReason == qt_error_string(EAGAIN))
+        return;
     if (m_port.isOpen()) {
-        // The device went away while open (adapter unplugged). What it had already received is
-        // taken first (lost() lets the receive path read it), then the port closes, so that a
-        // later press on "Connexion" opens it again once it is back.
-        emit lost();
-        m_port.close();
-        emit problem(QStringLiteral("Port %1 perdu : le périphérique ne répond plus (%2).")
-                         .arg(portLabel(), systemReason));
+        // The device went away while open (adapter unplugged).
+        endAsLost(QStringLiteral("Port %1 perdu : le périphérique ne répond plus (%2).")
+                      .arg(portLabel(), systemReason));
         return;
     }
     QString reason;

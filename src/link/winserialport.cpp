@@ -9,6 +9,9 @@
 namespace {
 
 constexpr DWORD kReadChunk = 4096;
+// A byte takes about a millisecond at 9600 baud: a read ends once the line has been silent for
+// one byte time.
+constexpr DWORD kReadGapMs = 1;
 constexpr ULONGLONG kCloseMarginMs = 200;
 
 // The system's sentence for an error code, in the system's language, without its full stop (the
@@ -39,9 +42,10 @@ WinSerialPort::SerialPortError openError(DWORD code) {
     }
 }
 
-// The byte format and timings of the board link. A read returns as soon as one byte has come (a
-// read interval and a multiplier of MAXDWORD with a constant below it), else after about 49
-// days, when it is simply started again.
+// The byte format and timings of the board link. A read waits for its first byte without a
+// limit, then returns at the first gap between bytes (the read interval), so that what came is
+// delivered while the line is still busy. Wine reads the documented "return at once" setting
+// (interval and multiplier MAXDWORD) as a wait for the whole buffer.
 bool configure(HANDLE handle, qint32 baudRate) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
@@ -64,9 +68,9 @@ bool configure(HANDLE handle, qint32 baudRate) {
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fAbortOnError = FALSE;
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = MAXDWORD - 1;
+    timeouts.ReadIntervalTimeout = kReadGapMs;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 0;
     return SetCommState(handle, &dcb) && SetCommTimeouts(handle, &timeouts);
 }
 
@@ -224,6 +228,13 @@ void WinSerialPort::writeDone() {
     DWORD count = 0;
     const DWORD code = result(io.handle, io.writeOverlapped, &count);
     if (code == ERROR_IO_INCOMPLETE) return;
+    if (code == ERROR_OPERATION_ABORTED) {
+        // Cancelled by clear(): what was written since goes next.
+        io.writing = false;
+        io.inFlight.clear();
+        startWrite();
+        return;
+    }
     if (code != 0) {
         io.writing = false;
         io.inFlight.clear();
@@ -232,6 +243,30 @@ void WinSerialPort::writeDone() {
     }
     io.sent(count, m_waiting);
     startWrite();
+    if (count > 0) emit bytesWritten(qint64(count));
+}
+
+qint64 WinSerialPort::bytesToWrite() const {
+    if (!m_io) return 0;
+    qint64 bytes = m_io->inFlight.size();
+    for (const QByteArray &part : m_waiting)
+        bytes += part.size();
+    return bytes;
+}
+
+bool WinSerialPort::clear(Direction direction) {
+    if (!m_io) return false;
+    DWORD flags = 0;
+    if (direction & Output) {
+        m_waiting.clear();
+        // The write under way keeps its buffer until the system says that it has ended.
+        flags |= PURGE_TXABORT | PURGE_TXCLEAR;
+    }
+    if (direction & Input) {
+        m_received.clear();
+        flags |= PURGE_RXCLEAR; // the read under way stays pending
+    }
+    return PurgeComm(m_io->handle, flags) != FALSE;
 }
 
 bool WinSerialPort::setDataTerminalReady(bool on) {

@@ -34,6 +34,7 @@ public:
     enum Parity { NoParity };
     enum StopBits { OneStop = 1 };
     enum FlowControl { NoFlowControl };
+    enum Direction { Input = 1, Output = 2, AllDirections = Input | Output };
 
     explicit WinSerialPort(QObject *parent = nullptr);
     ~WinSerialPort() override;
@@ -66,6 +67,11 @@ public:
     qint64 write(const QByteArray &bytes);
     // Every write is already with the system; waiting for the line would block the window.
     bool flush() { return isOpen(); }
+    // The bytes written whose write the system has not completed yet.
+    qint64 bytesToWrite() const;
+    // Drops what waits: for Output the bytes queued behind the write under way and what the system
+    // has not sent of that write (it ends as cancelled); for Input what arrived and was not read.
+    bool clear(Direction direction = AllDirections);
     QByteArray readAll();
 
     QString errorString() const { return m_errorString; }
@@ -73,6 +79,8 @@ public:
 
 signals:
     void readyRead();
+    // A write of the system has completed, having sent `bytes`.
+    void bytesWritten(qint64 bytes);
     void errorOccurred(WinSerialPort::SerialPortError error);
 
 private:

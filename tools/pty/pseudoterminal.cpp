@@ -98,3 +98,7 @@ int PseudoTerminal::pendingOnSlave() const {
 void PseudoTerminal::discardPendingOnSlave() {
     if (m_slave >= 0) tcflush(m_slave, TCIFLUSH);
 }
+
+bool PseudoTerminal::holdSlaveOutput(bool held) {
+    return m_slave >= 0 && tcflow(m_slave, held ? TCOOFF : TCOON) == 0;
+}

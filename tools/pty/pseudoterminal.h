@@ -38,6 +38,9 @@ public:
     int pendingOnSlave() const;
     // Throws those bytes away, as a line that nobody listens to would lose them.
     void discardPendingOnSlave();
+    // Holds what the slave side sends, as a far end that sent XOFF holds a serial line, or lets
+    // it go again: while held, the slave side's writes take nothing and the master reads nothing.
+    bool holdSlaveOutput(bool held);
 
 private:
     int m_master = -1;

@@ -18,4 +18,5 @@ public:
     QByteArray readAll() { return {}; }
     int pendingOnSlave() const { return 0; }
     void discardPendingOnSlave() {}
+    bool holdSlaveOutput(bool) { return false; }
 };
