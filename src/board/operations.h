@@ -24,8 +24,10 @@ QCoro::Task<> memoryReset(Dialogue &dialogue);
 // receive area until a right press on the button.
 QCoro::Task<> liveReading(Dialogue &dialogue);
 
-// Right press on the period list's caption: reads the micro-controller's internal EEPROM into the
-// receive area. The banner handshake is skipped while the link is shown as established.
+// Right press on the period list's caption, or Ctrl+E: reads the micro-controller's internal
+// EEPROM into the receive area. The banner wait is skipped whenever the link status blinks
+// (Timer3 running), which it does from the window's start-up on; only a right press on
+// "Connexion" stops the blinking, until the next banner seen.
 QCoro::Task<> eepromReadout(Dialogue &dialogue);
 
 // "Envoi programmation": sends the acquisition period code, low byte first. `confirmed` runs once
