@@ -83,7 +83,8 @@ QString setFault(Options &options, const QString &, const QString &kind) {
 
 const OptionRow kOptionRows[] = {
     {"cycle-ms", "ms",
-     "Idle: time from one banner to the next (default 2000; never less than six gaps).",
+     "Idle: time from one banner to the next (default 2000; never less than one gap for each "
+     "burst of the round: six gaps).",
      setDuration<&Options::cycle, 1>},
     {"gap-ms", "ms", "Pause between two bursts; 250 or more keeps them apart (default 300).",
      setDuration<&Options::gap, 1>},
@@ -145,7 +146,9 @@ ParsedOptions parseOptions(const QStringList &arguments) {
     declareOptions(parser);
     if (!parser.parse(arguments)) return refuse(parser.errorText());
     Options options;
-    if (parser.isSet(QStringLiteral("help"))) {
+    // --help-all, which Qt's help option brings along, lists the same options: the simulator has
+    // no others.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         options.help = true;
         return {options, {}};
     }
