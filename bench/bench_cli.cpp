@@ -1,7 +1,8 @@
 // The command-line converter as a process: speed on a 100 MB recording (best of three runs) and
-// the peak resident size of the process on 100 MB and on 1 GB, which streaming keeps bounded; and
-// on two damaged recordings, whatever their lines: 200 MB whose line ends lost their CR, and 300 MB
-// of NUL bytes (no line end at all).
+// the peak resident size of the process on 100 MB and on 1 GB, which streaming keeps bounded; the
+// peak resident size of a run that also draws the chart (--png), which holds every sample; and on
+// two damaged recordings, whatever their lines: 200 MB whose line ends lost their CR, and 300 MB of
+// NUL bytes (no line end at all).
 #include "benchdata.h"
 #include "rig.h"
 
@@ -25,14 +26,20 @@ struct Run {
     int status = -1;
 };
 
-// Runs the converter on `recording`, writing `spreadsheet`, and measures the child alone.
-Run convert(const QString &recording, const QString &spreadsheet) {
-    const QByteArray in = recording.toLocal8Bit(), out = spreadsheet.toLocal8Bit();
+// Runs the converter on `recording`, writing `spreadsheet` and, when given, the chart `image`, and
+// measures the child alone.
+Run convert(const QString &recording, const QString &spreadsheet, const QString &image = {}) {
+    const QByteArray in = recording.toLocal8Bit(), out = spreadsheet.toLocal8Bit(),
+                     png = image.toLocal8Bit();
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        execl(VOLTERNE_CONVERT, VOLTERNE_CONVERT, "-o", out.constData(), in.constData(),
-              static_cast<char *>(nullptr));
+        if (png.isEmpty())
+            execl(VOLTERNE_CONVERT, VOLTERNE_CONVERT, "-o", out.constData(), in.constData(),
+                  static_cast<char *>(nullptr));
+        else
+            execl(VOLTERNE_CONVERT, VOLTERNE_CONVERT, "-o", out.constData(), "--png",
+                  png.constData(), in.constData(), static_cast<char *>(nullptr));
         _exit(127);
     }
     Run run;
@@ -87,8 +94,18 @@ int main() {
         std::printf("%5lld MB: %.3f s, %.0f MB/s, peak resident size %.1f MB\n",
                     static_cast<long long>(bytes / kMegabyte), best.seconds,
                     bytes / double(kMegabyte) / best.seconds, best.peakKilobytes / 1024.0);
+        const QString png = dir.filePath("transfert.png");
+        const Run charted = convert(recording, csv, png);
+        if (charted.status != 0) {
+            std::fprintf(stderr, "volterne-convert --png ended with status %d\n", charted.status);
+            return 1;
+        }
+        std::printf("%5lld MB with its chart (--png): %.3f s, peak resident size %.1f MB\n",
+                    static_cast<long long>(bytes / kMegabyte), charted.seconds,
+                    charted.peakKilobytes / 1024.0);
         QFile::remove(recording);
         QFile::remove(csv);
+        QFile::remove(png);
     }
     // Damaged recordings: converted in bounded memory, and said (status 1).
     for (const auto &[kind, size, name] : {std::tuple(Kind::LfOnly, 200 * kMegabyte, "LF only"),

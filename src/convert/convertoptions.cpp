@@ -216,7 +216,8 @@ QString convertUsage() {
     text += QStringLiteral(
         "\n"
         "Le tableur s'écrit au fil de la lecture, en mémoire bornée. Un graphique garde\n"
-        "6 octets par échantillon, environ 330 Mo pour un enregistrement de 1 Go.\n"
+        "6 octets par échantillon : avec lui, un enregistrement de 1 Go prend environ\n"
+        "350 Mio de mémoire.\n"
         "\n"
         "Le tableur en mesures a les mêmes lignes : l'en-tête « Temps (s);Voie1 (V);... »\n"
         "(le temps quand l'intervalle est connu), puis chaque échantillon, son temps et ses\n"
