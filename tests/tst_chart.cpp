@@ -81,7 +81,7 @@ Rows seriesRows(const SampleSeries &series) {
 }
 
 // 300 samples, a field of channel 2 not hexadecimal every 40 rows: what the reference images of
-// tests/data/chart/ were drawn from before channels had settings.
+// tests/data/chart/ show, drawn with the channels' default settings.
 QByteArray referenceText() {
     QByteArray text;
     for (int n = 0; n < 300; ++n)
@@ -384,9 +384,9 @@ private slots:
         QCOMPARE(pane.statisticsText(), "Température (°C)\t—\t—\t—\nVoie3\t—\t—\t—");
     }
 
-    // Default settings draw what the chart drew before channels had settings, pixel for pixel;
-    // the export adds its title and table without touching the chart.
-    void theDefaultSettingsDrawTheChartAsBefore() {
+    // Default settings draw raw counts on one axis, pixel for pixel as the reference images, whole
+    // and zoomed; the export adds its title and table without touching the chart.
+    void theDefaultSettingsDrawTheReferenceImagesAndTheExportKeepsThem() {
         // The reference images hold text drawn in DejaVu Sans, the Debian default font.
         if (QFontInfo(QFont()).family() != QLatin1String("DejaVu Sans"))
             QSKIP("the reference images were drawn with DejaVu Sans, absent here");
