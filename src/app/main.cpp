@@ -19,7 +19,13 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("volterne"));
     QApplication::setApplicationDisplayName(QStringLiteral("Ondrelle  Volterne"));
     QApplication::setApplicationVersion(QStringLiteral(VOLTERNE_VERSION));
+#ifdef Q_OS_WIN
+    // The themed Windows style paints every button in the theme's colour: Fusion shows the
+    // buttons' colours (light green for an open port, light cyan for a waiting operation).
+    QApplication::setStyle(new FocusStyle(QStringLiteral("Fusion")));
+#else
     QApplication::setStyle(new FocusStyle);
+#endif
 
     // The program's own texts are French whatever the system; the standard dialogs and buttons
     // (file dialogs, "OK", "Annuler") speak French too when the system does.
