@@ -47,10 +47,13 @@ int main(int argc, char *argv[]) {
     }
 
     // Drawing a chart needs fonts, hence a GUI application; it needs no screen, so without a
-    // chosen platform it draws offscreen and works on a server as well.
+    // chosen platform it draws offscreen and works on a server as well. Windows always has its
+    // desktop, and there the offscreen platform knows none of the system's fonts.
     std::unique_ptr<QCoreApplication> app;
     if (options.wantsCharts()) {
+#ifndef Q_OS_WIN
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
