@@ -1,5 +1,7 @@
 #include "chart/sampleseries.h"
 
+#include <algorithm>
+
 void SampleSeries::setText(QByteArrayView text) {
     clear();
     auto take = [this](const SampleField &field) { this->take(field); };
@@ -48,4 +50,28 @@ void SampleSeries::trim() {
         values.erase(values.begin(), values.begin() + m_start);
     m_dropped += m_start;
     m_start = 0;
+}
+
+QByteArray SampleSeries::lines(qint64 first, qint64 last) const {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    QByteArray text;
+    first = std::max<qint64>(first, 0);
+    last = std::min(last, size() - 1);
+    if (last < first) return text;
+    text.reserve((last - first + 1) * qsizetype(sizeof "0123 0456 0789 .\r\n"));
+    for (qint64 sample = first; sample <= last; ++sample) {
+        for (int c = 0; c < kChannels; ++c) {
+            const qint16 v = value(c, sample);
+            if (v == kMissing) break;
+            if (holdsValue(v)) {
+                for (int shift = 12; shift >= 0; shift -= 4)
+                    text.append(kDigits[(v >> shift) & 0xF]);
+            } else {
+                text.append("????");
+            }
+            text.append(' ');
+        }
+        text.append(".\r\n");
+    }
+    return text;
 }

@@ -3,6 +3,7 @@
 #include "data/channels.h"
 #include "data/sampledecoder.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QtGlobal>
 
@@ -45,6 +46,11 @@ public:
     qint16 value(int channel, qint64 sample) const { return m_values[channel][m_start + sample]; }
     // The size() values of one channel, oldest first.
     const qint16 *channel(int channel) const { return m_values[channel].data() + m_start; }
+
+    // Samples `first` to `last` (positions in the series) as recording lines that the sample
+    // decoder reads back into the same rows: "0123 0456 0789 .", CR LF, one line a sample; an
+    // invalid field as "????", the channels a last unfinished row lacks left out.
+    QByteArray lines(qint64 first, qint64 last) const;
 
 private:
     void take(const SampleField &field);

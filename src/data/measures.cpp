@@ -55,6 +55,7 @@ class MeasuresWriter {
 public:
     MeasuresWriter(QIODevice &recording, QIODevice &out, const MeasuresLayout &layout)
         : m_recording(recording), m_output(out), m_interval(layout.interval),
+          m_firstRow(layout.firstRow),
           m_point(layout.locale.decimalPoint() == QLatin1String(",") ? ',' : '.') {
         for (int k = 0; k < kChannels; ++k) {
             m_factor[k] = layout.channels.channels[k].calibration.factor();
@@ -113,7 +114,7 @@ private:
         if (m_used + kLongestRow > m_out.size()) flush();
         char *out = m_out.data() + m_used;
         if (m_interval > 0) {
-            out = writeNumber(out, double(m_rows) * m_interval, m_point);
+            out = writeNumber(out, double(m_firstRow + m_rows) * m_interval, m_point);
             *out++ = ';';
         }
         for (int k = 0; k < kChannels; ++k) {
@@ -154,6 +155,7 @@ private:
     QIODevice &m_recording;
     QIODevice &m_output;
     double m_interval = 0;
+    qint64 m_firstRow = 0;
     char m_point = '.';
     std::array<double, kChannels> m_factor{};
     std::array<double, kChannels> m_offset{};

@@ -13,6 +13,7 @@ class QIODevice;
 struct MeasuresLayout {
     ChannelSettings channels;
     double interval = 0; // seconds between two samples; 0: unknown, no time column
+    qint64 firstRow = 0; // the number of the first row written in the whole recording
     QLocale locale = QLocale::c();
 };
 
@@ -21,7 +22,8 @@ struct MeasuresLayout {
 // - a header "Temps (s);Voie1 (V);Voie2;Voie3": the time column only when the interval is known,
 //   a channel's title its name and, when it has one, its unit in brackets (a title holding ";" or
 //   '"' is quoted as spreadsheets quote it);
-// - on each row the time (row index from 0 × interval), then the calibrated value of the row's
+// - on each row the time ((firstRow + row index from 0) × interval), then the calibrated value of
+// the row's
 //   column k on channel k; an invalid field, or a channel the last, unfinished, row lacks, is an
 //   empty cell; cells a row holds beyond the third belong to no channel and are left out;
 // - numbers with up to 15 significant digits (what a spreadsheet keeps; it also hides binary
