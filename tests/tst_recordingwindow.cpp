@@ -1,6 +1,8 @@
 // The window's recording handlers, offscreen: Ouvrir, dropping a recording, exporting measures,
 // Conversion Fichier, handing the receive area to the desktop, the dump of the latest chunk, a
 // download whose recording cannot be written, and a full disk under every file the program writes.
+#include "app/chartpane.h"
+#include "app/chartview.h"
 #include "link/colours.h"
 #include "rig.h"
 #include "simulator.h"
@@ -68,8 +70,9 @@ private slots:
         // "Exporter les mesures…" writes what is shown, as the converter's --mesures writes it.
         rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
         ui(w).graphique->exportMeasuresButton()->click();
-        QTRY_COMPARE(ui(w).Label1->text(),
-                     "Mesures enregistrées dans " + filereason::shownPath(rig.path("mesures.csv")));
+        QTRY_COMPARE(ui(w).Label1->text(), "Mesures enregistrées dans " +
+                                               filereason::shownPath(rig.path("mesures.csv")) +
+                                               " : 1 ligne");
         QBuffer measured, expected;
         measured.setData(shown);
         measured.open(QIODevice::ReadOnly);
@@ -108,6 +111,53 @@ private slots:
         QCOMPARE(rig.desktop.messages.size(), 3);
         QVERIFY(rig.desktop.messages[2].contains("temps réel"));
         QCOMPARE(w.receive().receiveBuffer(), QByteArray("en direct"));
+    }
+
+    void theMeasuresExportWritesTheSamplesTheChartShows() {
+        WindowRig rig(kNoDevice, {}, kFrench);
+        Form2 &w = *rig.window;
+        ChartPane &pane = *ui(w).graphique;
+        pane.setInterval(2);
+        const auto exported = [&](const QString &name, const QString &rows) -> QByteArrayList {
+            rig.desktop.nextMeasuresLocation = rig.path(name);
+            pane.exportMeasuresButton()->click();
+            const QString said =
+                "Mesures enregistrées dans " + filereason::shownPath(rig.path(name)) + " : " + rows;
+            if (!QTest::qWaitFor([&] { return ui(w).Label1->text() == said; })) return {};
+            return readFile(rig.path(name)).split('\n');
+        };
+        // Ten samples, one with an invalid field, the last row unfinished.
+        QByteArray text = "Transfert\r\n";
+        for (int i = 0; i < 9; ++i)
+            text += QByteArray::number(0x100 + i, 16).rightJustified(4, '0') + " 0200 " +
+                    (i == 4 ? "zz03" : "0300") + " .\r\n";
+        text += "0400 .\r\n";
+        const QString path = rig.path(kRecordingName);
+        QVERIFY(writeFile(path, text));
+        rig.desktop.nextRecording = path;
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
+        const QByteArrayList whole = exported("tout.csv", "10 lignes");
+        QCOMPARE(whole.size(), 12); // the header, ten rows, the empty text after the last CR LF
+        QCOMPARE(whole[5], "8;260;512;\r");
+        QCOMPARE(whole[10], "18;1024;;\r");
+        // Zoomed: the rows shown, timed as in the whole export.
+        pane.view()->zoomTo(3, 6);
+        const QByteArrayList zoomed = exported("zoom.csv", "4 lignes");
+        QCOMPARE(zoomed.size(), 6);
+        QCOMPARE(zoomed.front(), whole.front());
+        QCOMPARE(zoomed.mid(1, 4), whole.mid(4, 4));
+
+        // A real-time reading of 700 samples: the chart's last 600, from sample 100 on.
+        QByteArray stream;
+        for (int i = 0; i < 700; ++i)
+            stream +=
+                QByteArray::number(i, 16).toUpper().rightJustified(4, '0') + " 0001 0002 .\r\n";
+        pane.liveChunk(stream.left(5000));
+        pane.liveChunk(stream.mid(5000));
+        const QByteArrayList live = exported("direct.csv", "600 lignes");
+        QCOMPARE(live.size(), 602);
+        QCOMPARE(live[1], "200;100;1;2\r");
+        QCOMPARE(live[600], "1398;699;1;2\r");
     }
 
     void doubleClickingTheReceiveAreaHandsItsExactBytesToTheDesktopOrSaysWhyNot() {

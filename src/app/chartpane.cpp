@@ -177,6 +177,12 @@ void ChartPane::showStatistics() {
             cell->setVisible(shown[c]);
 }
 
+ChartPane::ShownSamples ChartPane::shownSamples() const {
+    const auto [first, last] = m_view->options().visibleSamples(m_series.size());
+    return {m_series.lines(first, last), m_series.dropped() + first,
+            std::max<qint64>(last - first + 1, 0)};
+}
+
 QString ChartPane::statisticsText() const {
     QStringList rows;
     for (int c = 0; c < kChannels; ++c) {

@@ -77,6 +77,15 @@ public:
     QPushButton *exportButton() const { return m_export; }
     QPushButton *exportMeasuresButton() const { return m_exportMeasures; }
     QPushButton *channelsButton() const { return m_channelsButton; }
+    // The samples the chart shows (after a zoom those in view; during and after a real-time
+    // reading those of its rolling window), as recording lines, and the number of the first in
+    // the whole recording or stream, from 0.
+    struct ShownSamples {
+        QByteArray lines;
+        qint64 first = 0;
+        qint64 count = 0;
+    };
+    ShownSamples shownSamples() const;
     // The statistics table as shown, a line for each visible channel: its title, minimum, maximum
     // and mean, separated by tabulations.
     QString statisticsText() const;

@@ -82,7 +82,9 @@ void Form2::wireEvents() {
     });
     connect(graphique, &ChartPane::said, &m_indicators, &Indicators::setStatus);
     connect(graphique, &ChartPane::measuresExportRequested, this, [this] {
-        m_recordings.exportMeasures(graphique->channels(), graphique->interval());
+        const ChartPane::ShownSamples shown = graphique->shownSamples();
+        m_recordings.exportMeasures(graphique->channels(), graphique->interval(), shown.lines,
+                                    shown.first, shown.count);
     });
     connect(graphique->keepLiveBox(), &QCheckBox::toggled, this, &Form2::settleLiveFile);
     connect(&m_session, &Session::runningChanged, this, &Form2::settleLiveFile);

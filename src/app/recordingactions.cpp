@@ -159,24 +159,27 @@ QCoro::Task<QString> RecordingActions::saveElsewhere(QString path, QByteArray co
     }
 }
 
-QCoro::Task<> RecordingActions::exportMeasures(ChannelSettings channels, double interval) {
+QCoro::Task<> RecordingActions::exportMeasures(ChannelSettings channels, double interval,
+                                               QByteArray lines, qint64 firstRow, qint64 rows) {
     const QString title = QStringLiteral("Exporter les mesures");
     const QString path = co_await m_desktop.chooseMeasuresLocation(
         m_dialogParent, QDir(m_directory).filePath(QStringLiteral("mesures.csv")));
     if (path.isEmpty()) co_return;
     QBuffer recording;
-    recording.setData(m_receive.receiveBuffer());
+    recording.setData(lines);
     recording.open(QIODevice::ReadOnly);
     OutputFile out(path);
     if (!out.open()) {
         m_desktop.warn(m_dialogParent, title, filereason::cannotCreate(path, out.error()));
         co_return;
     }
-    writeMeasures(recording, out.device(), {channels, interval, m_locale});
+    writeMeasures(recording, out.device(), {channels, interval, m_locale, firstRow});
     if (!out.commit()) {
         m_desktop.warn(m_dialogParent, title, filereason::cannotWrite(path, out.error()));
         co_return;
     }
-    m_indicators.setStatus(
-        QStringLiteral("Mesures enregistrées dans %1").arg(filereason::shownPath(path)));
+    m_indicators.setStatus(QStringLiteral("Mesures enregistrées dans %1 : %2 %3")
+                               .arg(filereason::shownPath(path))
+                               .arg(rows)
+                               .arg(rows > 1 ? QStringLiteral("lignes") : QStringLiteral("ligne")));
 }

@@ -45,9 +45,11 @@ public:
     void handOver();
     void layOutLatestChunk();
     void clearLatestChunk();
-    // "Exporter les mesures…": asks where, then writes the receive area's samples as measures
-    // (time, calibrated values in their units) and says where they went.
-    QCoro::Task<> exportMeasures(ChannelSettings channels, double interval);
+    // "Exporter les mesures…": asks where, then writes the samples the chart shows (`lines`, as
+    // recording lines, `rows` of them, the first one row `firstRow` of the whole) as measures
+    // (time, calibrated values in their units) and says where they went and how many rows.
+    QCoro::Task<> exportMeasures(ChannelSettings channels, double interval, QByteArray lines,
+                                 qint64 firstRow, qint64 rows);
     // Offers other places for a recording that could not be written; gives where it was saved,
     // or nothing when the user gave up.
     QCoro::Task<QString> saveElsewhere(QString path, QByteArray content, QString reason);

@@ -13,8 +13,8 @@ class QIODevice;
 struct MeasuresLayout {
     ChannelSettings channels;
     double interval = 0; // seconds between two samples; 0: unknown, no time column
-    qint64 firstRow = 0; // the number of the first row written in the whole recording
     QLocale locale = QLocale::c();
+    qint64 firstRow = 0; // the number of the first row written in the whole recording
 };
 
 // Writes a spreadsheet of physical values beside the raw one of convertRecording: the same rows
