@@ -113,6 +113,28 @@ private slots:
         QCOMPARE(w.receive().receiveBuffer(), QByteArray("en direct"));
     }
 
+    void ouvrirStartsWhereTheLastRecordingCameFromAndSaysWhenAFileHoldsNoSample() {
+        WindowRig rig(kNoDevice, {}, kFrench);
+        Form2 &w = *rig.window;
+        QVERIFY(QDir(rig.directory.path()).mkpath("archives"));
+        const QString picture = rig.path("archives/image.png");
+        QVERIFY(writeFile(picture, bytes("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x04")));
+        rig.desktop.nextRecording = picture;
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
+        QCOMPARE(rig.desktop.lastRecordingFolder, rig.directory.path());
+        QCOMPARE(ui(w).Label1->text(),
+                 QStringLiteral("Ouvrir : « image.png » : il ne contient aucune ligne de mesures "
+                                "(« 0123 0456 0789 . ») : ce n'est pas un enregistrement de la "
+                                "platine."));
+        // The next one starts in that folder; a recording there clears the note.
+        const QString recording = rig.path("archives/" + kRecordingName);
+        QVERIFY(writeFile(recording, "0123 0456 0789 .\r\n"));
+        rig.desktop.nextRecording = recording;
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
+        QCOMPARE(rig.desktop.lastRecordingFolder, QFileInfo(picture).absolutePath());
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("..."));
+    }
+
     void theMeasuresExportWritesTheSamplesTheChartShows() {
         WindowRig rig(kNoDevice, {}, kFrench);
         Form2 &w = *rig.window;

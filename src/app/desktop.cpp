@@ -35,9 +35,10 @@ QCoro::Task<QString> SystemDesktop::chooseRecording(QWidget *parent, const QStri
     auto *dialog = new QFileDialog(parent, QString(), directory);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setNameFilters({QStringLiteral("Enregistrements (transfert*.txt)"),
+    dialog->setNameFilters({QStringLiteral("Enregistrements (transfert*.txt temps_reel_*.txt)"),
+                            QStringLiteral("Téléchargements (transfert*.txt)"),
+                            QStringLiteral("Lectures en temps réel (temps_reel_*.txt)"),
                             QStringLiteral("Tous les fichiers (*)")});
-    dialog->selectFile(QStringLiteral("transfert*.txt"));
     co_return co_await runDialog(dialog);
 }
 

@@ -16,8 +16,8 @@ public:
     // Opens `path` with the desktop's associated program, without waiting for it. False when the
     // desktop found no program for it.
     virtual bool openWithAssociatedProgram(const QString &path) = 0;
-    // Asks for an existing recording, starting in `directory` with "transfert*.txt" proposed;
-    // an empty result means the user cancelled.
+    // Asks for an existing recording, starting in `directory` and showing the downloads and the
+    // kept real-time readings (or any file); an empty result means the user cancelled.
     virtual QCoro::Task<QString> chooseRecording(QWidget *parent, const QString &directory) = 0;
     // Asks where to save data that could not be written to `suggestedPath`; empty on cancel.
     virtual QCoro::Task<QString> chooseSaveLocation(QWidget *parent, const QString &suggestedPath,

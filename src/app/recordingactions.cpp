@@ -9,6 +9,7 @@
 #include "data/measures.h"
 #include "data/outputfile.h"
 #include "data/recording.h"
+#include "data/sampledecoder.h"
 #include "data/spreadsheet.h"
 #include "link/indicators.h"
 #include "link/receivepath.h"
@@ -22,6 +23,16 @@ constexpr char kSpreadsheetName[] = "fichier_excel.csv";
 constexpr char kTempName[] = "temp.txt";
 constexpr char kConversionNote[] = "Conversion :";
 constexpr char kOpenNote[] = "Ouvrir :";
+
+// Whether a text holds at least one sample field, as the chart and the conversion read them.
+bool holdsSamples(const QByteArray &text) {
+    SampleDecoder decoder;
+    bool any = false;
+    const auto seen = [&any](const SampleField &) { any = true; };
+    decoder.feed(text, seen);
+    decoder.finish(seen);
+    return any;
+}
 // A text area lays a line out whole: a line of tens of megabytes (no recording has one) would
 // freeze the window for seconds, so such a file is not shown.
 constexpr qsizetype kLongestShownLine = 1 << 20;
@@ -34,8 +45,9 @@ RecordingActions::RecordingActions(RecordingParts parts, QObject *parent)
 }
 
 QCoro::Task<> RecordingActions::open() {
-    const QString path = co_await m_desktop.chooseRecording(m_dialogParent, m_directory);
-    if (!path.isEmpty()) open(path);
+    const QString path = co_await m_desktop.chooseRecording(
+        m_dialogParent, m_openedFrom.isEmpty() ? m_directory : m_openedFrom);
+    if (!path.isEmpty() && open(path)) m_openedFrom = QFileInfo(path).absolutePath();
 }
 
 bool RecordingActions::open(const QString &path) {
@@ -80,6 +92,11 @@ bool RecordingActions::open(const QString &path) {
         m_indicators.setStatus(
             QStringLiteral("%1 « %2 » : %3.")
                 .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName(), damageReason(damage)));
+    else if (!text.isEmpty() && !holdsSamples(text))
+        m_indicators.setStatus(QStringLiteral("%1 « %2 » : il ne contient aucune ligne de mesures "
+                                              "(« 0123 0456 0789 . ») : ce n'est pas un "
+                                              "enregistrement de la platine.")
+                                   .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName()));
     else if (m_indicators.status().startsWith(QLatin1String(kOpenNote)))
         m_indicators.setStatus(QStringLiteral("..."));
     return true;

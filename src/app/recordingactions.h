@@ -65,6 +65,7 @@ signals:
 private:
     Desktop &m_desktop;
     QString m_directory;
+    QString m_openedFrom; // the folder of the last recording "Ouvrir" opened
     QLocale m_locale;
     ReceivePath &m_receive;
     Indicators &m_indicators;

@@ -25,7 +25,9 @@ public:
         opened << path;
         return hasPrograms;
     }
-    QCoro::Task<QString> chooseRecording(QWidget *, const QString &) override {
+    QString lastRecordingFolder; // where the last recording dialog started
+    QCoro::Task<QString> chooseRecording(QWidget *, const QString &directory) override {
+        lastRecordingFolder = directory;
         co_return std::exchange(nextRecording, QString());
     }
     QCoro::Task<QString> chooseSaveLocation(QWidget *, const QString &suggestedPath,
