@@ -27,6 +27,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QSpinBox>
 #include <QToolTip>
 
 #include <cmath>
@@ -306,6 +307,7 @@ private slots:
         QTest::newRow("blanks around") << " 2 " << 2.0;
         QTest::newRow("empty: none") << "" << 0.0;
         QTest::newRow("zero") << "0" << -1.0;
+        QTest::newRow("negative, said as typed") << "-3" << -1.0;
     }
 
     void intervalsAreTypedWithEitherSeparator() {
@@ -323,8 +325,13 @@ private slots:
             QTest::keyClick(pane.intervalField(), Qt::Key_Backspace);
         else
             QTest::keyClicks(pane.intervalField(), text);
-        // Typing goes through the text's beginnings; the last valid one counts.
+        // Typing goes through the text's beginnings; the last valid one counts. Text that can
+        // never become an interval is said at once beside the field.
         QCOMPARE(pane.interval(), seconds < 0 ? 7 : seconds);
+        if (text.startsWith('-'))
+            QCOMPARE(QToolTip::text(), "« " + text +
+                                           " » n'est pas un intervalle en secondes "
+                                           "(nombre supérieur à 0)");
         QCOMPARE(changed.isEmpty(), seconds < 0);
         if (seconds >= 0) QCOMPARE(changed.last().at(0).toDouble(), seconds);
         // Refused text is said once editing ends, and the interval in use comes back.
@@ -336,6 +343,23 @@ private slots:
                                             " » n'est pas un intervalle en secondes "
                                             "(nombre supérieur à 0) : l'intervalle reste 7 s.");
         QCOMPARE(pane.intervalField()->text(), "7");
+    }
+
+    void theSwitchSaysAValueItRefuses() {
+        FakeDesktop desktop;
+        ChartPane pane(&desktop, m_dir.path());
+        pane.setBoardSwitch(3);
+        QSignalSpy said(&pane, &ChartPane::said);
+        pane.switchBox()->setFocus();
+        QTest::keyClick(pane.switchBox(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(pane.switchBox(), "9");
+        QCOMPARE(pane.boardSwitch(), 3);
+        QVERIFY(!said.isEmpty());
+        const QString sentence = "« 9 » : le commutateur S va de 1 à 7, il reste à 3.";
+        QCOMPARE(said.last().at(0).toString(), sentence);
+        QCOMPARE(QToolTip::text(), sentence);
+        QTest::keyClicks(pane.switchBox(), "5");
+        QCOMPARE(pane.boardSwitch(), 5);
     }
 
     // Every sample of a sparse range is a point of its own: its y is the calibration of its raw

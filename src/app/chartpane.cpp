@@ -18,8 +18,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QToolTip>
+
 #include <QVBoxLayout>
+#include <functional>
 
 namespace {
 constexpr char kImageName[] = "graphique.png";
@@ -29,6 +33,31 @@ constexpr QSize kSmallestImage(320, 200);
 constexpr QSize kDefaultImage(1200, 600);
 const QString kIntervalTip = QStringLiteral("Intervalle d'échantillonnage de la platine, en "
                                             "secondes ; vide : numéros d'échantillons");
+
+// Says a refused value beside the control it was typed into.
+void sayAt(QWidget *control, const QString &sentence) {
+    QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())), sentence, control);
+}
+
+// Text on its way to an interval: digits with at most one decimal separator (or nothing).
+bool mayBecomeInterval(const QString &text) {
+    static const QRegularExpression kTyping(QStringLiteral("^\\s*\\d*([.,]\\d*)?\\s*$"));
+    return kTyping.match(text).hasMatch();
+}
+
+// "Commutateur S": a value out of 1 to 7 that the box refuses is said, not silently dropped.
+class SwitchBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    std::function<void(const QString &)> refused;
+
+protected:
+    QValidator::State validate(QString &text, int &position) const override {
+        const QValidator::State state = QSpinBox::validate(text, position);
+        if (state == QValidator::Invalid && refused) refused(text);
+        return state;
+    }
+};
 } // namespace
 
 ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
@@ -99,7 +128,18 @@ void ChartPane::buildControls() {
     m_exportMeasures->setToolTip(QStringLiteral("Un tableur du temps et des valeurs dans leurs "
                                                 "unités"));
     connect(m_exportMeasures, &QPushButton::clicked, this, &ChartPane::measuresExportRequested);
-    m_switch = new QSpinBox(this);
+    auto *switchBox = new SwitchBox(this);
+    switchBox->refused = [this, switchBox](const QString &text) {
+        const QString sentence =
+            QStringLiteral("« %1 » : le commutateur S va de %2 à %3, il reste à %4.")
+                .arg(text.trimmed())
+                .arg(kSwitchMin)
+                .arg(kSwitchMax)
+                .arg(switchBox->value());
+        sayAt(switchBox, sentence);
+        emit said(sentence);
+    };
+    m_switch = switchBox;
     m_switch->setObjectName(QStringLiteral("commutateur"));
     m_switch->setRange(kSwitchMin, kSwitchMax);
     m_switch->setAccessibleName(QStringLiteral("Commutateur S"));
@@ -261,7 +301,12 @@ bool ChartPane::keepsLive() const {
 void ChartPane::intervalEdited(const QString &text) {
     m_intervalField->setToolTip(kIntervalTip); // the user's own value
     const std::optional<double> seconds = parseInterval(text);
-    // A number half typed ("0," or "-") keeps the previous interval until it reads as one.
+    // A number half typed ("0,") keeps the previous interval until it reads as one; text that
+    // can never become one is said at once, beside the field.
+    if (!seconds && !mayBecomeInterval(text))
+        sayAt(m_intervalField,
+              QStringLiteral("« %1 » n'est pas un intervalle en secondes (nombre supérieur à 0)")
+                  .arg(text));
     if (!seconds || *seconds == m_interval) return;
     m_interval = *seconds;
     m_view->setInterval(m_interval);
