@@ -25,9 +25,9 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QSpinBox>
 #include <QToolTip>
 
 #include <cmath>
@@ -136,6 +136,7 @@ private slots:
         ChartPane pane(&desktop, m_dir.path());
         QCOMPARE(pane.liveCapacity(), 600);
         pane.setLiveCapacity(3);
+        pane.setTitle("transfert_05122026.txt");
         pane.showText(sampleLine({9, 9, 9}));
         QByteArray stream;
         for (int n = 1; n <= 14; ++n)
@@ -143,6 +144,7 @@ private slots:
         // Cut in the middle of the sixth line, then between CR and LF of the eleventh.
         const qsizetype cut = 5 * 18 + 7;
         pane.liveChunk(stream.left(cut));
+        QCOMPARE(pane.title(), "Lecture en temps réel"); // what an exported image shows
         QCOMPARE(pane.series().size(), 3);
         QCOMPARE(pane.series().value(0, 2), 5);
         pane.liveChunk(stream.mid(cut, 11 * 18 - 1 - cut));
@@ -317,6 +319,8 @@ private slots:
 
         FakeDesktop desktop;
         ChartPane pane(&desktop, m_dir.path());
+        pane.setInterval(5300); // never "5 300", which the field would refuse
+        QCOMPARE(pane.intervalField()->text(), "5300");
         pane.setInterval(7);
         QCOMPARE(pane.intervalField()->text(), "7");
         QSignalSpy changed(&pane, &ChartPane::intervalChanged);

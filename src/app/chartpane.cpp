@@ -261,6 +261,7 @@ void ChartPane::appendChunk(const QByteArray &chunk) {
 void ChartPane::liveChunk(const QByteArray &chunk) {
     if (!m_live) {
         m_live = true;
+        m_title = QStringLiteral("Lecture en temps réel"); // what the chart now draws
         m_series.clear();
         m_series.setCapacity(m_liveCapacity);
         m_view->resetZoom();
@@ -277,7 +278,9 @@ void ChartPane::setLiveCapacity(int samples) {
 
 void ChartPane::setInterval(double seconds) {
     m_interval = seconds > 0 ? seconds : 0;
-    m_intervalField->setText(m_interval > 0 ? QLocale().toString(m_interval, 'g', 12) : QString());
+    QLocale plain; // without group separators, which the field refuses
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    m_intervalField->setText(m_interval > 0 ? plain.toString(m_interval, 'g', 12) : QString());
     m_view->setInterval(m_interval);
 }
 

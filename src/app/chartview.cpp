@@ -216,10 +216,11 @@ void ChartView::showValues(const QPoint &position, const QPoint &global) {
     }
     setHovered(position.x());
     const double where = chart::axisValue(m_series, sample, m_options.interval);
-    QString text =
-        m_options.interval > 0
-            ? QStringLiteral("Temps : %1 s").arg(m_options.locale.toString(where, 'g', 10))
-            : QStringLiteral("Échantillon %1").arg(qint64(where));
+    QLocale plain = m_options.locale; // "5300 s", never "5,300 s" nor "5 300 s"
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = m_options.interval > 0
+                       ? QStringLiteral("Temps : %1 s").arg(plain.toString(where, 'g', 10))
+                       : QStringLiteral("Échantillon %1").arg(qint64(where));
     for (int c = 0; c < kChannels; ++c) {
         const qint16 value = m_series.value(c, sample);
         const ChannelSetting &setting = m_options.channels.channels[c];
