@@ -275,7 +275,9 @@ private slots:
         QTest::newRow("free 3.5 to even 4") << Choice{0, "3.5", "040001"};
         QTest::newRow("free 2,5 in French") << Choice{-1, "2,5", "020001", true};
         QTest::newRow("letters") << Choice{0, "12a", ""};
-        QTest::newRow("point in French") << Choice{0, "2.5", "", true};
+        QTest::newRow("point in French") << Choice{0, "2.5", "020001", true};
+        QTest::newRow("comma elsewhere") << Choice{0, "12,7", "0d0001"};
+        QTest::newRow("a group separator") << Choice{0, "1,000.5", ""};
         QTest::newRow("above 65534") << Choice{0, "65535", ""};
     }
 

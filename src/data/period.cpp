@@ -32,7 +32,16 @@ std::optional<double> parseFreeValue(const QString &text, const QLocale &locale)
     QLocale strict = locale;
     strict.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double x = strict.toDouble(text.trimmed(), &ok);
+    double x = strict.toDouble(text.trimmed(), &ok);
+    if (!ok) {
+        // The other decimal separator too, as the channels' calibration takes it: "12,7" under
+        // an English system, "2.5" under a French one. Group separators stay refused.
+        QString plain = text.trimmed();
+        plain.replace(QLatin1Char(','), QLatin1Char('.'));
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        x = c.toDouble(plain, &ok);
+    }
     if (!ok || !std::isfinite(x)) return std::nullopt;
     return x;
 }

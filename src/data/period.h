@@ -29,8 +29,9 @@ inline constexpr quint16 kPresetPeriodValues[] = {1, 8, 60, 600, 5400};
 QString periodTip(double x, const QLocale &locale);
 
 // The free number as typed: the text without the blanks around it, read as a decimal number in
-// the locale's format (its decimal separator and sign; group separators are refused, as the tip
-// never shows them). Empty, non-numeric or infinite text gives nothing.
+// the locale's format (its decimal separator and sign), or else with a point or a comma as its
+// separator; group separators are refused, as the tip never shows them. Empty, non-numeric or
+// infinite text gives nothing.
 std::optional<double> parseFreeValue(const QString &text, const QLocale &locale);
 
 // Nearest whole number, halves to the even neighbour (2.5 → 2, 3.5 → 4, -0.5 → 0).
