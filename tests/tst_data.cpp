@@ -188,15 +188,15 @@ private slots:
             QVERIFY(convert(recording, &report) ==
                     header + QByteArray("291;1110;1929;\r\n").repeated(lines));
         }
-        // A line whose first "." comes later than a board line's could is damaged: its fields
-        // are counted, each an empty cell, in one piece or across a read block alike.
+        // A line whose first "." comes later than a board line's could (more than 64 KiB in, as
+        // README says) is damaged: its fields are counted, each an empty cell, in one piece or
+        // across a read block alike.
         const QByteArray nearBlockEnd = QByteArray("Transfert\r\n").repeated((1 << 20) / 11);
-        for (const qsizetype beforeDot :
-             {SampleDecoder::kLongestLine, SampleDecoder::kLongestLine + 1})
+        for (const qsizetype beforeDot : {65536, 65537})
             for (const QByteArray &lead : {QByteArray(), nearBlockEnd}) {
                 const QByteArray line =
                     QByteArray("0001 ").repeated(beforeDot / 5 + 1).left(beforeDot);
-                const bool damaged = beforeDot > SampleDecoder::kLongestLine;
+                const bool damaged = beforeDot == 65537;
                 const QByteArray spreadsheet = convert(lead + line + ".x\r\n", &report);
                 QCOMPARE(
                     spreadsheet,

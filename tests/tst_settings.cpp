@@ -219,6 +219,15 @@ private slots:
         // Chosen again, it takes what it stands for now.
         ports.remember(2);
         QVERIFY(ports.target(2).refusal.isEmpty());
+
+        // Without serial numbers, an entry chosen through an alias keeps the device the alias led
+        // to: the alias leading to another device since is refused.
+        found = {{usb0, "USB Serial", true, {}}, {usb1, "USB Serial", true, {}}};
+        ports.remember(1);
+        QVERIFY(ports.target(1).refusal.isEmpty());
+        const QString alias = m_dir.filePath("by-id-ftdi");
+        QVERIFY(QFile::remove(alias) && QFile::link(usb1, alias));
+        QVERIFY(!ports.target(1).refusal.isEmpty());
     }
 
     void anAdapterPluggedInBetweenTwoOpeningsIsUsedWithoutARestart() {

@@ -85,7 +85,15 @@ PortMap::PortMap(std::function<QMap<int, QString>()> configured,
 }
 
 void PortMap::remember(int number) {
-    if (number >= 1 && number <= kEntries) m_remembered[number - 1] = m_entries[number - 1].port;
+    if (number >= 1 && number <= kEntries) m_remembered[number - 1] = chosenPort(number);
+}
+
+FoundPort PortMap::chosenPort(int number) const {
+    // Through an alias, the device it leads to now: an alias that leads elsewhere later is
+    // another device.
+    FoundPort port = m_entries[number - 1].port;
+    port.device = resolvedPath(port.device);
+    return port;
 }
 
 PortTarget PortMap::target(int number) {
@@ -93,7 +101,7 @@ PortTarget PortMap::target(int number) {
     if (number < 1 || number > kEntries) return {};
     const FoundPort &now = m_entries[number - 1].port;
     FoundPort &chosen = m_remembered[number - 1];
-    if (chosen.device.isEmpty()) chosen = now;
+    if (chosen.device.isEmpty()) chosen = chosenPort(number);
     PortTarget target(now.device);
     target.description = now.description;
     if (!chosen.device.isEmpty() && (now.device.isEmpty() || !sameDevice(chosen, now)))

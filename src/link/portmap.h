@@ -70,12 +70,14 @@ public:
     static constexpr Numbering kSystemNumbering = Numbering::InOrder;
 #endif
 
-    PortMap(std::function<QMap<int, QString>()> configured,
-            std::function<QList<FoundPort>()> found, Numbering numbering = kSystemNumbering);
+    PortMap(std::function<QMap<int, QString>()> configured, std::function<QList<FoundPort>()> found,
+            Numbering numbering = kSystemNumbering);
 
     void refresh();
     // The device of entry `number` (1 to 12); empty when it stands for none.
-    QString device(int number) const { return m_entries.value(number - 1).port.device; }
+    QString device(int number) const {
+        return m_entries.value(number - 1).port.device;
+    }
     // Entry `number` stands from now on for the device it stands for now (none included). Reads
     // no ports: call refresh() first for the system's ports of this moment.
     void remember(int number);
@@ -90,6 +92,8 @@ public:
     QString presentText() const;
 
 private:
+    // What entry `number` stands for, to be remembered.
+    FoundPort chosenPort(int number) const;
     struct Entry {
         FoundPort port;
         bool present = false; // the device exists now
