@@ -402,7 +402,9 @@ private slots:
             QString("Transfert interrompu (123456 octets enregistrés dans %1/%2.txt) : la platine "
                     "envoie peut-être encore la suite de sa mémoire, %3")
                 .arg(QString(20, 'd'), QString(80, 'x'), QString("mot ").repeated(60));
-        for (const QSize size : {w.size(), w.minimumSize()}) {
+        // It fits a 1024 × 600 screen with its title bar; smaller, it scrolls and clips nothing.
+        QVERIFY(w.minimumWidth() <= 1024 && w.minimumHeight() <= 560);
+        for (const QSize size : {w.size(), w.minimumSize(), QSize(1024, 560), QSize(800, 500)}) {
             w.resize(size);
             w.indicators().setStatus("...");
             ui(w).nom_fichier->setText("...");

@@ -18,11 +18,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 template <typename W> W *named(W *widget, const char *name) {
@@ -192,7 +195,8 @@ void Form2::buildStatusGroup() {
     defile = named(new QLabel(QStringLiteral("..."), Frame4), "defile");
     defile->setFixedSize(defile->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM ")),
                          defile->sizeHint().height());
-    Label14 = named(new QLabel(QStringLiteral("Platine Deconnectée"), Frame4), "Label14");
+    // One line that never pushes the clock away: a long reason ends in "…", whole in its tip.
+    Label14 = named(new ElidingLabel(QStringLiteral("Platine Deconnectée"), 1, Frame4), "Label14");
     setTextColour(Label14, colours::kBlue);
     // Blinking must not make the neighbours move.
     QSizePolicy keepPlace = Label14->sizePolicy();
@@ -203,6 +207,11 @@ void Form2::buildStatusGroup() {
     status->addWidget(defile);
     status->addWidget(Label7);
 }
+
+namespace {
+constexpr int kSmallestWidth = 640;
+constexpr int kSmallestHeight = 400;
+} // namespace
 
 void Form2::layOut() {
     // Layout: settings and commands on the left, then the receive areas and the chart side by
@@ -223,11 +232,19 @@ void Form2::layOut() {
     right->addWidget(graphique);
     right->setStretchFactor(0, 2);
     right->setStretchFactor(1, 3);
-    auto *top = new QHBoxLayout;
+    // On a screen too small for all of it, the window scrolls rather than clipping: every control
+    // stays whole and reachable, the status below always in view.
+    auto *content = new QWidget;
+    auto *top = new QHBoxLayout(content);
+    top->setContentsMargins(0, 0, 0, 0);
     top->addLayout(left);
     top->addWidget(right, 1);
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
     auto *outer = new QVBoxLayout(this);
-    outer->addLayout(top, 1);
+    outer->addWidget(scroll, 1);
     outer->addWidget(Frame4);
 
     // Keyboard order as the eye reads the window: settings, commands, then the receive areas.
@@ -237,8 +254,8 @@ void Form2::layOut() {
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    // Never smaller than what shows every caption whole.
-    setMinimumSize(outer->totalMinimumSize());
+    // Small enough for a 1024 × 600 screen, never narrower than the status line.
+    setMinimumSize(std::max(kSmallestWidth, Frame4->minimumSizeHint().width()), kSmallestHeight);
     // Room for the chart beside the receive areas, within a 1366×768 screen.
     resize(1280, 680);
 }
