@@ -17,7 +17,7 @@ QCoro::Task<> eepromReadout(Dialogue &dialogue) {
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().timer3().start();
     // Compared over 9 characters: only a chunk that is exactly "eeprom" names the read-out.
-    if (!co_await dialogue.AwaitName(board::kEepromWord, 9, 15s)) co_return;
+    if (!co_await dialogue.AwaitName(board::kEepromWord, board::kEepromMatch, 15s)) co_return;
     dialogue.SendCommand(board::kEepromWord, board::kTrailer);
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().setStatus(QStringLiteral("Transfert en cours..."));

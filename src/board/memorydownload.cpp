@@ -42,7 +42,7 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
 
     if (!dialogue.PrepareOperation(Dialogue::ClearFlags::Both)) co_return;
     if (!co_await dialogue.AwaitBanner(20s)) co_return;
-    if (!co_await dialogue.AwaitName(board::kDownloadWord, 9, 15s)) co_return;
+    if (!co_await dialogue.AwaitName(board::kDownloadWord, board::kDownloadMatch, 15s)) co_return;
     dialogue.SendCommand(board::kDownloadWord, board::kTrailer);
 
     // The file exists from the sending of the command on. An earlier recording of the same day is

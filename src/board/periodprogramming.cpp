@@ -15,10 +15,10 @@ QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue,
     // Prepared like every other operation, so a stale abort never sends the period blindly.
     if (!dialogue.PrepareOperation(Dialogue::ClearFlags::None)) co_return;
     if (!co_await dialogue.AwaitBanner(20s)) co_return;
-    if (!co_await dialogue.AwaitName(board::kPeriodWord, 5, 20s)) co_return;
+    if (!co_await dialogue.AwaitName(board::kPeriodWord, board::kPeriodMatch, 20s)) co_return;
     dialogue.SendCommand(board::kPeriodWord, trailer);
     const Dialogue::WaitEnd end =
-        co_await dialogue.WaitForReply(board::kPeriodConfirmation, 8, 15s);
+        co_await dialogue.WaitForReply(board::kPeriodConfirmation, board::kPeriodConfirmationMatch, 15s);
     if (end == Dialogue::WaitEnd::TimedOut) {
         dialogue.sayNoAnswer();
         co_return;

@@ -115,7 +115,7 @@ QCoro::Task<bool> Dialogue::AwaitName(QByteArray name, int compareLength, Durati
 
 QCoro::Task<bool> Dialogue::AwaitBanner(Duration timeout) {
     m_receivedInWait = 0;
-    const WaitEnd end = co_await WaitForReply(board::kBanner, kBannerCompareLength, timeout);
+    const WaitEnd end = co_await WaitForReply(board::kBanner, board::kBannerMatch, timeout);
     // Only a banner really seen shows the link as established.
     if (end == WaitEnd::TimedOut && m_receivedInWait > 0) {
         // A board that never announced itself but sent bytes all along is not silent: it is still

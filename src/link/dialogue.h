@@ -25,7 +25,6 @@ class Dialogue : public QObject {
 public:
     using Duration = Clock::Duration;
     static constexpr std::chrono::milliseconds kProgressPause{251};
-    static constexpr int kBannerCompareLength = 21;
 
     // How a wait ended: the awaited text came, a stop (AbortFlag), the time-out, or the port was
     // lost while waiting (the wait then ends at once, as after a stop).

@@ -25,6 +25,18 @@ inline constexpr char kDownloadEnd[] = "Effectue";
 inline constexpr char kTrailer[] = "\x01\x01\x01";
 inline constexpr char kPeriodTrailerEnd = 0x01;
 
+// How many characters of the latest chunk each wait compares with the word it waits for: the
+// word's length, so that a chunk starting with the word matches; for the banner and the read-out's
+// name more than that, which only a chunk holding the word alone matches.
+inline constexpr int kBannerMatch = 21;
+inline constexpr int kResetMatch = 3;
+inline constexpr int kDownloadMatch = 9;
+inline constexpr int kPeriodMatch = 5;
+inline constexpr int kLiveNameMatch = 10;
+inline constexpr int kEepromMatch = 9;
+inline constexpr int kLiveConfirmationMatch = 16;
+inline constexpr int kPeriodConfirmationMatch = 8;
+
 inline constexpr int kBaudRate = 9600;
 
 } // namespace board

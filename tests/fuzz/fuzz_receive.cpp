@@ -85,7 +85,7 @@ void awaitTheBanner(FuzzedDataProvider &input) {
     rig.board.open();
     std::optional<Dialogue::WaitEnd> end;
     auto task =
-        keepOutcome(rig.dialogue.WaitForReply(banner, Dialogue::kBannerCompareLength, 20s), &end);
+        keepOutcome(rig.dialogue.WaitForReply(banner, board::kBannerMatch, 20s), &end);
 
     while (!end && input.remaining_bytes() > 0) {
         QByteArray chunk = bytes(input, 64);
