@@ -13,7 +13,8 @@ QCoro::Task<> liveReading(Dialogue &dialogue) {
     if (!co_await dialogue.AwaitBanner(20s)) co_return;
     if (!co_await dialogue.AwaitName(board::kLiveName, board::kLiveNameMatch, 20s)) co_return;
     dialogue.SendCommand(board::kLiveWord, board::kTrailer);
-    const Dialogue::WaitEnd end = co_await dialogue.WaitForReply(board::kLiveConfirmation, board::kLiveConfirmationMatch, 15s);
+    const Dialogue::WaitEnd end = co_await dialogue.WaitForReply(
+        board::kLiveConfirmation, board::kLiveConfirmationMatch, 15s);
     if (end == Dialogue::WaitEnd::Aborted || end == Dialogue::WaitEnd::PortLost) {
         // Stopped before the board confirmed: the display is not switched on.
         dialogue.indicators().setStatus(

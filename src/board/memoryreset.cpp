@@ -16,7 +16,8 @@ QCoro::Task<> memoryReset(Dialogue &dialogue) {
     dialogue.receive().setLatestChunk({});
     dialogue.indicators().setStatus(QStringLiteral("RAZ Mémoire en cours ..."));
     dialogue.markOperationStart();
-    const Dialogue::WaitEnd end = co_await dialogue.WaitWithProgress(board::kResetWord, board::kResetMatch);
+    const Dialogue::WaitEnd end =
+        co_await dialogue.WaitWithProgress(board::kResetWord, board::kResetMatch);
     // A stop during the erase does not make it done: only the board's "RAZ" says so.
     dialogue.indicators().setStatus(
         end == Dialogue::WaitEnd::Seen

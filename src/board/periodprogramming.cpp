@@ -17,8 +17,8 @@ QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue,
     if (!co_await dialogue.AwaitBanner(20s)) co_return;
     if (!co_await dialogue.AwaitName(board::kPeriodWord, board::kPeriodMatch, 20s)) co_return;
     dialogue.SendCommand(board::kPeriodWord, trailer);
-    const Dialogue::WaitEnd end =
-        co_await dialogue.WaitForReply(board::kPeriodConfirmation, board::kPeriodConfirmationMatch, 15s);
+    const Dialogue::WaitEnd end = co_await dialogue.WaitForReply(
+        board::kPeriodConfirmation, board::kPeriodConfirmationMatch, 15s);
     if (end == Dialogue::WaitEnd::TimedOut) {
         dialogue.sayNoAnswer();
         co_return;
