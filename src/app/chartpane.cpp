@@ -143,9 +143,11 @@ void ChartPane::buildControls() {
     m_switch->setObjectName(QStringLiteral("commutateur"));
     m_switch->setRange(kSwitchMin, kSwitchMax);
     m_switch->setAccessibleName(QStringLiteral("Commutateur S"));
-    m_switch->setToolTip(QStringLiteral("Commutateur S de la platine (1 à 7) : après une "
-                                        "programmation confirmée, l'intervalle vaut période × "
-                                        "0,5 s × S"));
+    m_switch->setToolTip(QStringLiteral("Commutateur S de la platine (%1 à %2) : après une "
+                                        "programmation confirmée, l'intervalle vaut %3")
+                             .arg(kSwitchMin)
+                             .arg(kSwitchMax)
+                             .arg(periodFormula()));
     auto *switchLabel = new QLabel(QStringLiteral("Commutateur S"), this);
     switchLabel->setBuddy(m_switch);
     m_keepLive = new QCheckBox(QStringLiteral("Enregistrer la lecture"), this);

@@ -22,9 +22,6 @@
 namespace {
 const char *const kPortNames[] = {"COM1", "COM2", "COM3", "COM4",  "COM5",  "COM6",
                                   "COM7", "COM8", "COM9", "COM10", "COM11", "COM12"};
-const char *const kPeriodRanges[] = {"0.5 sec à 3.5  sec", "4   sec à 28   sec",
-                                     "30  sec à 210  sec", "5   mn  à 35   min",
-                                     "45  mn  à 315  min"};
 } // namespace
 
 // ---- Start-up and shut-down ------------------------------------------------------------------
@@ -33,8 +30,8 @@ void Form2::Form_Load() {
     for (const char *name : kPortNames)
         Combo1->addItem(QLatin1String(name));
     Combo1->setCurrentIndex(0);
-    for (const char *range : kPeriodRanges)
-        Combo3->addItem(QString::fromUtf8(range));
+    for (const PeriodPreset &preset : kPeriodPresets)
+        Combo3->addItem(QString::fromUtf8(preset.range));
     Combo3->setCurrentIndex(0);
 
     const WindowSettings stored = WindowSettings::read(Profile(settingsPath()));

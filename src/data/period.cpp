@@ -25,7 +25,8 @@ QString periodTip(double x, const QLocale &locale) {
             .arg(kFreeValueMin)
             .arg(kFreeValueMax);
     return QStringLiteral("Période = %1 sec à %2 sec")
-        .arg(generalNumber(x * 0.5, locale), generalNumber(x * 0.5 * 7, locale));
+        .arg(generalNumber(x * kPeriodStep * kSwitchMin, locale),
+             generalNumber(x * kPeriodStep * kSwitchMax, locale));
 }
 
 std::optional<double> parseFreeValue(const QString &text, const QLocale &locale) {
@@ -55,8 +56,8 @@ double roundHalfEven(double x) {
 std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const QString &freeText,
                                          const QLocale &locale, quint16 previous) {
     quint16 value = previous;
-    if (presetIndex >= 0 && presetIndex < int(std::size(kPresetPeriodValues)))
-        value = kPresetPeriodValues[presetIndex];
+    if (presetIndex >= 0 && presetIndex < int(std::size(kPeriodPresets)))
+        value = kPeriodPresets[presetIndex].value;
     if (!freeTicked) return value;
 
     const std::optional<double> typed = parseFreeValue(freeText, locale);
@@ -81,12 +82,16 @@ bool hasBoardSwitch(const Profile &profile) {
 }
 
 double programmedInterval(quint16 periodValue, int boardSwitch) {
-    return periodValue * 0.5 * boardSwitch;
+    return periodValue * kPeriodStep * boardSwitch;
 }
 
 QString programmedIntervalTip(quint16 periodValue, int boardSwitch) {
-    return QStringLiteral("Intervalle tiré de la programmation : période %1 × 0,5 s × "
-                          "commutateur %2")
-        .arg(periodValue)
-        .arg(boardSwitch);
+    return QStringLiteral("Intervalle tiré de la programmation : %1")
+        .arg(periodFormula(QStringLiteral("période %1").arg(periodValue),
+                           QStringLiteral("commutateur %1").arg(boardSwitch)));
+}
+
+QString periodFormula(const QString &period, const QString &boardSwitch) {
+    QLocale french(QLocale::French);
+    return QStringLiteral("%1 × %2 s × %3").arg(period, french.toString(kPeriodStep), boardSwitch);
 }

@@ -20,8 +20,20 @@ inline constexpr int kFreeValueMax = 65534;
 // would program a period of hours).
 inline constexpr int kFreeValueMin = 0;
 
-// PeriodValue of each preset range, in list order.
-inline constexpr quint16 kPresetPeriodValues[] = {1, 8, 60, 600, 5400};
+// The preset ranges of "Périodes d'acquisition", in list order: each one's caption (UTF-8) and
+// PeriodValue.
+struct PeriodPreset {
+    const char *range;
+    quint16 value;
+};
+inline constexpr PeriodPreset kPeriodPresets[] = {{"0.5 sec à 3.5  sec", 1},
+                                                  {"4   sec à 28   sec", 8},
+                                                  {"30  sec à 210  sec", 60},
+                                                  {"5   mn  à 35   min", 600},
+                                                  {"45  mn  à 315  min", 5400}};
+
+// Seconds a unit of PeriodValue lasts with the switch at 1.
+inline constexpr double kPeriodStep = 0.5;
 
 // Range of periods for PeriodValue x, switch at 1 and at 7, in seconds:
 // "Période = 0.5 sec à 3.5 sec" (numbers in the locale's decimal form, without group separators).
@@ -62,3 +74,7 @@ double programmedInterval(quint16 periodValue, int boardSwitch);
 // Where that interval came from, for the tip of the chart's interval field:
 // "Intervalle tiré de la programmation : période 60 × 0,5 s × commutateur 1".
 QString programmedIntervalTip(quint16 periodValue, int boardSwitch);
+// The formula as the tips word it: "période × 0,5 s × commutateur S", or with the numbers of a
+// programming.
+QString periodFormula(const QString &period = QStringLiteral("période"),
+                      const QString &boardSwitch = QStringLiteral("commutateur S"));
