@@ -242,6 +242,7 @@ void Form2::layOut() {
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus); // not a stop of the keyboard order
     scroll->setWidget(content);
     auto *outer = new QVBoxLayout(this);
     outer->addWidget(scroll, 1);
