@@ -37,6 +37,20 @@ QByteArray convert(const QByteArray &recording, ConversionReport *report,
 
 const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
 
+// Open for writing, but takes no byte, as a full disk.
+class FullDevice : public QIODevice {
+public:
+    FullDevice() { open(QIODevice::WriteOnly); }
+    int writes = 0;
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override {
+        ++writes;
+        return -1;
+    }
+};
+
 ChannelSettings calibrated() {
     ChannelSettings settings;
     settings.channels[0] = {"Tension", "V", {0, 0, 1023, 5}};
@@ -207,12 +221,29 @@ private slots:
             }
     }
 
+    // A device not open for writing, or one that stops taking bytes (a full disk), is said. A
+    // measures row is wider than the line it comes from, so most of a read block is still to be
+    // written after the failure: it is dropped, never written past the end of the output block
+    // (which the sanitizers' build sees), and nothing more goes to the device.
     void aSpreadsheetThatCannotBeWrittenIsReported() {
-        QBuffer full; // takes nothing, as a full disk
-        full.open(QIODevice::ReadOnly);
+        QBuffer readOnly;
+        readOnly.open(QIODevice::ReadOnly);
         ConversionReport report;
-        convert("0123 0456 0789 .\r\n", &report, &full);
-        QVERIFY(report.writeError && !report.error.isEmpty());
+        convert("0123 0456 0789 .\r\n", &report, &readOnly);
+        QVERIFY(report.writeError);
+        QCOMPARE(report.error, "Le fichier tableur n'est pas ouvert en écriture.");
+
+        const QByteArray wide = (QByteArray("0077 ").repeated(3000) + ".\r\n").repeated(100);
+        const MeasuresLayout layout{calibrated(), 0.1, QLocale::c()};
+        for (const MeasuresLayout *measures :
+             {static_cast<const MeasuresLayout *>(nullptr), &layout}) {
+            FullDevice full;
+            convert(wide, &report, &full, measures);
+            QVERIFY(report.writeError);
+            QCOMPARE(report.error, "L'écriture du fichier tableur a échoué : le support n'accepte "
+                                   "plus de données.");
+            QCOMPARE(full.writes, 1);
+        }
     }
 
     void valuesAreTheRawCellsCalibratedRowByRow_data() {

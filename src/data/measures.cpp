@@ -1,20 +1,13 @@
 #include "data/measures.h"
 
-#include "data/filereason.h"
-#include "data/sampledecoder.h"
-
-#include <QFileDevice>
-#include <QIODevice>
+#include "data/recordingwriter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 
 namespace {
 
-constexpr qsizetype kReadBlock = 1 << 20;
-constexpr qsizetype kWriteBlock = 1 << 20;
 constexpr int kDigits = 15;
 // Room for one number (sign, 15 digits, up to 29 decimals, separator) and for a whole row.
 constexpr int kLongestNumber = 64;
@@ -51,68 +44,37 @@ QByteArray headerCell(const QString &title) {
     return '"' + cell.replace("\"", "\"\"") + '"';
 }
 
-class MeasuresWriter {
+// Each row's time and its first three cells through their channels' calibrations, written once
+// the row is complete; no ";" after the last cell.
+class MeasureCells {
 public:
-    MeasuresWriter(QIODevice &recording, QIODevice &out, const MeasuresLayout &layout)
-        : m_recording(recording), m_output(out), m_interval(layout.interval),
-          m_firstRow(layout.firstRow),
+    static constexpr qsizetype kLongestPiece = kLongestRow;
+
+    explicit MeasureCells(const MeasuresLayout &layout)
+        : m_interval(layout.interval), m_firstRow(layout.firstRow),
           m_point(layout.locale.decimalPoint() == QLatin1String(",") ? ',' : '.') {
         for (int k = 0; k < kChannels; ++k) {
             m_factor[k] = layout.channels.channels[k].calibration.factor();
             m_offset[k] = layout.channels.channels[k].calibration.offset();
+            m_titles << headerCell(layout.channels.title(k));
         }
+        if (m_interval > 0) m_titles.prepend("Temps (s)");
         m_row.fill(kEmpty);
-        QByteArrayList titles;
-        if (m_interval > 0) titles << "Temps (s)";
-        for (int k = 0; k < kChannels; ++k)
-            titles << headerCell(layout.channels.title(k));
-        // The header starts the output buffer, with a whole block free behind it.
-        m_out = "\xEF\xBB\xBF" + titles.join(';') + "\r\n";
-        m_used = m_out.size();
-        m_out.resize(m_used + kWriteBlock);
     }
 
-    ConversionReport run() {
-        if (!m_recording.isReadable())
-            return fail(m_report.readError,
-                        QStringLiteral("L'enregistrement n'est pas ouvert en lecture."));
-        if (!m_output.isWritable())
-            return fail(m_report.writeError,
-                        QStringLiteral("Le fichier tableur n'est pas ouvert en écriture."));
-        QByteArray in(kReadBlock, Qt::Uninitialized);
-        auto onField = [this](const SampleField &field) { take(field); };
-        while (m_report.ok()) {
-            const qint64 got = m_recording.read(in.data(), in.size());
-            if (got < 0)
-                return fail(m_report.readError,
-                            QStringLiteral("La lecture de l'enregistrement a échoué."));
-            if (got == 0) break;
-            m_decoder.feed(QByteArrayView(in.constData(), got), onField);
-        }
-        m_decoder.finish(onField);
-        if (m_rowOpen) endRow(); // the last row, unfinished
-        m_report.damage = m_decoder.damage();
-        flush();
-        auto *file = qobject_cast<QFileDevice *>(&m_output);
-        if (m_report.ok() && file && !file->flush()) writeFailed();
-        return m_report;
+    QByteArray header() const { return "\xEF\xBB\xBF" + m_titles.join(';') + "\r\n"; }
+
+    char *field(char *out, const SampleField &field, qint64 &values) {
+        m_rowOpen = true;
+        if (field.value.valid && field.column < kChannels) m_row[field.column] = field.value.value;
+        return field.endsRow ? endRow(out, values) : out;
     }
+
+    // The last row, unfinished.
+    char *end(char *out, qint64 &values) { return m_rowOpen ? endRow(out, values) : out; }
 
 private:
-    void take(const SampleField &field) {
-        m_rowOpen = true;
-        if (!field.value.valid) {
-            ++m_report.invalidFields;
-            if (m_report.firstInvalidLine == 0) m_report.firstInvalidLine = field.line;
-        } else if (field.column < kChannels) {
-            m_row[field.column] = field.value.value;
-        }
-        if (field.endsRow) endRow();
-    }
-
-    void endRow() {
-        if (m_used + kLongestRow > m_out.size()) flush();
-        char *out = m_out.data() + m_used;
+    char *endRow(char *out, qint64 &values) {
         if (m_interval > 0) {
             out = writeNumber(out, double(m_firstRow + m_rows) * m_interval, m_point);
             *out++ = ';';
@@ -120,58 +82,33 @@ private:
         for (int k = 0; k < kChannels; ++k) {
             if (m_row[k] != kEmpty) {
                 out = writeNumber(out, m_offset[k] + m_factor[k] * m_row[k], m_point);
-                ++m_report.values;
+                ++values;
             }
             *out++ = k + 1 < kChannels ? ';' : '\r';
         }
         *out++ = '\n';
-        m_used = out - m_out.data();
         m_row.fill(kEmpty);
         m_rowOpen = false;
         ++m_rows;
+        return out;
     }
 
-    void flush() {
-        if (m_used == 0 || !m_report.ok()) return;
-        if (m_output.write(m_out.constData(), m_used) != m_used) writeFailed();
-        m_used = 0;
-    }
-
-    void writeFailed() {
-        const int cause = errno;
-        const bool file = qobject_cast<QFileDevice *>(&m_output) != nullptr;
-        fail(m_report.writeError,
-             QStringLiteral("L'écriture du fichier tableur a échoué : %1.")
-                 .arg(file ? filereason::systemReason(cause)
-                           : QStringLiteral("le support n'accepte plus de données")));
-    }
-
-    ConversionReport fail(bool &which, const QString &reason) {
-        which = true;
-        m_report.error = reason;
-        return m_report;
-    }
-
-    QIODevice &m_recording;
-    QIODevice &m_output;
     double m_interval = 0;
     qint64 m_firstRow = 0;
     char m_point = '.';
     std::array<double, kChannels> m_factor{};
     std::array<double, kChannels> m_offset{};
-    QByteArray m_out;
-    qsizetype m_used = 0;
+    QByteArrayList m_titles;
     std::array<qint32, kChannels> m_row{};
     bool m_rowOpen = false;
     qint64 m_rows = 0;
-    SampleDecoder m_decoder;
-    ConversionReport m_report;
 };
 
 } // namespace
 
 ConversionReport writeMeasures(QIODevice &recording, QIODevice &out, const MeasuresLayout &layout) {
-    return MeasuresWriter(recording, out, layout).run();
+    MeasureCells cells(layout);
+    return RecordingWriter(recording, out).run(cells);
 }
 
 ConversionReport writeMeasuresFile(const QString &recordingPath, const QString &outputPath,
