@@ -1,5 +1,6 @@
 #include "data/channelsettings.h"
 
+#include "data/number.h"
 #include "data/profile.h"
 
 #include <QLocale>
@@ -91,15 +92,6 @@ bool ChannelSettings::save(Profile &profile, QString *error) const {
             return true;
         },
         error);
-}
-
-std::optional<double> parseNumber(const QString &text) {
-    QString plain = text.trimmed();
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double value = QLocale::c().toDouble(plain, &ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
-    return value;
 }
 
 std::optional<Calibration> parseCalibration(const QString &rawA, const QString &valueA,

@@ -56,10 +56,6 @@ struct ChannelSettings {
     bool operator==(const ChannelSettings &) const = default;
 };
 
-// A number as typed in a dialog: a "," or a "." as decimal separator, blanks around it allowed;
-// no group separators. Nothing when the text is not a finite number.
-std::optional<double> parseNumber(const QString &text);
-
 // The calibration through the two points typed, or nothing with the French reason in *reason: a
 // text that is empty or not a number (which one is named), two equal raw values, or points so far
 // apart or so close that the line's factor overflows.

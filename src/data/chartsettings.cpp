@@ -1,10 +1,7 @@
 #include "data/chartsettings.h"
 
+#include "data/number.h"
 #include "data/profile.h"
-
-#include <QLocale>
-
-#include <cmath>
 
 namespace {
 constexpr char kSection[] = "graphique";
@@ -12,15 +9,9 @@ constexpr char kKey[] = "intervalle";
 } // namespace
 
 std::optional<double> parseInterval(const QString &text) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) return 0.0;
-    // Both separators are taken whatever the regional settings: a French user types a comma, a
-    // value pasted from elsewhere often has a point. Group separators are refused.
-    QString plain = trimmed;
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double seconds = QLocale::c().toDouble(plain, &ok);
-    if (!ok || !std::isfinite(seconds) || seconds <= 0) return std::nullopt;
+    if (text.trimmed().isEmpty()) return 0.0;
+    const std::optional<double> seconds = parseNumber(text);
+    if (!seconds || *seconds <= 0) return std::nullopt;
     return seconds;
 }
 

@@ -11,8 +11,8 @@ class Profile;
 // window and their sections stay as they are: the board's sampling interval in seconds, key
 // "intervalle" of section "graphique", written with a "." ("0.5"), empty for none.
 
-// An interval as typed: a number of seconds above 0 with a "," or a "." as decimal separator.
-// Empty (or blanks) gives 0, meaning none; anything else that is not such a number gives nothing.
+// An interval as typed: a number of seconds above 0, read as parseNumber reads it. Empty (or
+// blanks) gives 0, meaning none; anything else that is not such a number gives nothing.
 std::optional<double> parseInterval(const QString &text);
 
 // The stored interval, 0 when the file, section or key is missing or holds no valid interval.
