@@ -23,7 +23,7 @@ namespace {
 constexpr qint64 kReadBlock = 1 << 20;
 
 // <name><suffix> in `directory`, or beside the recording when `directory` is empty.
-QString derivedPath(const QString &recording, const QString &directory, const QString &suffix) {
+QString derivedPath(const QString &recording, const QString &directory, QLatin1StringView suffix) {
     const QFileInfo info(recording);
     const QString name = info.completeBaseName() + suffix;
     const QString folder = directory.isEmpty() ? info.path() : directory;
@@ -156,10 +156,9 @@ QList<ConvertJob> convertJobs(const ConvertOptions &options) {
         ConvertJob job{recording, options.output, options.png};
         if (job.spreadsheet.isEmpty())
             job.spreadsheet = derivedPath(recording, options.outputDir,
-                                          options.measures ? QStringLiteral("_mesures.csv")
-                                                           : QStringLiteral(".csv"));
+                                          options.measures ? kMeasuresSuffix : kSpreadsheetSuffix);
         if (job.chart.isEmpty() && !options.pngDir.isEmpty())
-            job.chart = derivedPath(recording, options.pngDir, QStringLiteral(".png"));
+            job.chart = derivedPath(recording, options.pngDir, kChartSuffix);
         jobs << job;
     }
     return jobs;

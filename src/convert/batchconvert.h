@@ -7,16 +7,6 @@
 
 class QIODevice;
 
-// Exit statuses of the command-line converter, from best to worst: a run ends with the worst
-// status of its recordings.
-enum ConvertStatus {
-    kConvertDone = 0, // every recording converted, every field valid
-    // Files written, but some fields were not hexadecimal (empty cells) or the recording is
-    // damaged (line ends changed by another tool, none at all, lines no board sends).
-    kConvertDoubtful = 1,
-    kConvertFailed = 2, // a usage error, or a file that could not be read or written
-};
-
 // One recording and where its spreadsheet ("-": standard output) and its chart (empty: none) go.
 struct ConvertJob {
     QString recording;

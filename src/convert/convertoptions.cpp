@@ -1,5 +1,6 @@
 #include "convert/convertoptions.h"
 
+#include "data/channels.h"
 #include "data/chartsettings.h"
 
 #include <QCommandLineParser>
@@ -71,7 +72,7 @@ const OptionRow kOptionRows[] = {
      setText<&ConvertOptions::output>},
     {{"output-dir"},
      "DOSSIER",
-     "NOM.csv de chaque enregistrement dans DOSSIER",
+     QStringLiteral("NOM%1 de chaque enregistrement dans DOSSIER").arg(kSpreadsheetSuffix),
      setText<&ConvertOptions::outputDir>},
     {{"png"},
      "FICHIER",
@@ -79,9 +80,14 @@ const OptionRow kOptionRows[] = {
      setText<&ConvertOptions::png>},
     {{"png-dir"},
      "DOSSIER",
-     "NOM.png de chaque enregistrement dans DOSSIER",
+     QStringLiteral("NOM%1 de chaque enregistrement dans DOSSIER").arg(kChartSuffix),
      setText<&ConvertOptions::pngDir>},
-    {{"size"}, "LxH", "taille du graphique en pixels (1200x600 par défaut)", setSize},
+    {{"size"},
+     "LxH",
+     QStringLiteral("taille du graphique en pixels (%1x%2 par défaut)")
+         .arg(kDefaultChartSize.width())
+         .arg(kDefaultChartSize.height()),
+     setSize},
     {{"interval"},
      "SECONDES",
      "SECONDES > 0 entre deux échantillons : axe du temps\n"
@@ -89,9 +95,10 @@ const OptionRow kOptionRows[] = {
      setInterval},
     {{"mesures"},
      {},
-     "le tableur en mesures, NOM_mesures.csv : temps, noms,\n"
-     "unités et valeurs étalonnées des voies (UTF-8,\n"
-     "virgule décimale avec une langue française)",
+     QStringLiteral("le tableur en mesures, NOM%1 : temps, noms,\n"
+                    "unités et valeurs étalonnées des voies (UTF-8,\n"
+                    "virgule décimale avec une langue française)")
+         .arg(kMeasuresSuffix),
      setSwitch<&ConvertOptions::measures>},
     {{"settings"},
      "FICHIER",
@@ -193,16 +200,21 @@ ParsedOptions parseConvertOptions(const QStringList &arguments) {
 }
 
 QString convertUsage() {
-    QString text = QStringLiteral(
-        "Usage : volterne-convert [options] ENREGISTREMENT...\n"
-        "\n"
-        "Convertit des enregistrements de la platine (transfert_*.txt) en fichiers tableur\n"
-        "séparés par des points-virgules, octet pour octet comme « Conversion Fichier » :\n"
-        "l'en-tête « Voie1;Voie2;Voie3 », trois valeurs par ligne, fins de ligne CR LF.\n"
-        "Sans -o ni --output-dir, NOM.csv s'écrit à côté de chaque enregistrement NOM.txt.\n"
-        "Avec --mesures, c'est NOM_mesures.csv, en valeurs physiques : voir ci-dessous.\n"
-        "\n"
-        "Options :\n");
+    QStringList header;
+    for (const QLatin1StringView name : kChannelNames)
+        header << name;
+    QString text =
+        QStringLiteral(
+            "Usage : volterne-convert [options] ENREGISTREMENT...\n"
+            "\n"
+            "Convertit des enregistrements de la platine (transfert_*.txt) en fichiers tableur\n"
+            "séparés par des points-virgules, octet pour octet comme « Conversion Fichier » :\n"
+            "l'en-tête « %1 », trois valeurs par ligne, fins de ligne CR LF.\n"
+            "Sans -o ni --output-dir, NOM%2 s'écrit à côté de chaque enregistrement NOM.txt.\n"
+            "Avec --mesures, c'est NOM%3, en valeurs physiques : voir ci-dessous.\n"
+            "\n"
+            "Options :\n")
+            .arg(header.join(u';'), kSpreadsheetSuffix, kMeasuresSuffix);
     for (const OptionRow &row : kOptionRows) {
         QStringList names;
         for (const QString &name : row.names)
@@ -213,19 +225,24 @@ QString convertUsage() {
                     .arg(left, -22)
                     .arg(QString(row.help).replace(u'\n', u'\n' + QString(25, u' ')));
     }
-    text += QStringLiteral(
-        "\n"
-        "Le tableur s'écrit au fil de la lecture, en mémoire bornée. Un graphique garde\n"
-        "6 octets par échantillon : avec lui, un enregistrement de 1 Go prend environ\n"
-        "350 Mio de mémoire.\n"
-        "\n"
-        "Le tableur en mesures a les mêmes lignes : l'en-tête « Temps (s);Voie1 (V);... »\n"
-        "(le temps quand l'intervalle est connu), puis chaque échantillon, son temps et ses\n"
-        "valeurs étalonnées ; un champ invalide donne une cellule vide.\n"
-        "\n"
-        "Code de sortie : 0 tout va bien ; 1 des champs invalides (cellules vides) ou un\n"
-        "enregistrement abîmé (fichiers écrits quand même) ; 2 erreur d'usage ou fichier\n"
-        "illisible ou impossible à écrire\n"
-        "(les autres enregistrements sont convertis quand même).\n");
+    text +=
+        QStringLiteral(
+            "\n"
+            "Le tableur s'écrit au fil de la lecture, en mémoire bornée. Un graphique garde\n"
+            "6 octets par échantillon : avec lui, un enregistrement de 1 Go prend environ\n"
+            "350 Mio de mémoire.\n"
+            "\n"
+            "Le tableur en mesures a les mêmes lignes : l'en-tête « Temps (s);%1 (V);... »\n"
+            "(le temps quand l'intervalle est connu), puis chaque échantillon, son temps et ses\n"
+            "valeurs étalonnées ; un champ invalide donne une cellule vide.\n"
+            "\n"
+            "Code de sortie : %2 tout va bien ; %3 des champs invalides (cellules vides) ou un\n"
+            "enregistrement abîmé (fichiers écrits quand même) ; %4 erreur d'usage ou fichier\n"
+            "illisible ou impossible à écrire\n"
+            "(les autres enregistrements sont convertis quand même).\n")
+            .arg(kChannelNames[0])
+            .arg(kConvertDone)
+            .arg(kConvertDoubtful)
+            .arg(kConvertFailed);
     return text;
 }

@@ -1,10 +1,30 @@
 #pragma once
 
+#include <QLatin1StringView>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+
+// Exit statuses of the command-line converter, from best to worst: a run ends with the worst
+// status of its recordings.
+enum ConvertStatus {
+    kConvertDone = 0, // every recording converted, every field valid
+    // Files written, but some fields were not hexadecimal (empty cells) or the recording is
+    // damaged (line ends changed by another tool, none at all, lines no board sends).
+    kConvertDoubtful = 1,
+    kConvertFailed = 2, // a usage error, or a file that could not be read or written
+};
+
+// What each recording NOM.txt gives, beside it or in the folder an option names: NOM.csv, with
+// --mesures NOM_mesures.csv (so the raw spreadsheet is never replaced by it), and NOM.png.
+inline constexpr QLatin1StringView kSpreadsheetSuffix(".csv");
+inline constexpr QLatin1StringView kMeasuresSuffix("_mesures.csv");
+inline constexpr QLatin1StringView kChartSuffix(".png");
+
+// The size of a chart when --size does not give one.
+inline constexpr QSize kDefaultChartSize(1200, 600);
 
 // What the command-line converter is asked to do, read from its arguments.
 struct ConvertOptions {
@@ -13,7 +33,7 @@ struct ConvertOptions {
     QString outputDir; // --output-dir: <name>.csv of each recording there
     QString png;       // --png: the chart of the one recording
     QString pngDir;    // --png-dir: <name>.png of each recording there
-    QSize size{1200, 600};
+    QSize size = kDefaultChartSize;
     double interval = 0;   // --interval: seconds between two samples, above 0; 0: none given, the
                            // chart counts samples
     bool measures = false; // --mesures: the measures spreadsheet, <name>_mesures.csv by default
@@ -34,5 +54,6 @@ struct ParsedOptions {
 };
 ParsedOptions parseConvertOptions(const QStringList &arguments);
 
-// The text of --help, its options' lines made from the same declarations as the parsing.
+// The text of --help, its options' lines, the defaults it states and the exit statuses made from
+// the same declarations as the parsing and the run.
 QString convertUsage();
