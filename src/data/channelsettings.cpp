@@ -2,6 +2,7 @@
 
 #include "data/number.h"
 #include "data/profile.h"
+#include "data/settingskeys.h"
 
 #include <QLocale>
 #include <QStringDecoder>
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr char kSection[] = "voies";
+using namespace settingskeys;
 
 QByteArray key(const char *name, int channel) {
     return name + QByteArray::number(channel + 1);
@@ -40,12 +41,12 @@ std::optional<Calibration> readCalibration(const QByteArray &text) {
 
 ChannelSetting readChannel(const Profile &profile, int channel) {
     ChannelSetting setting = ChannelSettings::defaults()[channel];
-    if (const QString name = fromStored(profile.value(kSection, key("nom", channel)));
+    if (const QString name = fromStored(profile.value(kChannelsSection, key(kNameKey, channel)));
         !name.isEmpty())
         setting.name = name;
-    setting.unit = fromStored(profile.value(kSection, key("unite", channel)));
+    setting.unit = fromStored(profile.value(kChannelsSection, key(kUnitKey, channel)));
     if (const auto calibration =
-            readCalibration(profile.value(kSection, key("etalonnage", channel))))
+            readCalibration(profile.value(kChannelsSection, key(kCalibrationKey, channel))))
         setting.calibration = *calibration;
     return setting;
 }
@@ -80,13 +81,14 @@ bool ChannelSettings::save(Profile &profile, QString *error) const {
                 if (wanted.name.isEmpty()) wanted.name = kChannelNames[k];
                 const ChannelSetting stored = readChannel(text, k);
                 const auto write = [&](const char *name, const QByteArray &value) {
-                    return text.setValue(kSection, key(name, k), value, reason);
+                    return text.setValue(kChannelsSection, key(name, k), value, reason);
                 };
-                if (stored.name != wanted.name && !write("nom", wanted.name.toUtf8())) return false;
-                if (stored.unit != wanted.unit && !write("unite", wanted.unit.toUtf8()))
+                if (stored.name != wanted.name && !write(kNameKey, wanted.name.toUtf8()))
+                    return false;
+                if (stored.unit != wanted.unit && !write(kUnitKey, wanted.unit.toUtf8()))
                     return false;
                 if (stored.calibration != wanted.calibration &&
-                    !write("etalonnage", storedCalibration(wanted.calibration)))
+                    !write(kCalibrationKey, storedCalibration(wanted.calibration)))
                     return false;
             }
             return true;

@@ -2,11 +2,10 @@
 
 #include "data/number.h"
 #include "data/profile.h"
+#include "data/settingskeys.h"
 
-namespace {
-constexpr char kSection[] = "graphique";
-constexpr char kKey[] = "intervalle";
-} // namespace
+using settingskeys::kChartSection;
+using settingskeys::kIntervalKey;
 
 std::optional<double> parseInterval(const QString &text) {
     if (text.trimmed().isEmpty()) return 0.0;
@@ -16,10 +15,11 @@ std::optional<double> parseInterval(const QString &text) {
 }
 
 double readChartInterval(const Profile &profile) {
-    return parseInterval(QString::fromLatin1(profile.value(kSection, kKey))).value_or(0.0);
+    return parseInterval(QString::fromLatin1(profile.value(kChartSection, kIntervalKey)))
+        .value_or(0.0);
 }
 
 bool saveChartInterval(Profile &profile, double seconds, QString *error) {
     const QByteArray text = seconds > 0 ? QByteArray::number(seconds, 'g', 12) : QByteArray();
-    return profile.setValue(kSection, kKey, text, error);
+    return profile.setValue(kChartSection, kIntervalKey, text, error);
 }

@@ -3,17 +3,18 @@
 #include "data/chartsettings.h"
 #include "data/period.h"
 #include "data/profile.h"
+#include "data/settingskeys.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr char kKey[] = "valeur";
+using namespace settingskeys;
 
 // The value as a read buffer of bufferSize characters returns it: at most bufferSize - 1
 // characters, ending at the first NUL.
 QByteArray readValue(const Profile &profile, const QByteArray &section, int bufferSize) {
-    QByteArray value = profile.value(section, kKey).left(bufferSize - 1);
+    QByteArray value = profile.value(section, kValueKey).left(bufferSize - 1);
     if (const qsizetype nul = value.indexOf('\0'); nul >= 0) value.truncate(nul);
     return value;
 }
@@ -21,8 +22,8 @@ QByteArray readValue(const Profile &profile, const QByteArray &section, int buff
 } // namespace
 
 StoredSettings readSettings(const Profile &profile) {
-    return {readValue(profile, "COM", 30), readValue(profile, "temporisation", 10),
-            readValue(profile, "select", 5), readValue(profile, "Index", 5)};
+    return {readValue(profile, kPortSection, 30), readValue(profile, kFreeValueSection, 10),
+            readValue(profile, kSelectSection, 5), readValue(profile, kIndexSection, 5)};
 }
 
 bool restoredTick(const QByteArray &select) {
@@ -43,10 +44,10 @@ bool saveSettings(Profile &profile, const QByteArray &port, const QByteArray &fr
                   bool ticked, int index, QString *error) {
     return profile.save(
         [&](Profile &text, QString *reason) {
-            return text.setValue("COM", kKey, port, reason) &&
-                   text.setValue("temporisation", kKey, freeValue, reason) &&
-                   text.setValue("select", kKey, ticked ? "1" : "0", reason) &&
-                   text.setValue("index", kKey, QByteArray::number(index), reason);
+            return text.setValue(kPortSection, kValueKey, port, reason) &&
+                   text.setValue(kFreeValueSection, kValueKey, freeValue, reason) &&
+                   text.setValue(kSelectSection, kValueKey, ticked ? "1" : "0", reason) &&
+                   text.setValue(kIndexSection, kValueKey, QByteArray::number(index), reason);
         },
         error);
 }
@@ -65,7 +66,7 @@ bool WindowSettings::save(Profile &profile, QString *error) const {
     return profile.save(
         [this](Profile &text, QString *reason) {
             if (!saveSettings(text, port, freeValue, ticked, index, reason)) return false;
-            if ((interval > 0 || !text.value("graphique", "intervalle").isEmpty()) &&
+            if ((interval > 0 || !text.value(kChartSection, kIntervalKey).isEmpty()) &&
                 !saveChartInterval(text, interval, reason))
                 return false;
             if (boardSwitch != kSwitchMin || hasBoardSwitch(text))

@@ -3,6 +3,7 @@
 
 #include "board.h"
 #include "data/profile.h"
+#include "data/settingskeys.h"
 #include "options.h"
 #include "wire.h"
 
@@ -64,8 +65,9 @@ bool wirePort(const Options &options, const QString &device, QString *note, QStr
     const QByteArray port = options.wirePort.toLatin1();
     const bool saved = profile.save(
         [&](Profile &text, QString *reason) {
-            return text.setValue("COM", "valeur", port, reason) &&
-                   text.setValue("ports", port, device.toLocal8Bit(), reason);
+            using namespace settingskeys;
+            return text.setValue(kPortSection, kValueKey, port, reason) &&
+                   text.setValue(kPortsSection, port, device.toLocal8Bit(), reason);
         },
         error);
     if (!saved) {
