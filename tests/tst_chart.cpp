@@ -22,6 +22,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -437,6 +438,48 @@ private slots:
             report.height() - 260 -
             (chart::renderWithStatistics(series, QSize(400, 260), options, {}).height() - 260);
         QCOMPARE(report.copy(0, above, 400, 260), zoomed);
+    }
+
+    // A series of one sample shows it, each channel a dot in the middle of the plot at its value;
+    // a unit titles its axis along the chart's edge, not in the legend's row, which holds the
+    // legend alone.
+    void aLoneSampleIsDrawnAndUnitsTitleTheirAxesAwayFromTheLegend() {
+        SampleSeries lone;
+        lone.setText(sampleLine({500, 600, 700}));
+        QImage image(400, 260, QImage::Format_RGB32);
+        QPainter painter(&image);
+        chart::Frame frame = chart::paint(painter, image.size(), lone, {});
+        for (int c = 0; c < kChannels; ++c) {
+            const double value = lone.value(c, 0);
+            const QPointF at(frame.sampleToX(0),
+                             frame.plot.bottom() - (value - frame.low) / (frame.high - frame.low) *
+                                                       frame.plot.height());
+            QVERIFY(frame.plot.adjusted(8, 8, -8, -8).contains(at));
+            QCOMPARE(image.pixelColor(at.toPoint()), chart::kColours[c]);
+        }
+
+        SampleSeries series;
+        series.setText(referenceText());
+        chart::Options options;
+        options.channels = volts();
+        options.hidden[2] = true; // a unit of its own would run the legend to the edge
+        frame = chart::paint(painter, image.size(), series, options);
+        const auto blank = [&](QRect area) {
+            area &= image.rect();
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    if (image.pixel(x, y) != qRgb(255, 255, 255)) return false;
+            return true;
+        };
+        const QRectF first = frame.legend[0], last = frame.legend[2]; // hidden, still listed
+        // The upper half of the row: the right axis's top label reaches into the lower one.
+        const int row = int(first.center().y());
+        QVERIFY(blank(QRect(0, 0, int(first.left()), row)));
+        QVERIFY(blank(QRect(int(last.right()) + 1, 0, image.width(), row)));
+        // Each title stands in the strip beyond its axis's labels, at the plot's height.
+        const int middle = int(frame.plot.center().y());
+        QVERIFY(!blank(QRect(0, middle - 20, 14, 40)));
+        QVERIFY(!blank(QRect(image.width() - 14, middle - 20, 14, 40)));
     }
 
     // The calibration points typed in the dialog: bad ones are refused with their reason and

@@ -1,4 +1,5 @@
 // The channels' curves: reduced to the plot's columns, through their calibrations, and drawn.
+#include "chart/chartgeometry.h"
 #include "chart/chartparts.h"
 #include "chart/reduction.h"
 #include "chart/sampleseries.h"
@@ -17,10 +18,10 @@ namespace {
 constexpr double kCurveWidth = 2;
 
 // Draws a reduced curve, already in pixels, broken at its NaN points; a value standing alone
-// between gaps shows as a dot. A dense curve goes out as separate segments: stroking it as one
-// polyline makes the painter fill one outline that crosses itself thousands of times, which costs
-// seconds. A sparse one goes out as polylines, which smooth wide pens stroke far faster than
-// segments one by one.
+// between gaps shows as a dot, on a sparse plot as wide as geometry::kLoneSampleSize. A dense curve
+// goes out as separate segments: stroking it as one polyline makes the painter fill one outline
+// that crosses itself thousands of times, which costs seconds. A sparse one goes out as polylines,
+// which smooth wide pens stroke far faster than segments one by one.
 void drawCurve(QPainter &painter, const std::vector<QPointF> &points, bool dense) {
     QList<QLineF> segments;
     QPolygonF run;
@@ -51,6 +52,12 @@ void drawCurve(QPainter &painter, const std::vector<QPointF> &points, bool dense
     }
     endRun();
     painter.drawLines(segments);
+    if (dots.isEmpty()) return;
+    if (!dense) {
+        QPen dot = painter.pen();
+        dot.setWidthF(geometry::kLoneSampleSize);
+        painter.setPen(dot);
+    }
     painter.drawPoints(dots);
 }
 

@@ -18,6 +18,13 @@ const QColor kHiddenColour(0xA0, 0xA0, 0xA0); // a hidden channel's legend entry
 inline constexpr double kTickLength = 4;
 inline constexpr double kLabelGap = 2;
 inline constexpr double kLabelsMargin = 6;
+// A value axis in a unit has that unit as its title, turned along the axis, a text line beyond
+// its labels and kAxisTitleMargin from the chart's edge.
+inline constexpr double kAxisTitleMargin = 2;
+
+// A sample that stands alone between gaps, or a series' only one, drawn on a sparse plot: a dot
+// this wide, which a curve's width would leave unseen.
+inline constexpr double kLoneSampleSize = 6;
 
 // A channel's colour swatch, in the legend and in the statistics table: a rectangle centred
 // vertically on its row, its name kSwatchGap further on.

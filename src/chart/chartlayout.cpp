@@ -117,8 +117,9 @@ Curves layOut(Frame &frame, const QFontMetricsF &metrics, QSize size, const Samp
     double right = std::ceil(widest / 2) + 4;
     frame.plot = plotBetween(left, right);
 
-    frame.first = 0;
-    frame.last = std::max<double>(series.size() - 1, 1);
+    // A single sample stands in the middle of the plot, a sample's width on either side.
+    frame.first = series.size() == 1 ? -0.5 : 0;
+    frame.last = series.size() == 1 ? 0.5 : std::max<double>(series.size() - 1, 1);
     if (options.last > options.first) {
         frame.first = options.first;
         frame.last = options.last;
@@ -136,8 +137,14 @@ Curves layOut(Frame &frame, const QFontMetricsF &metrics, QSize size, const Samp
                            valueStep(frame.values[scale], height, line), options.locale) +
                kTickLength + kLabelsMargin;
     };
-    left = std::max(left, labels(kLeftScale));
+    const auto titleRoom = [&](int scale) {
+        return frame.scales.used[scale] && !frame.scales.units[scale].isEmpty()
+                   ? line + kAxisTitleMargin
+                   : 0.0;
+    };
+    left = std::max(left, labels(kLeftScale)) + titleRoom(kLeftScale);
     if (frame.scales.used[kRightScale]) right = std::max(right, labels(kRightScale));
+    right += titleRoom(kRightScale);
     frame.plot = plotBetween(left, right);
     if (int(frame.plot.width()) != width)
         curves =
@@ -193,16 +200,18 @@ void drawAxes(QPainter &painter, const Frame &frame, const XAxis &axis, double l
                 painter.drawText(QRectF(rightLabels, y - line / 2, rightLabelsWidth, line),
                                  Qt::AlignLeft | Qt::AlignVCenter, label);
         }
-        // The unit above its axis's labels, beside the legend.
+        // The unit, the axis's title, along the chart's edge beside the labels: read upwards on
+        // the left, downwards on the right, centred on the plot's height.
         const QString &unit = frame.scales.units[scale];
         if (unit.isEmpty()) continue;
+        painter.save();
         painter.setPen(kTextColour);
-        if (left)
-            painter.drawText(QRectF(0, kLegendTop, leftLabelsWidth, line),
-                             Qt::AlignRight | Qt::AlignVCenter, unit);
-        else
-            painter.drawText(QRectF(rightLabels, kLegendTop, rightLabelsWidth, line),
-                             Qt::AlignLeft | Qt::AlignVCenter, unit);
+        painter.translate(left ? kAxisTitleMargin : size.width() - kAxisTitleMargin,
+                          plot.center().y());
+        painter.rotate(left ? -90 : 90);
+        painter.drawText(QRectF(-plot.height() / 2, 0, plot.height(), line),
+                         Qt::AlignHCenter | Qt::AlignTop, unit);
+        painter.restore();
     }
     painter.setPen(kTextColour);
     painter.drawText(

@@ -27,9 +27,10 @@ inline const QString kNoSamples = QStringLiteral("Aucun échantillon");
 
 // Channels are drawn in their units, through their calibrations. Channels of one unit share a
 // scale, and no two units ever share one: the first visible channel's unit has the axis on the
-// left, the next unit the axis on the right, each axis titled with its unit; a third unit (three
-// channels in three units) is drawn on a scale of its own fitted to its values, which its legend
-// entry tells ("échelle propre : 20 à 30 °C"), without an axis.
+// left, the next unit the axis on the right, each axis titled with its unit along the chart's edge
+// beside its labels; a third unit (three channels in three units) is drawn on a scale of its own
+// fitted to its values, which its legend entry tells ("échelle propre : 20 à 30 °C"), without an
+// axis.
 inline constexpr int kScales = 3;
 enum Scale { kLeftScale, kRightScale, kOwnScale };
 
@@ -105,8 +106,10 @@ Curves calibratedCurves(const SampleSeries &series, const Options &options, doub
 double axisValue(const SampleSeries &series, double sample, double interval);
 
 // Draws the chart into the rectangle (0, 0, size) of `painter`, with its current font: the
-// channels reduced to the plot's pixel columns and calibrated, their gaps, the axes with their
-// ticks, and a legend naming the channels; or kNoSamples in the middle when the series is empty.
+// channels reduced to the plot's pixel columns and calibrated, their gaps (a sample alone between
+// gaps is a dot; a series of one sample shows it as that, in the middle of the plot), the axes
+// with their ticks, and a legend naming the channels; or kNoSamples in the middle when the series
+// is empty.
 Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Options &options);
 
 // The chart on a white image of `size`, without any window: for saving and converting.
