@@ -203,9 +203,12 @@ private slots:
         BoardRig rig;
         auto reset = memoryReset(rig.dialogue);
         QCOMPARE(rig.board.calls, QStringList({"open", "dtr off"}));
+        QCOMPARE(rig.indicators.status(), QString("Attente de la platine… 0 s / 15 s"));
         rig.chunk("RAZ"); // before the banner it names nothing
         rig.chunk("PIC 16F88");
         QCOMPARE(rig.indicators.linkText(), kEstablished);
+        // The next wait counts against its own time-out; once the board answered, the count goes.
+        QCOMPARE(rig.indicators.status(), QString("Attente de la platine… 0 s / 20 s"));
         QVERIFY(rig.board.writes.isEmpty());
         rig.chunk("RAZ\r\n");
         QCOMPARE(rig.board.writes, QByteArrayList({"RAZ", kTrailer}));
@@ -271,7 +274,17 @@ private slots:
         for (const QByteArray &answer : handshake.answers)
             rig.chunk(answer);
         const QString linkBefore = rig.indicators.linkText();
-        rig.advance(std::chrono::seconds(handshake.limit));
+        // A handshake says that it waits, and counts each second against its own time-out.
+        const bool handshakeWaits = handshake.writes == 0;
+        const QString counted = QStringLiteral("Attente de la platine… %1 s / %2 s");
+        rig.advance(1s);
+        rig.advance(6s);
+        rig.advance(500ms);
+        QCOMPARE(rig.indicators.status(),
+                 handshakeWaits ? counted.arg(7).arg(handshake.limit) : QString("..."));
+        rig.advance(std::chrono::seconds(handshake.limit) - 7500ms);
+        if (handshakeWaits)
+            QCOMPARE(rig.indicators.status(), counted.arg(handshake.limit).arg(handshake.limit));
         QVERIFY(!task.isReady());
         rig.advance(1ms);
         QVERIFY(task.isReady() && !d.busy());
@@ -398,12 +411,29 @@ private slots:
         rig.chunk("PIC 16F88"); // during the last pass: still collected
         rig.advance(Dialogue::kProgressPause);
         QVERIFY(download.isReady());
-        QCOMPARE(rig.indicators.status(),
-                 "Transfert Effecué, enregistré dans " + filereason::shownPath(path));
+        // The status counts the samples (one a spreadsheet row): the line of every byte value
+        // cuts into fields too.
+        QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " +
+                                              filereason::shownPath(path) + ", 3 échantillons");
         QVERIFY(!rig.receive.AppendFlag);
         QCOMPARE(readFile(path), first + last + "PIC 16F88\r\n");
         QCOMPARE(readFile(dir.filePath("transfert_05122026-1.txt")), QByteArray("earliest\r\n"));
         QCOMPARE(readFile(dir.filePath("transfert_05122026-2.txt")), QByteArray("earlier\r\n"));
+
+        // An empty memory, as after a RAZ: the download is done and says that no sample came.
+        QString savedAt;
+        auto empty = memoryDownload(
+            rig.dialogue,
+            {QDir(dir.path()), QDate(2026, 12, 5), {}, [&](const QString &at) { savedAt = at; }});
+        rig.chunk("PIC 16F88");
+        rig.chunk("Transfert");
+        rig.chunk("Effectue\r\n");
+        rig.advance(Dialogue::kProgressPause);
+        rig.advance(Dialogue::kProgressPause);
+        QVERIFY(empty.isReady());
+        QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " +
+                                              filereason::shownPath(path) + ", 0 échantillon");
+        QCOMPARE(savedAt, path);
     }
 
     void findsACommandAmongStrayBytesAndRazEmptiesItsMemoryUntilARealTimeReading() {

@@ -2,6 +2,7 @@
 // link, the presses on the operation buttons, and the five operations against the board simulator.
 #include "chart/sampleseries.h"
 #include "data/filereason.h"
+#include "data/recording.h"
 #include "data/timetext.h"
 #include "link/colours.h"
 #include "pseudoterminal.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QLayout>
+#include <QtTest/qtestspontaneevent.h>
 #include <QtTest>
 
 namespace {
@@ -64,9 +66,15 @@ private slots:
         QTest::mouseClick(ui(w).Label16, Qt::RightButton);
         const QStringList &said = rig.desktop.messages;
         QVERIFY(said.size() == 2 && said[0] == said[1]);
-        QVERIFY(said[0].startsWith("Ondrelle|Site auteur : http") && said[0].endsWith(' '));
+        // No address of a site: where the guide is, for a program run from its build the one in
+        // its sources.
+        const QString where = QStringLiteral("Ondrelle|Guide de l'utilisateur : ");
+        const QString guide = said[0].mid(where.size());
+        QVERIFY2(said[0].startsWith(where) && guide.endsWith("guide.md") && QFile::exists(guide),
+                 qPrintable(said[0]));
         QVERIFY(rig.desktop.lastDetails.contains(VOLTERNE_VERSION) &&
-                rig.desktop.lastDetails.contains("GPL"));
+                rig.desktop.lastDetails.contains("GPL") &&
+                !rig.desktop.lastDetails.contains("www"));
     }
 
     void startUpRestoresTheSettings_data() {
@@ -303,8 +311,13 @@ private slots:
         QTest::keyClick(ui(w).Command10, Qt::Key_Menu);
         QVERIFY(!rig->port.isOpen());
 
-        // A click while an operation runs starts nothing, and says so.
+        // A click while an operation runs starts nothing, and says so. The waiting one counts the
+        // seconds against its time-out meanwhile.
         QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
+        QCOMPARE(ui(w).Label1->text(), QStringLiteral("Attente de la platine… 0 s / 15 s"));
+        QTRY_COMPARE_WITH_TIMEOUT(ui(w).Label1->text(),
+                                  QStringLiteral("Attente de la platine… 1 s / 15 s"),
+                                  Simulator::kPatienceMs);
         QTest::mouseClick(ui(w).lecture_badge, Qt::LeftButton);
         QCOMPARE(ui(w).Label1->text(), QStringLiteral("Une opération est déjà en cours"));
         // A right press on another operation's button stops the waiting one; before its command
@@ -329,6 +342,110 @@ private slots:
         QVERIFY(w.dialogue().busy());
         rig.reset();
         QVERIFY(silent.readAll().isEmpty());
+    }
+
+    void theLinkStatusAndTheFileLineSayWhatIsTrueNowInFrench() {
+        NEEDS_BOARD_LINE();
+        // A device that is no serial port, a folder: refused, and said why in French.
+        QTemporaryDir folder;
+        for (const auto &[device, reason] :
+             {std::pair{QStringLiteral("/dev/null"), "ce n'est pas un port série"},
+              std::pair{folder.path(), "c'est un dossier, pas un port série"}}) {
+            WindowRig refused(device);
+            QTest::mousePress(ui(*refused.window).Command10, Qt::LeftButton);
+            QCOMPARE(ui(*refused.window).Label14->text(),
+                     QString("Impossible d'ouvrir le port COM12 (%1) : %2.").arg(device, reason));
+        }
+
+        // The device goes and comes back (a restarted simulator): its link is missing at first.
+        PseudoTerminal line;
+        QVERIFY(line.open());
+        const QString device = folder.filePath("ttyVolterne");
+        WindowRig rig(device);
+        Form2 &w = *rig.window;
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
+        QVERIFY(ui(w).Label14->text().contains("périphérique introuvable"));
+        QVERIFY(QFile::link(line.slavePath(), device));
+        // Opened now, the port is said open: not the earlier failure, which no longer holds.
+        QTest::mousePress(ui(w).Command10, Qt::LeftButton);
+        QCOMPARE(backColour(ui(w).Command10), colours::kLightGreen);
+        QCOMPARE(ui(w).Label14->text(), QString("Port COM12 (%1) ouvert").arg(device));
+        QCOMPARE(w.indicators().linkColour(), colours::kBlue);
+
+        // A recording opened, then an operation empties the receive areas for the board: the file
+        // line no longer names the recording.
+        const QString opened = rig.path("transfert_04122026.txt");
+        QVERIFY(writeFile(opened, "0123 0456 0789 .\r\n"));
+        rig.desktop.nextRecording = opened;
+        QTest::mouseClick(ui(w).Command4, Qt::LeftButton);
+        QVERIFY(ui(w).nom_fichier->text().startsWith("transfert_04122026.txt - "));
+        QTest::mouseClick(ui(w).Command8, Qt::LeftButton);
+        QVERIFY(w.dialogue().busy() && w.receive().receiveBuffer().isEmpty());
+        QCOMPARE(ui(w).nom_fichier->text(), QString("..."));
+
+        // The line goes while the operation waits: said in French, whatever the system says.
+        line.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), Simulator::kPatienceMs);
+        QCOMPARE(ui(w).Label14->text(),
+                 QString("Port COM12 (%1) perdu : le périphérique ne répond plus (lecture "
+                         "impossible).")
+                     .arg(device));
+    }
+
+    void closingTheWindowSavesWhatQuitterSavesOnce_data() {
+        QTest::addColumn<QString>("end");   // "Quitter", "close button", or closed by the desktop
+        QTest::addColumn<bool>("writable"); // the program's directory
+        for (const bool writable : {true, false})
+            for (const char *end : {"Quitter", "close button", "desktop"})
+                QTest::addRow("%s%s", end, writable ? "" : ", not writable")
+                    << QString(end) << writable;
+    }
+
+    void closingTheWindowSavesWhatQuitterSavesOnce() {
+        QFETCH(QString, end);
+        QFETCH(bool, writable);
+        QTemporaryDir elsewhere;
+        WindowRig rig(kNoDevice, settingsFile("COM1", "1", "0", "0"), QLocale::c(),
+                      writable ? QString() : elsewhere.filePath("absent"));
+        Form2 &w = *rig.window;
+        int exits = 0;
+        rig.exitProgram = [&] { ++exits; };
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ui(w).Check1->setChecked(true);
+        ui(w).libre->setText(QStringLiteral("250"));
+        ui(w).Combo3->setCurrentIndex(3);
+        ui(w).graphique->intervalField()->setText(QStringLiteral("1,5"));
+        emit ui(w).graphique->intervalField()->textEdited(QStringLiteral("1,5"));
+        ui(w).graphique->setBoardSwitch(4);
+
+        if (end == "Quitter") {
+            QTest::mouseClick(ui(w).Command6, Qt::LeftButton);
+        } else if (end == "close button") {
+            // From the window system, as the close button's: a failed save holds the window until
+            // the user has closed the box that says so.
+            QCloseEvent close;
+            QSpontaneKeyEvent::setSpontaneous(&close);
+            static_cast<QObject &>(w).event(&close); // sendEvent would make it the program's own
+            QCOMPARE(close.isAccepted(), writable);
+            if (writable) w.hide(); // what the window system does with an accepted close
+        } else {
+            w.close(); // as the desktop's session end closes it: never held up
+            QVERIFY(!w.isVisible());
+        }
+        QTRY_VERIFY(!w.isVisible());
+        QCOMPARE(exits, end == "Quitter" ? 1 : 0);
+        if (writable) {
+            QCOMPARE(readFile(rig.path("param.ini")),
+                     "[COM]\r\nvaleur=COM1\r\n[temporisation]\r\nvaleur=250\r\n[select]\r\n"
+                     "valeur=1\r\n[Index]\r\nvaleur=3\r\n[graphique]\r\nintervalle=1.5\r\n"
+                     "[commutateur]\r\nvaleur=4\r\n");
+            QVERIFY(rig.desktop.messages.isEmpty());
+        } else { // said once, as "Quitter" says it, though "Quitter" closes the window too
+            QCOMPARE(rig.desktop.messages.size(), 1);
+            QVERIFY(rig.desktop.messages[0].startsWith(
+                "Quitter|Les paramètres n'ont pas pu être enregistrés. "));
+        }
     }
 
     void withTwoBoardsOnlyTheChosenOneIsReached() {
@@ -473,8 +590,14 @@ private slots:
         QTest::mouseClick(ui(w).Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         qputenv("HOME", home);
+        // It says how many samples came, as many as the chart shows; the file line names the
+        // recording the receive area holds.
         QCOMPARE(ui(w).Label1->text(),
-                 QStringLiteral("Transfert Effecué, enregistré dans ~/transfert_05122026.txt"));
+                 QStringLiteral("Transfert Effecué, enregistré dans ~/transfert_05122026.txt, %1 "
+                                "échantillons")
+                     .arg(shown.size()));
+        QCOMPARE(ui(w).nom_fichier->text(),
+                 recordingCaption(QFileInfo(rig.path("transfert_05122026.txt")), QLocale::c()));
         const QByteArray recording = readFile(rig.path("transfert_05122026.txt"));
         QCOMPARE(recording, w.receive().receiveBuffer() + "\r\n");
         QCOMPARE(rig.desktop.saveQuestions, 0);
@@ -489,6 +612,7 @@ private slots:
         QVERIFY(w.receive().receiveBuffer().contains("eeprom"));
         QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 3); // no file of its own
         QVERIFY(shown.isEmpty()); // the read-out holds no sample line
+        QCOMPARE(ui(w).nom_fichier->text(), QString("..."));
 
         // A free value whose code holds a NUL byte: 256 goes out as 00 01 01. Confirmed, it gives
         // the chart its interval with the switch kept from before.

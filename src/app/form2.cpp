@@ -32,6 +32,9 @@ const QKeySequence kStopKey(Qt::Key_Escape);
 const QKeySequence kEepromKey(Qt::CTRL | Qt::Key_E);
 const QKeySequence kAboutKey(Qt::Key_F1);
 
+// The file line under the receive areas when they hold no file.
+const QString kNoFileCaption = QStringLiteral("...");
+
 // Once per program: assistive technology reads the receive areas as the lines they show.
 void readReceiveAreasAsLines() {
     static const bool installed = [] {
@@ -104,6 +107,10 @@ void Form2::wireEvents() {
 
 void Form2::wireReceivePath() {
     connect(&m_receive, &ReceivePath::chunkReceived, this, &Form2::keepLiveChunk);
+    // An operation has emptied the receive areas for what the board sends: no file's name fits
+    // them any more. A download names its recording once it is written.
+    connect(&m_dialogue, &Dialogue::prepared, this,
+            [this] { nom_fichier->setText(kNoFileCaption); });
     connect(&m_receive, &ReceivePath::latestChunkChanged, this,
             [this] { Text2->showBytes(m_receive.latestChunk()); });
     // The chart follows Text1: a new text replaces its samples, a download's chunks add to them,
@@ -268,11 +275,33 @@ bool Form2::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void Form2::closeEvent(QCloseEvent *event) {
+    // The close button's close comes from the window system; the program's own and the one of a
+    // session's end (which quits every program) do not.
+    if (event->spontaneous()) m_closedByUser = true;
     if (!m_session.endAfterOperation(Session::Ending::Close)) {
         event->ignore(); // closes once the running operation has ended
         return;
     }
+    QString problem;
+    if (!m_savedAtEnd && !saveAtEnd(&problem)) {
+        if (m_closedByUser) {
+            // As "Quitter" does: the end goes on once the user knows.
+            event->ignore();
+            closeOnceSaid(problem);
+            return;
+        }
+        // Nobody may be there to close a box: the session's end is not held up for it.
+        m_parts.desktop->warn(this, QStringLiteral("Quitter"), unsavedSettings(problem));
+    }
     QWidget::closeEvent(event);
+}
+
+QCoro::Task<> Form2::closeOnceSaid(QString problem) {
+    co_await m_parts.desktop->warnAndWait(this, QStringLiteral("Quitter"),
+                                          unsavedSettings(problem));
+    // From the event loop: a close asked while the refused one is still being handled would be
+    // dropped.
+    QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void Form2::dragEnterEvent(QDragEnterEvent *event) {

@@ -113,7 +113,9 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     // Closing while an operation runs first ends it (a download saves what it collected), then
-    // closes.
+    // closes. Closing saves what "Quitter" saves, once: closed by its close button, the window
+    // stays until the user has read why the settings could not be saved; closed otherwise (the
+    // desktop's session ends), it says so without waiting for the user.
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -158,6 +160,14 @@ private:
     // Ends the kept file once real-time reading has stopped or the box was unticked.
     void settleLiveFile();
     QCoro::Task<> quit();
+    // What "Quitter" and closing the window do before the end, whichever comes first: the port
+    // closed, the kept real-time reading ended, the settings written to param.ini. False, with
+    // the reason, when param.ini could not be written.
+    bool saveAtEnd(QString *problem);
+    static QString unsavedSettings(const QString &problem);
+    // Closes the window once the user has closed the box that says why the settings were not
+    // saved.
+    QCoro::Task<> closeOnceSaid(QString problem);
 
     // Reads the ports again and shows what each entry of the port list stands for.
     void describePorts();
@@ -176,6 +186,13 @@ private:
     LiveKeeper m_liveKeeper;
     QTimer *m_timer1 = nullptr;
     QHash<const QObject *, Presses> m_presses;
+    // The end's save is done (or was tried): "Quitter" closes the window without saving again.
+    bool m_savedAtEnd = false;
+    // The user asked to close the window (its close button), rather than the program or the
+    // desktop.
+    bool m_closedByUser = false;
+    // The link status last said why the port could not be opened or was lost.
+    QString m_linkFailure;
 
     // The window's elements, by their element names (also their objectName).
     QGroupBox *Frame3 = nullptr;

@@ -60,8 +60,15 @@ void Form2::takePortAsShown() {
 void Form2::Command10_MouseDown(Qt::MouseButton button) {
     if (button == Qt::LeftButton) {
         // Light green says that the port is open, never that it was tried.
-        const bool open = m_parts.port->isOpen() || m_parts.port->open();
+        const bool wasOpen = m_parts.port->isOpen();
+        const bool open = wasOpen || m_parts.port->open();
         setBackColour(Command10, open ? colours::kLightGreen : colours::kButtonFace);
+        // A port that has just opened replaces what the link status said of an earlier failure.
+        if (open && !wasOpen && m_indicators.linkText() == m_linkFailure) {
+            m_indicators.setLink(QStringLiteral("Port %1 ouvert").arg(m_parts.port->portLabel()),
+                                 colours::kBlue);
+            m_indicators.setLinkVisible(true);
+        }
         return;
     }
     if (m_parts.port->isOpen()) m_parts.port->close();
@@ -74,6 +81,7 @@ void Form2::Command10_MouseDown(Qt::MouseButton button) {
 void Form2::showLinkProblem(const QString &message) {
     // A link that cannot be opened or that vanished never stops the program: the status says
     // why and keeps saying it until the user acts.
+    m_linkFailure = message;
     m_indicators.setLink(message, colours::kRed);
     m_indicators.setLinkVisible(true);
 }

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,10 +55,21 @@ void Form2::Command6_Click() {
 }
 
 QCoro::Task<> Form2::quit() {
+    QString problem;
+    if (!m_savedAtEnd && !saveAtEnd(&problem)) {
+        // The program ends all the same, but not before the user knows.
+        co_await m_parts.desktop->warnAndWait(this, QStringLiteral("Quitter"),
+                                              unsavedSettings(problem));
+    }
+    m_parts.exitProgram();
+    close();
+}
+
+bool Form2::saveAtEnd(QString *problem) {
+    m_savedAtEnd = true;
     if (m_parts.port->isOpen()) m_parts.port->close();
     m_liveKeeper.close(); // with everything received
     Profile profile(settingsPath());
-    QString problem;
     // The port in use, which typed text in the list never differs from once editing ended.
     const WindowSettings kept{Combo1->itemText(Combo1->currentIndex()).toLatin1(),
                               libre->text().toLatin1(),
@@ -65,14 +77,11 @@ QCoro::Task<> Form2::quit() {
                               Combo3->currentIndex(),
                               graphique->interval(),
                               graphique->boardSwitch()};
-    if (!kept.save(profile, &problem)) {
-        // The program ends all the same, but not before the user knows.
-        co_await m_parts.desktop->warnAndWait(
-            this, QStringLiteral("Quitter"),
-            QStringLiteral("Les paramètres n'ont pas pu être enregistrés. %1").arg(problem));
-    }
-    m_parts.exitProgram();
-    close();
+    return kept.save(profile, problem);
+}
+
+QString Form2::unsavedSettings(const QString &problem) {
+    return QStringLiteral("Les paramètres n'ont pas pu être enregistrés. %1").arg(problem);
 }
 
 // ---- Period choice -----------------------------------------------------------------------------
@@ -127,10 +136,15 @@ void Form2::Command1_Click() {
 void Form2::Command3_Click() {
     m_session.start(Session::Operation::Download, [this] {
         graphique->setTitle(recordingFileName(m_parts.today())); // the download's file
-        memoryDownload(m_dialogue, {QDir(m_parts.programDirectory), m_parts.today(),
-                                    [this](QString path, QByteArray content, QString reason) {
-                                        return m_recordings.saveElsewhere(path, content, reason);
-                                    }});
+        memoryDownload(m_dialogue,
+                       {QDir(m_parts.programDirectory), m_parts.today(),
+                        [this](QString path, QByteArray content, QString reason) {
+                            return m_recordings.saveElsewhere(path, content, reason);
+                        },
+                        [this](const QString &path) {
+                            // The receive area holds the recording now written there.
+                            nom_fichier->setText(recordingCaption(QFileInfo(path), m_parts.locale));
+                        }});
     });
 }
 

@@ -11,10 +11,6 @@
 #include <QLabel>
 #include <QTime>
 
-namespace {
-constexpr char kAuthorAddress[] = "https://www.example.org/volterne";
-} // namespace
-
 void Form2::showIndicators() {
     Label14->setText(m_indicators.linkText());
     QPalette palette = Label14->palette();
@@ -40,14 +36,15 @@ void Form2::Timer1_Timer() {
 }
 
 void Form2::Label7_Click() {
-    const QString guide = installedGuide();
+    const QString guide = userGuide();
     m_parts.desktop->inform(
         this, QStringLiteral("Ondrelle"),
-        QStringLiteral("Site auteur : %1 ").arg(QLatin1String(kAuthorAddress)),
+        guide.isEmpty() ? QStringLiteral("Guide de l'utilisateur : docs/guide.md, dans les sources "
+                                         "de Volterne")
+                        : QStringLiteral("Guide de l'utilisateur : %1").arg(guide),
         QStringLiteral("Volterne version %1\nLogiciel libre sous licence GNU GPL version 3 ou "
-                       "ultérieure.%2")
-            .arg(QLatin1String(VOLTERNE_VERSION),
-                 guide.isEmpty() ? QString() : QStringLiteral("\nGuide : ") + guide));
+                       "ultérieure.")
+            .arg(QLatin1String(VOLTERNE_VERSION)));
 }
 
 void Form2::Label16_Click() {

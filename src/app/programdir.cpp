@@ -66,6 +66,13 @@ static QString userDataDirectory() {
 
 #endif
 
+QString userGuide() {
+    const QString installed = installedGuide();
+    if (!installed.isEmpty()) return installed;
+    const QString sources = QStringLiteral(VOLTERNE_SOURCE_DIR "/docs/guide.md");
+    return QFileInfo::exists(sources) ? QDir::toNativeSeparators(sources) : QString();
+}
+
 QString programDirectory(const QString &applicationDirectory, const QString &installBinDirectory,
                          const QString &dataDirectory) {
     // An installed program never writes in the installation, not even a probe.

@@ -22,8 +22,12 @@ QString programDirectory(const QString &applicationDirectory, const QString &ins
                          const QString &dataDirectory);
 
 // The user guide as the package (or the Windows installer, as HTML) installs it, or empty when it
-// is not there (a program that was built but not installed does not know where its sources are).
+// is not there.
 QString installedGuide();
+
+// Where the user guide is: the installed one, else the one in the source tree the program was
+// built from (a program run from its build); empty when neither is there.
+QString userGuide();
 
 // True when a program in `applicationDirectory` runs from the installation, whose programs live
 // in `installBinDirectory`. Both are compared as absolute, cleaned paths with links resolved, so

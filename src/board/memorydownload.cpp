@@ -2,6 +2,7 @@
 
 #include "data/filereason.h"
 #include "data/recording.h"
+#include "data/sampledecoder.h"
 #include "link/dialogue.h"
 #include "link/indicators.h"
 #include "link/protocol.h"
@@ -14,14 +15,31 @@
 using namespace std::chrono_literals;
 
 namespace {
+// The samples a recording holds: one for each row of its spreadsheet, as the chart counts them.
+qint64 sampleCount(const QByteArray &recording) {
+    qint64 rows = 0;
+    const auto count = [&rows](const SampleField &field) { rows += field.column == 0; };
+    SampleDecoder decoder;
+    decoder.feed(recording, count);
+    decoder.finish(count);
+    return rows;
+}
+
 // What the status line says once the recording is saved at `savedAt`. A collection ended by a stop
 // or a lost port never claims success; after a stop the board may still be sending the rest of
 // its memory, which the next operation would otherwise take for a silent board.
-QString endText(Dialogue::WaitEnd end, qsizetype bytes, const QString &savedAt) {
+QString endText(Dialogue::WaitEnd end, const QByteArray &recording, const QString &savedAt) {
     const QString where = filereason::shownPath(savedAt);
+    const qsizetype bytes = recording.size();
     switch (end) {
-    case Dialogue::WaitEnd::Seen:
-        return QStringLiteral("Transfert Effecué, enregistré dans %1").arg(where);
+    case Dialogue::WaitEnd::Seen: {
+        // An empty memory (after a RAZ) is a download too: the count says that nothing came.
+        const qint64 samples = sampleCount(recording);
+        return QStringLiteral("Transfert Effecué, enregistré dans %1, %2 %3")
+            .arg(where)
+            .arg(samples)
+            .arg(samples >= 2 ? QStringLiteral("échantillons") : QStringLiteral("échantillon"));
+    }
     case Dialogue::WaitEnd::PortLost:
         return QStringLiteral("Transfert interrompu : port perdu (%1 octets enregistrés dans %2)")
             .arg(bytes)
@@ -67,11 +85,13 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
     // Whatever ended the collection, what arrived is saved.
     const QByteArray recording = receive.receiveBuffer();
     if (problem.isEmpty() && writeRecording(path, recording, &problem)) {
-        dialogue.indicators().setStatus(endText(end, recording.size(), path));
+        dialogue.indicators().setStatus(endText(end, recording, path));
+        if (target.saved) target.saved(path);
         co_return;
     }
     if (!target.onWriteFailure) co_return;
     const QString savedAt = co_await target.onWriteFailure(path, recording, problem);
-    if (!savedAt.isEmpty())
-        dialogue.indicators().setStatus(endText(end, recording.size(), savedAt));
+    if (savedAt.isEmpty()) co_return;
+    dialogue.indicators().setStatus(endText(end, recording, savedAt));
+    if (target.saved) target.saved(savedAt);
 }

@@ -40,10 +40,13 @@ QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue,
 // `directory`. When the recording cannot be written, `onWriteFailure` gets the bytes that should
 // have been written and the reason, so the window can offer to save them elsewhere; it gives the
 // path where they were saved, or nothing when they were not. The download ends only after it.
+// `saved` gets the path of the file that holds the recording once it is written, wherever that is.
+// The status line then says where it went and how many samples it holds ("..., 0 échantillon").
 struct DownloadTarget {
     QDir directory;
     QDate date;
     std::function<QCoro::Task<QString>(QString path, QByteArray content, QString reason)>
         onWriteFailure;
+    std::function<void(const QString &path)> saved = {};
 };
 QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target);

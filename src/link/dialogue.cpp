@@ -82,6 +82,7 @@ bool Dialogue::PrepareOperation(ClearFlags flags) {
     m_indicators.setLinkText(QStringLiteral("..."));
     m_indicators.setStatus(QStringLiteral("..."));
     m_indicators.setLinkVisible(true);
+    emit prepared();
     return true;
 }
 
@@ -108,14 +109,14 @@ void Dialogue::sayWhyNothingWasSent(WaitEnd end) {
 }
 
 QCoro::Task<bool> Dialogue::AwaitName(QByteArray name, int compareLength, Duration timeout) {
-    const WaitEnd end = co_await WaitForReply(name, compareLength, timeout);
+    const WaitEnd end = co_await WaitForReply(name, compareLength, timeout, true);
     sayWhyNothingWasSent(end);
     co_return end == WaitEnd::Seen;
 }
 
 QCoro::Task<bool> Dialogue::AwaitBanner(Duration timeout) {
     m_receivedInWait = 0;
-    const WaitEnd end = co_await WaitForReply(board::kBanner, board::kBannerMatch, timeout);
+    const WaitEnd end = co_await WaitForReply(board::kBanner, board::kBannerMatch, timeout, true);
     // Only a banner really seen shows the link as established.
     if (end == WaitEnd::TimedOut && m_receivedInWait > 0) {
         // A board that never announced itself but sent bytes all along is not silent: it is still
@@ -150,13 +151,31 @@ QCoro::Task<> Dialogue::yield(Duration deadline, bool abortEndsSleep) {
 }
 
 QCoro::Task<Dialogue::WaitEnd> Dialogue::WaitForReply(QByteArray expected, int compareLength,
-                                                      Duration timeout) {
+                                                      Duration timeout, bool showWaiting) {
+    using std::chrono::seconds;
     const Duration start = m_clock.now();
     // The alarm rings just past the limit: the wait times out only when the clock is beyond it.
     const Duration limit = start + timeout + Duration(1);
+    const QString before = m_indicators.status();
+    seconds shown{-1};
     for (;;) {
-        if (startsWith(m_receive.latestChunk(), expected, compareLength)) co_return WaitEnd::Seen;
-        co_await yield(limit);
+        if (startsWith(m_receive.latestChunk(), expected, compareLength)) {
+            if (showWaiting) m_indicators.setStatus(before);
+            co_return WaitEnd::Seen;
+        }
+        Duration wake = limit;
+        if (showWaiting) {
+            // Shown anew at each whole second, the next one being the alarm's.
+            const seconds waited = std::chrono::floor<seconds>(m_clock.now() - start);
+            if (waited != shown) {
+                shown = waited;
+                m_indicators.setStatus(QStringLiteral("Attente de la platine… %1 s / %2 s")
+                                           .arg(waited.count())
+                                           .arg(std::chrono::floor<seconds>(timeout).count()));
+            }
+            wake = std::min(limit, start + waited + seconds(1));
+        }
+        co_await yield(wake);
         if (m_clock.now() - start > timeout) co_return WaitEnd::TimedOut;
         if (m_portLost) co_return WaitEnd::PortLost;
         if (m_abortFlag) co_return WaitEnd::Aborted;

@@ -87,7 +87,9 @@ public:
     //
     // AwaitBanner waits (form A) for a chunk that is exactly the banner, then shows the link as
     // established and blinking. When it times out after bytes did arrive, the status line says
-    // that the board is still sending rather than silent. AwaitName waits (form A) for the board to name the operation.
+    // that the board is still sending rather than silent. AwaitName waits (form A) for the board
+    // to name the operation. While either waits, the status line says so and counts the seconds
+    // against its time-out ("Attente de la platine… 7 s / 20 s").
     QCoro::Task<bool> AwaitBanner(Duration timeout);
     QCoro::Task<bool> AwaitName(QByteArray name, int compareLength, Duration timeout);
 
@@ -95,7 +97,10 @@ public:
     void sayNoAnswer();
 
     // Form A: `LatestChunk` starts with `expected` (compared over `compareLength` characters).
-    QCoro::Task<WaitEnd> WaitForReply(QByteArray expected, int compareLength, Duration timeout);
+    // With `showWaiting`, the status line counts the whole seconds waited against the time-out,
+    // anew each second, and is given back as it was once the text has come.
+    QCoro::Task<WaitEnd> WaitForReply(QByteArray expected, int compareLength, Duration timeout,
+                                      bool showWaiting = false);
     // Form B: the same test, a progress step per pass, no time-out.
     QCoro::Task<WaitEnd> WaitWithProgress(QByteArray expected, int compareLength);
     // Form C: `endText` anywhere in the newest chunk (or straddling it and the chunks before),
@@ -121,6 +126,8 @@ public:
 signals:
     // The running operation has ended.
     void idle();
+    // The running operation has emptied both receive texts (PrepareOperation).
+    void prepared();
 
 private:
     void onPortLost();

@@ -1,6 +1,7 @@
 #include "link/serialtransport.h"
 
 #include "link/protocol.h"
+#include "link/serialreason.h"
 
 #include <cerrno>
 
@@ -110,38 +111,26 @@ void SerialTransport::endAsLost(const QString &message) {
 }
 
 void SerialTransport::onError(SerialDevice::SerialPortError error) {
-    if (error == SerialDevice::NoError || error == SerialDevice::TimeoutError ||
-        error == SerialDevice::UnsupportedOperationError) // modem lines on a pseudo-terminal
-        return;
-    const QString systemReason = m_port.errorString();
+    if (error == SerialDevice::NoError || error == SerialDevice::TimeoutError) return;
+    // Modem lines on a pseudo-terminal: no reason to stop an open port. A port that is not open
+    // yet refused its opening (a device that is no serial port), which is said below.
+    if (error == SerialDevice::UnsupportedOperationError && m_port.isOpen()) return;
+    const QString systemText = m_port.errorString();
     m_port.clearError();
     // A POSIX port whose system buffer is full refuses the write for now (EAGAIN): the bytes stay
     // with the port, which sends them once the line takes them again, or the write time-out ends
     // it.
-    if (m_writing && error == SerialDevice::ResourceError &&
-        systemReason == qt_error_string(EAGAIN))
+    if (m_writing && error == SerialDevice::ResourceError && systemText == qt_error_string(EAGAIN))
         return;
     if (m_port.isOpen()) {
-        // The device went away while open (adapter unplugged).
+        // The device went away while open (adapter unplugged). The system's error left by the
+        // failed read may be an earlier call's: the kind of failure says it.
         endAsLost(QStringLiteral("Port %1 perdu : le périphérique ne répond plus (%2).")
-                      .arg(portLabel(), systemReason));
+                      .arg(portLabel(), serialReason(error)));
         return;
     }
-    QString reason;
-    switch (error) {
-    case SerialDevice::DeviceNotFoundError:
-        reason = QStringLiteral("périphérique introuvable");
-        if (m_present) reason += QStringLiteral(". ") + m_present();
-        break;
-    case SerialDevice::PermissionError:
-        reason = QStringLiteral("accès refusé ou port déjà utilisé");
-        break;
-    case SerialDevice::OpenError:
-        reason = QStringLiteral("port déjà ouvert");
-        break;
-    default:
-        reason = systemReason;
-        break;
-    }
+    QString reason = serialReason(error, systemText);
+    if (error == SerialDevice::DeviceNotFoundError && m_present)
+        reason += QStringLiteral(". ") + m_present();
     emit problem(QStringLiteral("Impossible d'ouvrir le port %1 : %2.").arg(portLabel(), reason));
 }
