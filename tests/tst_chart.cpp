@@ -99,6 +99,19 @@ ChannelSettings volts() {
     return channels;
 }
 
+// Whether the platform has a font that draws letters: Qt's offscreen platform on Windows has none.
+bool lettersAreDrawn() {
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("V"));
+    painter.end();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
+    return false;
+}
+
 } // namespace
 
 class ChartTest : public QObject {
@@ -477,6 +490,8 @@ private slots:
         QVERIFY(blank(QRect(0, 0, int(first.left()), row)));
         QVERIFY(blank(QRect(int(last.right()) + 1, 0, image.width(), row)));
         // Each title stands in the strip beyond its axis's labels, at the plot's height.
+        if (!lettersAreDrawn())
+            QSKIP("no font draws letters on this platform (offscreen under Windows)");
         const int middle = int(frame.plot.center().y());
         QVERIFY(!blank(QRect(0, middle - 20, 14, 40)));
         QVERIFY(!blank(QRect(image.width() - 14, middle - 20, 14, 40)));

@@ -9,7 +9,6 @@
 #include "data/measures.h"
 #include "data/outputfile.h"
 #include "data/recording.h"
-#include "data/sampledecoder.h"
 #include "data/spreadsheet.h"
 #include "link/indicators.h"
 #include "link/receivepath.h"
@@ -24,15 +23,6 @@ constexpr char kTempName[] = "temp.txt";
 constexpr char kConversionNote[] = "Conversion :";
 constexpr char kOpenNote[] = "Ouvrir :";
 
-// Whether a text holds at least one sample field, as the chart and the conversion read them.
-bool holdsSamples(const QByteArray &text) {
-    SampleDecoder decoder;
-    bool any = false;
-    const auto seen = [&any](const SampleField &) { any = true; };
-    decoder.feed(text, seen);
-    decoder.finish(seen);
-    return any;
-}
 // A text area lays a line out whole: a line of tens of megabytes (no recording has one) would
 // freeze the window for seconds, so such a file is not shown.
 constexpr qsizetype kLongestShownLine = 1 << 20;
@@ -68,8 +58,8 @@ bool RecordingActions::open(const QString &path) {
     }
     QByteArray text;
     QString problem;
-    RecordingDamage damage = RecordingDamage::None;
-    if (!loadRecording(path, &text, &problem, &damage)) {
+    RecordingShape shape;
+    if (!loadRecording(path, &text, &problem, &shape)) {
         m_desktop.warn(m_dialogParent, QStringLiteral("Ouvrir"), problem);
         return false;
     }
@@ -88,11 +78,11 @@ bool RecordingActions::open(const QString &path) {
     emit captionChanged(recordingCaption(QFileInfo(path), m_locale));
     emit recordingShown(QFileInfo(path).fileName());
     m_receive.setReceiveBuffer(text);
-    if (damage != RecordingDamage::None)
-        m_indicators.setStatus(
-            QStringLiteral("%1 « %2 » : %3.")
-                .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName(), damageReason(damage)));
-    else if (!text.isEmpty() && !holdsSamples(text))
+    if (shape.damage != RecordingDamage::None)
+        m_indicators.setStatus(QStringLiteral("%1 « %2 » : %3.")
+                                   .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName(),
+                                        damageReason(shape.damage)));
+    else if (!text.isEmpty() && !shape.holdsSamples)
         m_indicators.setStatus(QStringLiteral("%1 « %2 » : il ne contient aucune ligne de mesures "
                                               "(« 0123 0456 0789 . ») : ce n'est pas un "
                                               "enregistrement de la platine.")

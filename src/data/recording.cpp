@@ -111,7 +111,7 @@ qsizetype longestLine(QByteArrayView text) {
     return longest;
 }
 
-bool loadRecording(const QString &path, QByteArray *text, QString *error, RecordingDamage *damage) {
+bool loadRecording(const QString &path, QByteArray *text, QString *error, RecordingShape *shape) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return fail(error, filereason::cannotRead(path));
     const QByteArray raw = file.readAll();
@@ -119,12 +119,13 @@ bool loadRecording(const QString &path, QByteArray *text, QString *error, Record
         return fail(error, QStringLiteral("La lecture du fichier « %1 » a échoué.")
                                .arg(QFileInfo(path).fileName()));
     *text = recordingText(raw);
-    if (damage) {
+    if (shape) {
         SampleDecoder decoder;
-        const auto ignore = [](const SampleField &) {};
-        decoder.feed(raw, ignore);
-        decoder.finish(ignore);
-        *damage = decoder.damage();
+        bool any = false;
+        const auto seen = [&any](const SampleField &) { any = true; };
+        decoder.feed(raw, seen);
+        decoder.finish(seen);
+        *shape = {decoder.damage(), any};
     }
     return true;
 }

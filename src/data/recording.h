@@ -33,10 +33,17 @@ QByteArray recordingText(QByteArrayView raw);
 // Length of the longest line of a text as the receive area shows it (lines end at LF).
 qsizetype longestLine(QByteArrayView text);
 
-// Reads the recording file at path into *text, and what its shape says into *damage when given.
+// What a recording's one reading found of its shape: its damage, and whether it holds at least one
+// sample field as the chart and the conversion read them.
+struct RecordingShape {
+    RecordingDamage damage = RecordingDamage::None;
+    bool holdsSamples = false;
+};
+
+// Reads the recording file at path into *text, and what its shape says into *shape when given.
 // False with a French reason when it cannot be read.
 bool loadRecording(const QString &path, QByteArray *text, QString *error,
-                   RecordingDamage *damage = nullptr);
+                   RecordingShape *shape = nullptr);
 
 // What the damage means for the user, in French, to follow "« name » : "; empty for None.
 QString damageReason(RecordingDamage damage);
