@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -99,17 +100,10 @@ ChannelSettings volts() {
     return channels;
 }
 
-// Whether the platform has a font that draws letters: Qt's offscreen platform on Windows has none.
+// Whether the platform has a font with letters: Qt's offscreen platform on Windows has none and
+// draws a box for each character.
 bool lettersAreDrawn() {
-    QImage image(40, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("V"));
-    painter.end();
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
-    return false;
+    return QFontMetrics(QFont()).inFont(QLatin1Char('V'));
 }
 
 } // namespace
