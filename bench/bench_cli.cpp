@@ -91,7 +91,7 @@ int main() {
             }
             if (i == 0 || run.seconds < best.seconds) best = run;
         }
-        std::printf("%5lld MB: %.3f s, %.0f MB/s, peak resident size %.1f MB\n",
+        std::printf("%5lld MB: %.3f s, %.0f MB/s, peak resident size %.1f MiB\n",
                     static_cast<long long>(bytes / kMegabyte), best.seconds,
                     bytes / double(kMegabyte) / best.seconds, best.peakKilobytes / 1024.0);
         const QString png = dir.filePath("transfert.png");
@@ -100,7 +100,7 @@ int main() {
             std::fprintf(stderr, "volterne-convert --png ended with status %d\n", charted.status);
             return 1;
         }
-        std::printf("%5lld MB with its chart (--png): %.3f s, peak resident size %.1f MB\n",
+        std::printf("%5lld MB with its chart (--png): %.3f s, peak resident size %.1f MiB\n",
                     static_cast<long long>(bytes / kMegabyte), charted.seconds,
                     charted.peakKilobytes / 1024.0);
         QFile::remove(recording);
@@ -113,7 +113,7 @@ int main() {
         const QString recording = dir.filePath("abime.txt");
         if (!writeRecording(recording, size, kind)) return 1;
         const Run run = convert(recording, csv);
-        std::printf("%5lld MB, %s: %.3f s, status %d, peak resident size %.1f MB\n",
+        std::printf("%5lld MB, %s: %.3f s, status %d, peak resident size %.1f MiB\n",
                     static_cast<long long>(QFile(recording).size() / kMegabyte), name, run.seconds,
                     run.status, run.peakKilobytes / 1024.0);
         QFile::remove(recording);
