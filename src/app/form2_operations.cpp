@@ -5,6 +5,7 @@
 #include "app/desktop.h"
 #include "app/portlist.h"
 #include "board/operations.h"
+#include "data/number.h"
 #include "data/period.h"
 #include "data/profile.h"
 #include "data/recording.h"
@@ -91,7 +92,7 @@ void Form2::Check1_Click() {
 }
 
 void Form2::libre_Change() {
-    const std::optional<double> x = parseFreeValue(libre->text(), m_parts.locale);
+    const std::optional<double> x = parseNumber(libre->text());
     if (!x) return; // not a number (yet): the tip keeps its previous text
     if (*x > kFreeValueMax) {
         libre->setText(QString::number(kFreeValueMax)); // runs this handler again, at once
@@ -152,7 +153,7 @@ void Form2::Command8_Click() {
     m_session.start(Session::Operation::Period, [this] {
         const std::optional<quint16> value =
             selectPeriodValue(Combo3->currentIndex(), Check1->isChecked(), libre->text(),
-                              m_parts.locale, PeriodValue);
+                              PeriodValue);
         if (!value) {
             m_indicators.setStatus(
                 QStringLiteral("Valeur libre « %1 » invalide : entrez un nombre de %2 à %3. "

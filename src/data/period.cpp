@@ -1,14 +1,16 @@
 #include "data/period.h"
 
+#include "data/number.h"
 #include "data/profile.h"
+#include "data/settingskeys.h"
 
 #include <cmath>
 #include <iterator>
 
 namespace {
 
-constexpr char kSwitchSection[] = "commutateur";
-constexpr char kSwitchKey[] = "valeur";
+using settingskeys::kSwitchSection;
+constexpr const char *kSwitchKey = settingskeys::kValueKey;
 
 // General number form: at most 15 significant digits, no trailing zeros, no group separator.
 QString generalNumber(double x, const QLocale &locale) {
@@ -29,24 +31,6 @@ QString periodTip(double x, const QLocale &locale) {
              generalNumber(x * kPeriodStep * kSwitchMax, locale));
 }
 
-std::optional<double> parseFreeValue(const QString &text, const QLocale &locale) {
-    QLocale strict = locale;
-    strict.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    double x = strict.toDouble(text.trimmed(), &ok);
-    if (!ok) {
-        // The other decimal separator too, as the channels' calibration takes it: "12,7" under
-        // an English system, "2.5" under a French one. Group separators stay refused.
-        QString plain = text.trimmed();
-        plain.replace(QLatin1Char(','), QLatin1Char('.'));
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator);
-        x = c.toDouble(plain, &ok);
-    }
-    if (!ok || !std::isfinite(x)) return std::nullopt;
-    return x;
-}
-
 double roundHalfEven(double x) {
     const double nearest = std::round(x); // halves away from zero
     if (std::fabs(x - std::trunc(x)) == 0.5) return 2.0 * std::round(x / 2.0) + 0.0;
@@ -54,13 +38,13 @@ double roundHalfEven(double x) {
 }
 
 std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const QString &freeText,
-                                         const QLocale &locale, quint16 previous) {
+                                         quint16 previous) {
     quint16 value = previous;
     if (presetIndex >= 0 && presetIndex < int(std::size(kPeriodPresets)))
         value = kPeriodPresets[presetIndex].value;
     if (!freeTicked) return value;
 
-    const std::optional<double> typed = parseFreeValue(freeText, locale);
+    const std::optional<double> typed = parseNumber(freeText);
     if (!typed) return std::nullopt;
     const double whole = roundHalfEven(*typed);
     if (whole < kFreeValueMin || whole > kFreeValueMax) return std::nullopt;

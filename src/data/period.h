@@ -40,21 +40,16 @@ inline constexpr double kPeriodStep = 0.5;
 // A number that rounds below kFreeValueMin gives the valid range instead.
 QString periodTip(double x, const QLocale &locale);
 
-// The free number as typed: the text without the blanks around it, read as a decimal number in
-// the locale's format (its decimal separator and sign), or else with a point or a comma as its
-// separator; group separators are refused, as the tip never shows them. Empty, non-numeric or
-// infinite text gives nothing.
-std::optional<double> parseFreeValue(const QString &text, const QLocale &locale);
-
 // Nearest whole number, halves to the even neighbour (2.5 → 2, 3.5 → 4, -0.5 → 0).
 double roundHalfEven(double x);
 
 // The PeriodValue to send. Presets 0 to 4 give their value; any other index (-1, nothing
-// selected) keeps previous. When the free box is ticked its number wins, rounded halves to even.
+// selected) keeps previous. When the free box is ticked its number wins (read by parseNumber: a
+// comma or a point as decimal separator, no group separators), rounded halves to even.
 // Nothing when ticked with a text that is not a number or whose rounded value lies outside
 // kFreeValueMin to kFreeValueMax: the caller then refuses to send.
 std::optional<quint16> selectPeriodValue(int presetIndex, bool freeTicked, const QString &freeText,
-                                         const QLocale &locale, quint16 previous);
+                                         quint16 previous);
 
 // The board's switch S as the user sets it ("Commutateur S"): 1 to 7, 1 when not set.
 inline constexpr int kSwitchMin = 1;

@@ -1,6 +1,7 @@
 #include "link/portmap.h"
 
 #include "data/profile.h"
+#include "data/settingskeys.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -70,7 +71,7 @@ FoundPort describedComPort(const QString &name, const QString &friendlyName,
 QMap<int, QString> configuredPorts(const Profile &profile) {
     QMap<int, QString> lines;
     for (int number = 1; number <= PortMap::kEntries; ++number) {
-        const QByteArray device = profile.value("ports", "COM" + QByteArray::number(number));
+        const QByteArray device = profile.value(settingskeys::kPortsSection, "COM" + QByteArray::number(number));
         // A device path, in the file system's encoding.
         if (!device.isEmpty()) lines.insert(number, QFile::decodeName(device));
     }
