@@ -30,7 +30,6 @@ constexpr char kImageName[] = "graphique.png";
 const QString kExportTitle = QStringLiteral("Exporter l'image");
 // An image of a hidden or tiny plot would say little: the export then uses this size.
 constexpr QSize kSmallestImage(320, 200);
-constexpr QSize kDefaultImage(1200, 600);
 const QString kIntervalTip = QStringLiteral("Intervalle d'échantillonnage de la platine, en "
                                             "secondes ; vide : numéros d'échantillons");
 
@@ -87,7 +86,7 @@ void ChartPane::buildStatistics() {
     auto *table = new QGridLayout(m_statistics);
     table->setContentsMargins(4, 2, 4, 2);
     table->setVerticalSpacing(0);
-    for (int column = 0; column < kStatisticsColumns; ++column) {
+    for (int column = 0; column < chart::kStatisticsColumns; ++column) {
         auto *header = new QLabel(QStringLiteral("<b>%1</b>").arg(chart::kStatisticsHeader[column]),
                                   m_statistics);
         header->setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
@@ -99,7 +98,7 @@ void ChartPane::buildStatistics() {
             m_statistics);
         m_statisticsRows[c][0] = swatch;
         table->addWidget(swatch, c + 1, 0);
-        for (int column = 0; column < kStatisticsColumns; ++column) {
+        for (int column = 0; column < chart::kStatisticsColumns; ++column) {
             auto *cell = new QLabel(m_statistics);
             cell->setTextFormat(Qt::PlainText);
             cell->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -108,7 +107,7 @@ void ChartPane::buildStatistics() {
             table->addWidget(cell, c + 1, column + 1);
         }
     }
-    table->setColumnStretch(kStatisticsColumns + 1, 1);
+    table->setColumnStretch(chart::kStatisticsColumns + 1, 1);
 }
 
 // The interval, "Voies…" and export controls under the chart, and the live row below them.
@@ -166,7 +165,7 @@ void ChartPane::buildControls() {
     layout->addWidget(m_view, 1);
     layout->addWidget(m_statistics);
     layout->addLayout(controls);
-    // A row of their own, so that the window stays as narrow as before.
+    // A row of their own, so that one row of controls does not widen the window.
     auto *liveControls = new QHBoxLayout;
     liveControls->addWidget(switchLabel);
     liveControls->addWidget(m_switch);
@@ -209,7 +208,7 @@ void ChartPane::showStatistics() {
     for (const chart::StatisticsRow &row : chart::statisticsRows(m_series, m_view->options())) {
         shown[row.channel] = true;
         const QString cells[] = {row.title, row.minimum, row.maximum, row.mean};
-        for (int column = 0; column < kStatisticsColumns; ++column)
+        for (int column = 0; column < chart::kStatisticsColumns; ++column)
             if (QLabel *cell = m_statisticsRows[row.channel][column + 1];
                 cell->text() != cells[column])
                 cell->setText(cells[column]);
@@ -230,7 +229,7 @@ QString ChartPane::statisticsText() const {
     for (int c = 0; c < kChannels; ++c) {
         if (m_view->isChannelHidden(c)) continue;
         QStringList cells;
-        for (int column = 1; column <= kStatisticsColumns; ++column)
+        for (int column = 1; column <= chart::kStatisticsColumns; ++column)
             cells << m_statisticsRows[c][column]->text();
         rows << cells.join(QLatin1Char('\t'));
     }
@@ -340,7 +339,7 @@ QCoro::Task<bool> ChartPane::exportImage() {
         m_series,
         shown.width() >= kSmallestImage.width() && shown.height() >= kSmallestImage.height()
             ? shown
-            : kDefaultImage,
+            : chart::kDefaultImageSize,
         m_view->options(), m_title);
     const QString path =
         co_await m_desktop->chooseImageLocation(this, QDir(m_directory).filePath(kImageName));

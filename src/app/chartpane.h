@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "data/channelsettings.h"
 
@@ -126,10 +127,9 @@ private:
     ChannelSettings m_channels;
     QString m_title;
     ChartView *m_view = nullptr;
-    static constexpr int kStatisticsColumns = 4;
     QWidget *m_statistics = nullptr;
     // For each channel its swatch, then its cells.
-    std::array<std::array<QLabel *, kStatisticsColumns + 1>, kChannels> m_statisticsRows{};
+    std::array<std::array<QLabel *, chart::kStatisticsColumns + 1>, kChannels> m_statisticsRows{};
     QLineEdit *m_intervalField = nullptr;
     QPushButton *m_channelsButton = nullptr;
     QPushButton *m_export = nullptr;

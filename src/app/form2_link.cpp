@@ -21,7 +21,7 @@ void Form2::Combo1_Click() {
         if (m_dialogue.busy()) {
             const QSignalBlocker quiet(Combo1);
             Combo1->setCurrentIndex(port.portNumber() - 1);
-            m_indicators.setStatus(QStringLiteral("Une opération est déjà en cours"));
+            m_indicators.setStatus(indicator_texts::kOperationRunning);
             return;
         }
         const QString closed = port.portLabel();
@@ -74,7 +74,7 @@ void Form2::Command10_MouseDown(Qt::MouseButton button) {
     if (m_parts.port->isOpen()) m_parts.port->close();
     setBackColour(Command10, colours::kButtonFace);
     m_indicators.timer3().stop();
-    m_indicators.setLink(QStringLiteral("Platine Deconnectée"), colours::kBlue);
+    m_indicators.setLink(indicator_texts::kDisconnected, colours::kBlue);
     m_indicators.setLinkVisible(true);
 }
 

@@ -80,7 +80,7 @@ void Form2::buildSettingsGroup() {
     Combo1->setMaxVisibleItems(PortMap::kEntries); // all twelve entries, no scroll bar over them
     // The status beside the commands wraps within three lines whatever it says, so that no button
     // below it ever moves.
-    Label1 = named(new ElidingLabel(QStringLiteral("..."), 3, Frame3), "Label1");
+    Label1 = named(new ElidingLabel(indicator_texts::kNothing, 3, Frame3), "Label1");
     gache = named(new QLabel(QStringLiteral("Périodes d'acquisition :"), Frame3), "gache");
     gache->setBuddy(Combo3);
     gache->setToolTip(
@@ -196,7 +196,7 @@ void Form2::buildStatusGroup() {
     defile->setFixedSize(defile->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM ")),
                          defile->sizeHint().height());
     // One line that never pushes the clock away: a long reason ends in "…", whole in its tip.
-    Label14 = named(new ElidingLabel(QStringLiteral("Platine Deconnectée"), 1, Frame4), "Label14");
+    Label14 = named(new ElidingLabel(indicator_texts::kDisconnected, 1, Frame4), "Label14");
     setTextColour(Label14, colours::kBlue);
     // Blinking must not make the neighbours move.
     QSizePolicy keepPlace = Label14->sizePolicy();

@@ -88,7 +88,7 @@ bool RecordingActions::open(const QString &path) {
                                               "enregistrement de la platine.")
                                    .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName()));
     else if (m_indicators.status().startsWith(QLatin1String(kOpenNote)))
-        m_indicators.setStatus(QStringLiteral("..."));
+        m_indicators.setStatus(indicator_texts::kNothing);
     return true;
 }
 

@@ -10,7 +10,7 @@ using namespace std::chrono_literals;
 QCoro::Task<> eepromReadout(Dialogue &dialogue) {
     Dialogue::Run run(dialogue);
     if (!dialogue.PrepareOperation(Dialogue::ClearFlags::Both)) co_return;
-    // While the link status blinks the board has already answered: no banner wait then.
+    // No banner wait while the link status blinks (Timer3), which it does from start-up on.
     if (!dialogue.indicators().timer3().isActive()) {
         if (!co_await dialogue.AwaitBanner(20s)) co_return;
     }

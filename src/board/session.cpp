@@ -28,7 +28,7 @@ void Session::setRunning(Operation running) {
 
 void Session::start(Operation operation, const std::function<void()> &launch) {
     if (m_dialogue.busy()) {
-        m_dialogue.indicators().setStatus(QStringLiteral("Une opération est déjà en cours"));
+        m_dialogue.indicators().setStatus(indicator_texts::kOperationRunning);
         return;
     }
     setRunning(operation);

@@ -27,7 +27,7 @@ public:
     // Runs `launch`, which starts `operation` (or decides not to), unless an operation is under
     // way: the status line then says "Une opération est déjà en cours".
     void start(Operation operation, const std::function<void()> &launch);
-    // What a stop (a right press on the operation's button) does to the link: the waits end, and
+    // What a stop (a right press on any operation button) does to the link: the waits end, and
     // a download stops collecting, real-time reading stops replacing the receive area.
     void stop(Operation operation);
     // What Escape stops: the running operation, else the real-time display, else nothing.

@@ -75,7 +75,7 @@ int statisticsTableHeight(size_t rows, int row) {
 // from the channels.
 void drawStatisticsTable(QPainter &painter, const std::vector<StatisticsRow> &rows, double left,
                          const QFontMetricsF &metrics, int row) {
-    constexpr int kColumns = int(std::size(kStatisticsHeader));
+    constexpr int kColumns = kStatisticsColumns;
     std::array<double, kColumns> widths{};
     const auto widen = [&](int column, const QString &text) {
         widths[column] =

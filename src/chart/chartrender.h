@@ -112,13 +112,17 @@ double axisValue(const SampleSeries &series, double sample, double interval);
 // is empty.
 Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Options &options);
 
+// The size of a saved chart unless the user gives another: the window's and the converter's.
+inline constexpr QSize kDefaultImageSize(1200, 600);
+
 // The chart on a white image of `size`, without any window: for saving and converting.
 QImage render(const SampleSeries &series, QSize size, const Options &options = {});
 
 // The statistics table: for each visible channel, its minimum, maximum and mean over the visible
 // samples, in its unit, or kNoValue when they hold no value (all gaps).
 inline const QString kNoValue = QStringLiteral("—");
-inline const std::array<QString, 4> kStatisticsHeader = {
+inline constexpr int kStatisticsColumns = 4;
+inline const std::array<QString, kStatisticsColumns> kStatisticsHeader = {
     QStringLiteral("Voie"), QStringLiteral("Minimum"), QStringLiteral("Maximum"),
     QStringLiteral("Moyenne")};
 struct StatisticsRow {

@@ -85,8 +85,8 @@ const OptionRow kOptionRows[] = {
     {{"size"},
      "LxH",
      QStringLiteral("taille du graphique en pixels (%1x%2 par défaut)")
-         .arg(kDefaultChartSize.width())
-         .arg(kDefaultChartSize.height()),
+         .arg(chart::kDefaultImageSize.width())
+         .arg(chart::kDefaultImageSize.height()),
      setSize},
     {{"interval"},
      "SECONDES",

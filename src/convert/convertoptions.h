@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/chartrender.h"
+
 #include <QLatin1StringView>
 #include <QSize>
 #include <QString>
@@ -23,9 +25,6 @@ inline constexpr QLatin1StringView kSpreadsheetSuffix(".csv");
 inline constexpr QLatin1StringView kMeasuresSuffix("_mesures.csv");
 inline constexpr QLatin1StringView kChartSuffix(".png");
 
-// The size of a chart when --size does not give one.
-inline constexpr QSize kDefaultChartSize(1200, 600);
-
 // What the command-line converter is asked to do, read from its arguments.
 struct ConvertOptions {
     QStringList recordings;
@@ -33,7 +32,7 @@ struct ConvertOptions {
     QString outputDir; // --output-dir: <name>.csv of each recording there
     QString png;       // --png: the chart of the one recording
     QString pngDir;    // --png-dir: <name>.png of each recording there
-    QSize size = kDefaultChartSize;
+    QSize size = chart::kDefaultImageSize; // unless --size gives one
     double interval = 0;   // --interval: seconds between two samples, above 0; 0: none given, the
                            // chart counts samples
     bool measures = false; // --mesures: the measures spreadsheet, <name>_mesures.csv by default

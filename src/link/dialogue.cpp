@@ -79,8 +79,8 @@ bool Dialogue::PrepareOperation(ClearFlags flags) {
     if (flags == ClearFlags::Both) m_receive.AppendFlag = false;
     m_receive.setReceiveBuffer({});
     m_receive.setLatestChunk({});
-    m_indicators.setLinkText(QStringLiteral("..."));
-    m_indicators.setStatus(QStringLiteral("..."));
+    m_indicators.setLinkText(indicator_texts::kNothing);
+    m_indicators.setStatus(indicator_texts::kNothing);
     m_indicators.setLinkVisible(true);
     emit prepared();
     return true;

@@ -6,6 +6,14 @@
 #include <QString>
 #include <QTimer>
 
+// The texts the link status and the status line share: nothing to say yet, no board, and the
+// refusal of a second operation while one runs.
+namespace indicator_texts {
+inline const QString kNothing = QStringLiteral("...");
+inline const QString kDisconnected = QStringLiteral("Platine Deconnectée");
+inline const QString kOperationRunning = QStringLiteral("Une opération est déjà en cours");
+} // namespace indicator_texts
+
 // What the window shows of the link and of the running operation, kept apart from the widgets so
 // that the board dialogue can be driven and checked without a screen: the link status (Label14:
 // caption, text colour, visibility, blinking by Timer3), the status line (Label1), the spinner
@@ -40,10 +48,10 @@ signals:
 
 private:
     QTimer m_timer3;
-    QString m_linkText = QStringLiteral("Platine Deconnectée");
+    QString m_linkText = indicator_texts::kDisconnected;
     quint32 m_linkColour = colours::kBlue;
     bool m_linkVisible = true;
-    QString m_status = QStringLiteral("...");
+    QString m_status = indicator_texts::kNothing;
     QString m_spinner = QStringLiteral("/");
     QString m_elapsed = QStringLiteral("....");
 };
