@@ -8,13 +8,17 @@
 #include "bytes.h"
 #include "data/channelsettings.h"
 #include "data/chartsettings.h"
+#include "data/facts.h"
+#include "data/measures.h"
 #include "data/period.h"
 #include "data/profile.h"
+#include "data/recording.h"
 #include "data/settings.h"
 #include "link/portmap.h"
 #include "link/serialtransport.h"
 #include "pseudoterminal.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -294,6 +298,176 @@ private slots:
         const std::optional<quint16> value = selectPeriodValue(
             choice.index, choice.freeText != nullptr, QString(choice.freeText), 77);
         QCOMPARE(value ? periodTrailer(*value) : QByteArray(), QByteArray::fromHex(choice.trailer));
+    }
+
+    // A recording's facts come back as they were written, limits and arrivals included; a
+    // damaged file gives what it still says, a missing one nothing; "Voies…" on the recording
+    // rewrites its channels and keeps the rest.
+    void aRecordingsFactsComeBackAsWrittenAndADamagedFileGivesWhatItSays() {
+        RecordingFacts facts;
+        facts.recorded = QDateTime(QDate(2026, 12, 6), QTime(14, 3, 12));
+        facts.port = "COM1";
+        facts.device = "/dev/ttyUSB0";
+        facts.serialNumber = "A10K1ABC";
+        facts.periodCode = 150;
+        facts.boardSwitch = 3;
+        facts.interval = 0.5;
+        facts.start = QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0, 250));
+        facts.startOrigin = StartOrigin::LastReset;
+        facts.channels.channels[0] = {"Température", "°C", {0, -20, 1023, 80}, 5.5, 30};
+        facts.channels.channels[2].high = -1;
+        facts.arrivals = {{0, facts.start}, {4, facts.start.addSecs(2)}};
+        facts.excursions = {"Température au-dessus de 30 °C depuis 14:03:12"};
+        const QString recording = m_dir.filePath("transfert_06122026.txt");
+        const QString file = factsPath(recording);
+        QCOMPARE(QFileInfo(file).fileName(), QString("transfert_06122026.ini"));
+        QVERIFY(facts.save(file));
+        QCOMPARE(RecordingFacts::read(file), facts);
+        const QByteArray text = readFile(file);
+        QVERIFY2(text.contains("debut=2026-12-06 10:00:00.250\r\n") &&
+                     text.contains("limites1=5.5;30\r\n") && text.contains("limites3=;-1\r\n"),
+                 text.constData());
+
+        RecordingFacts changed = facts;
+        changed.channels.channels[0].unit = "K";
+        changed.channels.channels[0].low.reset();
+        QVERIFY(changed.save(file));
+        QCOMPARE(RecordingFacts::read(file), changed);
+
+        // Damaged: values that do not read are unknown, the rest stays.
+        QVERIFY(writeFile(file, "[enregistrement]\r\nport=COM2\r\nintervalle=-3\r\n"
+                                "debut=hier\r\norigine_debut=raz\r\ncommutateur=9\r\n"
+                                "periode=70000\r\n[arrivees]\r\nnombre=3\r\n1=0;2026-12-06 "
+                                "10:00:00\r\n2=x\r\n[voies]\r\nlimites1=bas;30\r\n"));
+        const std::optional<RecordingFacts> damaged = RecordingFacts::read(file);
+        QVERIFY(damaged);
+        QCOMPARE(damaged->port, QString("COM2"));
+        QCOMPARE(damaged->interval, 0.0);
+        QVERIFY(!damaged->start.isValid());
+        QCOMPARE(damaged->startOrigin, StartOrigin::Unknown);
+        QCOMPARE(damaged->boardSwitch, 0);
+        QVERIFY(!damaged->periodCode);
+        QCOMPARE(damaged->arrivals.size(), 1);
+        QCOMPARE(damaged->channels.channels[0].low, std::nullopt);
+        QCOMPARE(damaged->channels.channels[0].high, std::optional<double>(30));
+        QVERIFY(!RecordingFacts::read(m_dir.filePath("absent.ini")));
+        QVERIFY(!RecordingFacts::read(m_dir.path())); // a folder
+    }
+
+    // An earlier recording of the day moves to the first number free for it and its facts file;
+    // the facts go with it. A recording without facts moves alone.
+    void anEarlierRecordingMovesWithItsFacts() {
+        QTemporaryDir dir;
+        const QString name = "transfert_06122026.txt";
+        QVERIFY(writeFile(dir.filePath(name), "A") &&
+                writeFile(dir.filePath("transfert_06122026.ini"), "[f]"));
+        // -1 is taken by an orphan facts file: the recording goes to -2.
+        QVERIFY(writeFile(dir.filePath("transfert_06122026-1.ini"), "orphan"));
+        QVERIFY(keepEarlierRecording(QDir(dir.path()), name, nullptr));
+        QCOMPARE(readFile(dir.filePath("transfert_06122026-2.txt")), QByteArray("A"));
+        QCOMPARE(readFile(dir.filePath("transfert_06122026-2.ini")), QByteArray("[f]"));
+        QCOMPARE(readFile(dir.filePath("transfert_06122026-1.ini")), QByteArray("orphan"));
+        QVERIFY(!QFileInfo::exists(dir.filePath(name)) &&
+                !QFileInfo::exists(dir.filePath("transfert_06122026.ini")));
+        QVERIFY(writeFile(dir.filePath(name), "B"));
+        QVERIFY(keepEarlierRecording(QDir(dir.path()), name, nullptr));
+        QCOMPARE(readFile(dir.filePath("transfert_06122026-3.txt")), QByteArray("B"));
+        QVERIFY(!QFileInfo::exists(dir.filePath("transfert_06122026-3.ini")));
+    }
+
+    // A download starts at the board's last reset, else counted back from its end; each board
+    // keeps its own times in param.ini, beside the other settings.
+    void aDownloadStartsAtTheLastResetElseCountedBack() {
+        const QDateTime end(QDate(2026, 12, 6), QTime(14, 0, 0));
+        const QDateTime reset(QDate(2026, 12, 6), QTime(9, 30, 0));
+        QCOMPARE(downloadStart(reset, end, 100, 2), std::pair(reset, StartOrigin::LastReset));
+        QCOMPARE(downloadStart(QDateTime(), end, 100, 2),
+                 std::pair(end.addSecs(-200), StartOrigin::CountedBack));
+        // A reset after the end is another board's clock gone wrong: counted back instead.
+        QCOMPARE(downloadStart(end.addSecs(60), end, 3600, 0.5).second, StartOrigin::CountedBack);
+        QCOMPARE(downloadStart(QDateTime(), end, 100, 0).second, StartOrigin::Unknown);
+        // Counted back across midnight.
+        QCOMPARE(
+            downloadStart(QDateTime(), QDateTime(QDate(2026, 12, 7), QTime(0, 0, 30)), 61, 1).first,
+            QDateTime(QDate(2026, 12, 6), QTime(23, 59, 29)));
+
+        QVERIFY(writeFile(path(), "[COM]\r\nvaleur=COM3\r\n"));
+        Profile profile(path());
+        const BoardHistory first{reset, end, 150};
+        QVERIFY(first.save(profile, "A10K1ABC"));
+        QVERIFY((BoardHistory{end, {}, std::nullopt}.save(profile, "/dev/ttyS0")));
+        const BoardHistory read = BoardHistory::read(profile, "A10K1ABC");
+        QCOMPARE(std::tuple(read.lastReset, read.lastProgramming, read.period),
+                 std::tuple(reset, end, std::optional<quint16>(150)));
+        QCOMPARE(BoardHistory::read(profile, "/dev/ttyS0").lastReset, end);
+        QVERIFY(!BoardHistory::read(profile, "B0").lastReset.isValid());
+        QVERIFY(readFile(path()).startsWith("[COM]\r\nvaleur=COM3\r\n[platines]\r\n"
+                                            "A10K1ABC.raz=2026-12-06 09:30:00\r\n"));
+    }
+
+    // Moments as the program writes and reads them; sample times counted on from the start
+    // without daylight-saving jumps, or the arrival of each sample's chunk.
+    void momentsReadAsWrittenAndSamplesAreTimedFromTheStartOrTheirArrival() {
+        const QDateTime moment(QDate(2026, 12, 6), QTime(14, 3, 12));
+        QCOMPARE(dateTimeText(moment), QString("2026-12-06 14:03:12"));
+        QCOMPARE(dateTimeText(moment.addMSecs(5)), QString("2026-12-06 14:03:12.005"));
+        const std::pair<const char *, QDateTime> typed[] = {
+            {"2026-12-06 14:03:12", moment},
+            {" 2026-12-06T14:03:12 ", moment},
+            {"2026-12-06 14:03", moment.addSecs(-12)},
+            {"2026-12-06 14:03:12,5", moment.addMSecs(500)},
+            {"2026-02-30 10:00", QDateTime()},
+            {"2026-12-06 25:00", QDateTime()},
+            {"06/12/2026 14:03", QDateTime()},
+            {"", QDateTime()}};
+        for (const auto &[text, expected] : typed)
+            QVERIFY2(parseDateTimeText(text).value_or(QDateTime()) == expected, text);
+
+        const SampleClock counted{moment, 0.5, {}};
+        QCOMPARE(counted.at(7201), QDateTime(QDate(2026, 12, 6), QTime(15, 3, 12, 500)));
+        QCOMPARE(countedOn(moment, 10 * 3600 * 1000LL),
+                 QDateTime(QDate(2026, 12, 7), QTime(0, 3, 12)));
+        QCOMPARE(countedOn(QDateTime(QDate(2026, 1, 1), QTime(0, 0, 1)), -2000),
+                 QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
+        QVERIFY(!SampleClock({QDateTime(), 1, {}}).known() &&
+                !SampleClock({moment, 0, {}}).known());
+        const SampleClock arrived{moment, 0, {{0, moment}, {3, moment.addSecs(5)}}};
+        QCOMPARE(QList<QDateTime>({arrived.at(0), arrived.at(2), arrived.at(3), arrived.at(9)}),
+                 QList<QDateTime>({moment, moment, moment.addSecs(5), moment.addSecs(5)}));
+    }
+
+    // "Date et heure" follows the time: each row's moment, across midnight and from the first
+    // row exported; with milliseconds only when the interval has some; absent without a clock.
+    void theMeasuresGiveEachRowsDateAndTimeWhenTheStartIsKnown() {
+        const QByteArray recording = "0001 0002 0003 .\r\n0004 0005 0006 .\r\n0007 .\r\n";
+        const auto measures = [&](const MeasuresLayout &layout) {
+            QBuffer in, out;
+            in.setData(recording);
+            in.open(QIODevice::ReadOnly);
+            out.open(QIODevice::WriteOnly);
+            writeMeasures(in, out, layout);
+            return out.data().mid(3); // after the byte-order mark
+        };
+        MeasuresLayout layout;
+        layout.interval = 30;
+        layout.clock = {QDateTime(QDate(2026, 12, 6), QTime(23, 59, 15)), 30, {}};
+        QCOMPARE(measures(layout), QByteArray("Temps (s);Date et heure;Voie1;Voie2;Voie3\r\n"
+                                              "0;2026-12-06 23:59:15;1;2;3\r\n"
+                                              "30;2026-12-06 23:59:45;4;5;6\r\n"
+                                              "60;2026-12-07 00:00:15;7;;\r\n"));
+        layout.interval = layout.clock.interval = 0.25;
+        layout.firstRow = 10;
+        QVERIFY(measures(layout).contains("\r\n2.5;2026-12-06 23:59:17.500;1;2;3\r\n"));
+        // A real-time reading: each row at its chunk's arrival, whatever the interval.
+        layout = MeasuresLayout();
+        const QDateTime arrival(QDate(2026, 12, 6), QTime(8, 0, 0));
+        layout.clock = {arrival, 0, {{0, arrival}, {2, arrival.addSecs(3)}}};
+        QCOMPARE(measures(layout), QByteArray("Date et heure;Voie1;Voie2;Voie3\r\n"
+                                              "2026-12-06 08:00:00;1;2;3\r\n"
+                                              "2026-12-06 08:00:00;4;5;6\r\n"
+                                              "2026-12-06 08:00:03;7;;\r\n"));
+        layout.clock = {};
+        QVERIFY(measures(layout).startsWith("Voie1;Voie2;Voie3\r\n"));
     }
 
     // Beside itself when run from a build; an installed program (reached through a link, a merged

@@ -32,6 +32,17 @@ QByteArray storedCalibration(const Calibration &c) {
     return number(c.rawA) + ';' + number(c.valueA) + ';' + number(c.rawB) + ';' + number(c.valueB);
 }
 
+QByteArray storedLimits(const ChannelSetting &c) {
+    return (c.low ? number(*c.low) : QByteArray()) + ';' +
+           (c.high ? number(*c.high) : QByteArray());
+}
+
+std::optional<double> readLimit(const QByteArray &text) {
+    if (text.trimmed().isEmpty()) return std::nullopt;
+    const std::optional<double> value = parseNumber(QString::fromLatin1(text));
+    return value && std::isfinite(*value) ? value : std::nullopt;
+}
+
 std::optional<Calibration> readCalibration(const QByteArray &text) {
     const QList<QByteArray> points = text.split(';');
     if (points.size() != 4) return std::nullopt;
@@ -48,6 +59,12 @@ ChannelSetting readChannel(const Profile &profile, int channel) {
     if (const auto calibration =
             readCalibration(profile.value(kChannelsSection, key(kCalibrationKey, channel))))
         setting.calibration = *calibration;
+    const QList<QByteArray> limits =
+        profile.value(kChannelsSection, key(kLimitsKey, channel)).split(';');
+    if (limits.size() == 2) {
+        setting.low = readLimit(limits[0]);
+        setting.high = readLimit(limits[1]);
+    }
     return setting;
 }
 
@@ -89,6 +106,9 @@ bool ChannelSettings::save(Profile &profile, QString *error) const {
                     return false;
                 if (stored.calibration != wanted.calibration &&
                     !write(kCalibrationKey, storedCalibration(wanted.calibration)))
+                    return false;
+                if ((stored.low != wanted.low || stored.high != wanted.high) &&
+                    !write(kLimitsKey, storedLimits(wanted)))
                     return false;
             }
             return true;

@@ -29,13 +29,24 @@ struct ChannelSetting {
     QString name; // never empty: "Voie1" to "Voie3" unless renamed
     QString unit; // empty: raw counts, or a quantity without unit
     Calibration calibration;
+    // The limits the values should stay within, in the unit; either may be missing.
+    std::optional<double> low = std::nullopt, high = std::nullopt;
     bool operator==(const ChannelSetting &) const = default;
+
+    // Where `value` stands: below the low limit (-1), above the high one (1), or within (0).
+    int outside(double value) const {
+        if (low && value < *low) return -1;
+        if (high && value > *high) return 1;
+        return 0;
+    }
+    bool hasLimits() const { return low || high; }
 };
 
 // The three channels' settings, kept in param.ini in a section of their own, "voies": keys
-// "nom1", "unite1" and "etalonnage1" (the two points "rawA;valueA;rawB;valueB" written with a
-// "."), and the same for channels 2 and 3; names and units in UTF-8. A missing or empty key, or a
-// calibration that does not read as two points of distinct raw values, gives the default.
+// "nom1", "unite1", "etalonnage1" (the two points "rawA;valueA;rawB;valueB" written with a
+// ".") and "limites1" ("low;high", either empty), and the same for channels 2 and 3; names and
+// units in UTF-8. A missing or empty key, a calibration that does not read as two points of
+// distinct raw values, or a limit that is not a number, gives the default (no limit).
 struct ChannelSettings {
     std::array<ChannelSetting, kChannels> channels = defaults();
 

@@ -1,5 +1,6 @@
 #include "data/recording.h"
 
+#include "data/facts.h"
 #include "data/filereason.h"
 #include "data/outputfile.h"
 #include "data/timetext.h"
@@ -44,12 +45,19 @@ bool keepEarlierRecording(const QDir &dir, const QString &name, QString *error) 
     if (!presentInDir(dir.filePath(name))) return true;
     const QFileInfo info(name);
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    // The recording's facts file goes with it, so the number must be free for both.
+    const QString facts = QFileInfo(factsPath(dir.filePath(name))).fileName();
     QString kept;
     for (int number = 1;; ++number) {
         kept = QStringLiteral("%1-%2%3").arg(info.completeBaseName()).arg(number).arg(suffix);
-        if (!presentInDir(dir.filePath(kept))) break;
+        if (!presentInDir(dir.filePath(kept)) && !presentInDir(factsPath(dir.filePath(kept))))
+            break;
     }
-    if (QDir(dir).rename(name, kept)) return true;
+    if (QDir(dir).rename(name, kept)) {
+        if (presentInDir(dir.filePath(facts)))
+            QDir(dir).rename(facts, QFileInfo(factsPath(dir.filePath(kept))).fileName());
+        return true;
+    }
     return fail(error, QStringLiteral("L'enregistrement précédent « %1 » ne peut pas être renommé "
                                       "en « %2 » (dossier protégé en écriture ?).")
                            .arg(name, kept));

@@ -16,8 +16,9 @@ class QLocale;
 QString recordingFileName(QDate date);
 
 // Moves an earlier file called name in dir out of the way so that a new download can take the
-// name: "transfert_05122026.txt" becomes "transfert_05122026-1.txt", or -2, -3 ... the first free
-// number. True when nothing had to move or the move worked; otherwise false with a French reason.
+// name: "transfert_05122026.txt" becomes "transfert_05122026-1.txt", or -2, -3 ... the first
+// number free for it and for its facts file, which moves with it (transfert_05122026-1.ini). True
+// when nothing had to move or the move worked; otherwise false with a French reason.
 bool keepEarlierRecording(const QDir &dir, const QString &name, QString *error);
 
 // Creates or replaces the file at path with bytes followed by CR LF, written in one go. The file

@@ -25,8 +25,16 @@ inline constexpr char kChannelsSection[] = "voies";
 inline constexpr char kNameKey[] = "nom";
 inline constexpr char kUnitKey[] = "unite";
 inline constexpr char kCalibrationKey[] = "etalonnage";
+inline constexpr char kLimitsKey[] = "limites";
 
 // The devices the port names stand for: "COM1=/dev/ttyUSB0".
 inline constexpr char kPortsSection[] = "ports";
+
+// What the program knows of each board it talked to, by its identity (serial number, else device):
+// "A10K1ABC.raz", "A10K1ABC.programmation" (date and time) and "A10K1ABC.periode" (the code sent).
+inline constexpr char kBoardsSection[] = "platines";
+inline constexpr char kResetKey[] = "raz";
+inline constexpr char kProgrammingKey[] = "programmation";
+inline constexpr char kPeriodKey[] = "periode";
 
 } // namespace settingskeys
