@@ -422,9 +422,13 @@ private slots:
 
         // An empty memory, as after a RAZ: the download is done and says that no sample came.
         QString savedAt;
+        qint64 samples = -1;
         auto empty = memoryDownload(
             rig.dialogue,
-            {QDir(dir.path()), QDate(2026, 12, 5), {}, [&](const QString &at) { savedAt = at; }});
+            {QDir(dir.path()), QDate(2026, 12, 5), {}, [&](const QString &at, qint64 count) {
+                 savedAt = at;
+                 samples = count;
+             }});
         rig.chunk("PIC 16F88");
         rig.chunk("Transfert");
         rig.chunk("Effectue\r\n");
@@ -433,7 +437,7 @@ private slots:
         QVERIFY(empty.isReady());
         QCOMPARE(rig.indicators.status(), "Transfert Effecué, enregistré dans " +
                                               filereason::shownPath(path) + ", 0 échantillon");
-        QCOMPARE(savedAt, path);
+        QCOMPARE(std::pair(savedAt, samples), std::pair(path, 0LL));
     }
 
     void findsACommandAmongStrayBytesAndRazEmptiesItsMemoryUntilARealTimeReading() {

@@ -7,6 +7,7 @@
 #include "rig.h"
 #include "simulator.h"
 
+#include "data/facts.h"
 #include "data/filereason.h"
 #include "data/measures.h"
 #include "data/recording.h"
@@ -180,6 +181,68 @@ private slots:
         QCOMPARE(live.size(), 602);
         QCOMPARE(live[1], "200;100;1;2\r");
         QCOMPARE(live[600], "1398;699;1;2\r");
+    }
+
+    // A recording opens with its own facts: interval, channels and start as recorded, the span
+    // named, each row's date and time exported; the start corrected and the interval typed go into
+    // its facts file. Without facts, or with a damaged file, the settings hold as for any file.
+    void aRecordingOpensWithItsOwnFactsAndItsStartCanBeCorrected() {
+        WindowRig rig(kNoDevice, "[graphique]\r\nintervalle=7\r\n", kFrench);
+        Form2 &w = *rig.window;
+        ChartPane &pane = *ui(w).graphique;
+        const QString path = rig.path(kRecordingName);
+        QVERIFY(writeFile(path, "0001 0002 0003 .\r\n0004 0005 0006 .\r\n0007 0008 0009 .\r\n"));
+        RecordingFacts facts;
+        facts.interval = 30;
+        facts.start = QDateTime(QDate(2026, 12, 5), QTime(23, 59, 30));
+        facts.startOrigin = StartOrigin::LastReset;
+        facts.channels.channels[0] = {"Température", "°C", {0, 0, 10, 5}};
+        QVERIFY(facts.save(factsPath(path)));
+        w.openRecording(path);
+        QCOMPARE(std::tuple(pane.interval(), pane.channels(), pane.startField()->text()),
+                 std::tuple(30.0, facts.channels, QString("05/12/2026 23:59:30")));
+        QVERIFY(pane.findChild<QLabel *>("voies_enregistrement")->isVisibleTo(&pane));
+        const QString span = " - du 05/12/2026 23:59:30 au 06/12/2026 00:00:30";
+        QVERIFY2(ui(w).nom_fichier->text().endsWith(span), qPrintable(ui(w).nom_fichier->text()));
+        QCOMPARE(ui(w).Label1->text(),
+                 "« " + kRecordingName + " »" + span + " (début : dernière RAZ)");
+        rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
+        pane.exportMeasuresButton()->click();
+        QTRY_VERIFY(QFileInfo::exists(rig.path("mesures.csv")));
+        QCOMPARE(
+            readFile(rig.path("mesures.csv")).split('\n').mid(0, 4),
+            QByteArrayList({"\xEF\xBB\xBFTemps (s);Date et heure;Température (°C);Voie2;Voie3\r",
+                            "0;2026-12-05 23:59:30;0,5;2;3\r", "30;2026-12-06 00:00:00;2;5;6\r",
+                            "60;2026-12-06 00:00:30;3,5;8;9\r"}));
+
+        // Corrected, in the locale's form; refused text is said and undone.
+        pane.startField()->setText("le matin");
+        QMetaObject::invokeMethod(pane.startField(), "editingFinished");
+        QVERIFY(ui(w).Label1->text().startsWith("« le matin » n'est pas une date et une heure"));
+        QCOMPARE(pane.startField()->text(), QString("05/12/2026 23:59:30"));
+        pane.startField()->setText("05/12/2026 08:15");
+        QMetaObject::invokeMethod(pane.startField(), "editingFinished");
+        QTest::keyClicks(pane.intervalField(), "0"); // 300 s
+        std::optional<RecordingFacts> kept = RecordingFacts::read(factsPath(path));
+        QVERIFY(kept);
+        QCOMPARE(std::tuple(kept->start, kept->startOrigin, kept->interval, kept->channels),
+                 std::tuple(QDateTime(QDate(2026, 12, 5), QTime(8, 15)), StartOrigin::Corrected,
+                            300.0, facts.channels));
+
+        // Without facts, and with a damaged file: what the settings say, no start.
+        const QString other = rig.path("transfert_04122026.txt");
+        QVERIFY(writeFile(other, "0001 0002 0003 .\r\n"));
+        for (const QByteArray &damaged :
+             {QByteArray(), QByteArray("\xFF[enregistrement\r\ndebut=x")}) {
+            if (!damaged.isNull()) QVERIFY(writeFile(factsPath(other), damaged));
+            w.openRecording(other);
+            QCOMPARE(pane.channels(), ChannelSettings());
+            QVERIFY(pane.startField()->text().isEmpty());
+            QVERIFY(!ui(w).nom_fichier->text().contains(" - du "));
+            QVERIFY(!pane.findChild<QLabel *>("voies_enregistrement")->isVisibleTo(&pane) ||
+                    !damaged.isNull());
+        }
+        QCOMPARE(pane.interval(), 300.0); // the user's last typed interval, for what comes next
     }
 
     void doubleClickingTheReceiveAreaHandsItsExactBytesToTheDesktopOrSaysWhyNot() {

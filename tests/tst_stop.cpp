@@ -106,7 +106,8 @@ private slots:
         // kept as -1 and the new one holds what was collected.
         const bool saved = stop.operation == "download" && stop.stage == Stage::AfterCommand;
         QStringList files{kRecording};
-        if (saved) files.prepend("transfert_05122026-1.txt");
+        if (saved)
+            files = QStringList{"transfert_05122026-1.txt", "transfert_05122026.ini", kRecording};
         QCOMPARE(QDir(rig.directory.path()).entryList({"transfert*"}, QDir::Files), files);
         const QByteArray collected = w.receive().receiveBuffer();
         QCOMPARE(readFile(rig.path(kRecording)), saved ? collected + "\r\n" : "premier\r\n");

@@ -1,7 +1,9 @@
 // The real window, offscreen: its start state, start-up and "Quitter", the period choice, the
 // link, the presses on the operation buttons, and the five operations against the board simulator.
 #include "chart/sampleseries.h"
+#include "data/facts.h"
 #include "data/filereason.h"
+#include "data/profile.h"
 #include "data/recording.h"
 #include "data/timetext.h"
 #include "link/colours.h"
@@ -578,9 +580,12 @@ private slots:
         };
         const int patience = Simulator::kPatienceMs;
 
+        const QDateTime reset(QDate(2026, 12, 5), QTime(9, 0, 0));
+        rig.wallClock = reset;
         QTest::mouseClick(ui(w).Command1, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QCOMPARE(ui(w).Label1->text(), QStringLiteral("RAZ Effectué"));
+        rig.wallClock = reset.addSecs(5 * 3600);
 
         // A second download of the day keeps the first as -1.
         QVERIFY(writeFile(rig.path("transfert_05122026.txt"), "premier\r\n"));
@@ -603,6 +608,14 @@ private slots:
         QCOMPARE(rig.desktop.saveQuestions, 0);
         QVERIFY2(recording.startsWith(memory + "Effectue\r\n"), "the memory arrives unchanged");
         QCOMPARE(readFile(rig.path("transfert_05122026-1.txt")), "premier\r\n");
+        // Its facts: the board it came from, and its start at the board's confirmed RAZ.
+        const std::optional<RecordingFacts> facts =
+            RecordingFacts::read(rig.path("transfert_05122026.ini"));
+        QVERIFY(facts);
+        QCOMPARE(std::tuple(facts->recorded, facts->start, facts->startOrigin, facts->port,
+                            facts->device, facts->boardSwitch),
+                 std::tuple(reset.addSecs(5 * 3600), reset, StartOrigin::LastReset,
+                            QString("COM12"), board.devicePath(), 3)); // the entry in use
         // The chart grew chunk by chunk into the samples of the whole recording.
         QVERIFY(shown.size() >= 300 && sameSamples(shown, samplesOf(w.receive().receiveBuffer())));
 
@@ -610,7 +623,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QCOMPARE(ui(w).Label1->text(), QStringLiteral("Transfert EEPROM Interne Effecué"));
         QVERIFY(w.receive().receiveBuffer().contains("eeprom"));
-        QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 3); // no file of its own
+        QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 4); // no file of its own
         QVERIFY(shown.isEmpty()); // the read-out holds no sample line
         QCOMPARE(ui(w).nom_fichier->text(), QString("..."));
 
@@ -622,6 +635,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QVERIFY(w.receive().receiveBuffer().startsWith("Periode=256"));
         QCOMPARE(ui(w).graphique->interval(), 384.0);
+        // The board's programming is noted under its identity, beside its RAZ.
+        const BoardHistory noted =
+            BoardHistory::read(Profile(rig.path("param.ini")), board.devicePath());
+        QCOMPARE(std::tuple(noted.lastReset, noted.lastProgramming, noted.period),
+                 std::tuple(reset, reset.addSecs(5 * 3600), std::optional<quint16>(256)));
         QCOMPARE(ui(w).graphique->intervalField()->toolTip(),
                  "Intervalle tiré de la programmation : période 256 × 0,5 s × commutateur 3");
 

@@ -9,6 +9,7 @@
 #include "data/period.h"
 #include "data/profile.h"
 #include "data/settings.h"
+#include "data/timetext.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -73,6 +74,7 @@ ChartPane::ChartPane(Desktop *desktop, QString directory, QWidget *parent)
     connect(&m_redraw, &QTimer::timeout, m_view, &ChartView::seriesChanged);
     connect(m_intervalField, &QLineEdit::textEdited, this, &ChartPane::intervalEdited);
     connect(m_intervalField, &QLineEdit::editingFinished, this, &ChartPane::settleInterval);
+    connect(m_startField, &QLineEdit::editingFinished, this, &ChartPane::settleStart);
     connect(m_export, &QPushButton::clicked, this, [this] { exportImage(); });
     connect(m_channelsButton, &QPushButton::clicked, this, &ChartPane::editChannels);
     connect(m_view, &ChartView::shownChanged, this, &ChartPane::showStatistics);
@@ -154,9 +156,27 @@ void ChartPane::buildControls() {
     m_keepLive->setToolTip(QStringLiteral("Chaque bloc reçu en lecture en temps réel est ajouté "
                                           "à temps_reel_<date>_<heure>.txt"));
 
+    m_recordingNote = new QLabel(QStringLiteral("Voies et intervalle de l'enregistrement"), this);
+    m_recordingNote->setObjectName(QStringLiteral("voies_enregistrement"));
+    m_recordingNote->hide();
+    m_startField = new QLineEdit(this);
+    m_startField->setObjectName(QStringLiteral("debut"));
+    m_startField->setAccessibleName(QStringLiteral("Début"));
+    m_startField->setPlaceholderText(QStringLiteral("inconnu"));
+    m_startField->setToolTip(QStringLiteral("Date et heure du premier échantillon de "
+                                            "l'enregistrement, à corriger au besoin"));
+    m_startField->setMinimumWidth(
+        m_startField->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) + 16);
+    m_startField->hide();
+    m_startLabel = new QLabel(QStringLiteral("Début"), this);
+    m_startLabel->setBuddy(m_startField);
+    m_startLabel->hide();
+
     auto *controls = new QHBoxLayout;
     controls->addWidget(label);
     controls->addWidget(m_intervalField);
+    controls->addWidget(m_startLabel);
+    controls->addWidget(m_startField);
     controls->addStretch(1);
     controls->addWidget(m_channelsButton);
     controls->addWidget(m_export);
@@ -171,6 +191,7 @@ void ChartPane::buildControls() {
     liveControls->addWidget(m_switch);
     liveControls->addWidget(m_keepLive);
     liveControls->addStretch(1);
+    liveControls->addWidget(m_recordingNote);
     liveControls->addWidget(m_exportMeasures);
     layout->addLayout(liveControls);
 }
@@ -180,8 +201,92 @@ QString ChartPane::settingsPath() const {
 }
 
 void ChartPane::setChannels(const ChannelSettings &channels) {
+    m_settingsChannels = channels;
+    if (m_facts) m_facts->channels = channels;
     m_channels = channels;
     m_view->setChannels(channels);
+}
+
+void ChartPane::setRecording(const QString &recordingPath,
+                             const std::optional<RecordingFacts> &facts) {
+    m_recordingPath = recordingPath;
+    m_facts = facts;
+    if (facts) {
+        m_channels = facts->channels;
+        m_view->setChannels(m_channels);
+        if (facts->interval > 0) showInterval(facts->interval); // else the settings' holds
+    }
+    showRecordingControls();
+}
+
+void ChartPane::clearRecording() {
+    if (m_recordingPath.isEmpty()) return;
+    m_recordingPath.clear();
+    const bool own = m_facts.has_value();
+    m_facts.reset();
+    if (own) {
+        m_channels = m_settingsChannels;
+        m_view->setChannels(m_channels);
+        showInterval(m_settingsInterval);
+    }
+    showRecordingControls();
+}
+
+void ChartPane::showRecordingControls() {
+    const bool recording = !m_recordingPath.isEmpty();
+    m_recordingNote->setVisible(m_facts.has_value());
+    m_startLabel->setVisible(recording);
+    m_startField->setVisible(recording);
+    m_startField->setText(m_facts && m_facts->start.isValid()
+                              ? localDateTimeText(m_facts->start, locale())
+                              : QString());
+    m_view->setClock(clock());
+}
+
+SampleClock ChartPane::clock() const {
+    if (!m_facts) return {};
+    SampleClock clock = m_facts->clock();
+    clock.interval = m_interval;
+    return clock;
+}
+
+void ChartPane::settleStart() {
+    if (m_recordingPath.isEmpty()) return;
+    const QString typed = m_startField->text();
+    const QDateTime before = m_facts ? m_facts->start : QDateTime();
+    const std::optional<QDateTime> start = parseLocalDateTime(typed, locale());
+    if (typed.trimmed().isEmpty() && !before.isValid()) return;
+    if (!start) {
+        const QString sentence =
+            QStringLiteral("« %1 » n'est pas une date et une heure (%2) : le début reste %3.")
+                .arg(typed,
+                     localDateTimeText(QDateTime(QDate(2026, 12, 6), QTime(14, 3, 12)), locale()),
+                     before.isValid() ? localDateTimeText(before, locale())
+                                      : QStringLiteral("inconnu"));
+        sayAt(m_startField, sentence);
+        emit said(sentence);
+        showRecordingControls();
+        return;
+    }
+    if (*start == before) return;
+    if (!m_facts) {
+        // A recording without facts file gets one: what the window uses for it now.
+        m_facts = RecordingFacts();
+        m_facts->channels = m_channels;
+        m_facts->interval = m_interval;
+    }
+    m_facts->start = *start;
+    m_facts->startOrigin = StartOrigin::Corrected;
+    saveFacts();
+    showRecordingControls();
+}
+
+void ChartPane::saveFacts() {
+    if (!m_facts || m_recordingPath.isEmpty()) return;
+    QString problem;
+    if (!m_facts->save(factsPath(m_recordingPath), &problem))
+        emit said(
+            QStringLiteral("Informations de l'enregistrement non enregistrées : %1").arg(problem));
 }
 
 void ChartPane::editChannels() {
@@ -189,6 +294,7 @@ void ChartPane::editChannels() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         setChannels(dialog->channels());
+        saveFacts(); // an open recording's facts take them too
         Profile profile(settingsPath());
         QString problem;
         if (!m_channels.save(profile, &problem))
@@ -278,11 +384,17 @@ void ChartPane::setLiveCapacity(int samples) {
 }
 
 void ChartPane::setInterval(double seconds) {
+    m_settingsInterval = seconds > 0 ? seconds : 0;
+    showInterval(seconds);
+}
+
+void ChartPane::showInterval(double seconds) {
     m_interval = seconds > 0 ? seconds : 0;
     QLocale plain; // without group separators, which the field refuses
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     m_intervalField->setText(m_interval > 0 ? plain.toString(m_interval, 'g', 12) : QString());
     m_view->setInterval(m_interval);
+    m_view->setClock(clock());
 }
 
 void ChartPane::setProgrammedInterval(double seconds, const QString &origin) {
@@ -312,15 +424,20 @@ void ChartPane::intervalEdited(const QString &text) {
               QStringLiteral("« %1 » n'est pas un intervalle en secondes (nombre supérieur à 0)")
                   .arg(text));
     if (!seconds || *seconds == m_interval) return;
-    m_interval = *seconds;
+    m_interval = m_settingsInterval = *seconds;
     m_view->setInterval(m_interval);
+    if (m_facts) {
+        m_facts->interval = m_interval;
+        saveFacts();
+    }
+    m_view->setClock(clock());
     emit intervalChanged(m_interval);
 }
 
 void ChartPane::settleInterval() {
     const QString typed = m_intervalField->text();
     if (parseInterval(typed)) return;
-    setInterval(m_interval);
+    showInterval(m_interval);
     emit said(
         QStringLiteral("« %1 » n'est pas un intervalle en secondes (nombre supérieur à 0) : "
                        "%2.")

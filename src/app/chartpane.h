@@ -3,6 +3,7 @@
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "data/channelsettings.h"
+#include "data/facts.h"
 
 #include <QByteArray>
 #include <QString>
@@ -58,6 +59,24 @@ public:
     void setInterval(double seconds);
 
     const ChannelSettings &channels() const { return m_channels; }
+    // The interval and channels the settings keep for what comes next: those shown, unless a
+    // recording with facts of its own is shown.
+    double settingsInterval() const { return m_settingsInterval; }
+    const ChannelSettings &settingsChannels() const { return m_settingsChannels; }
+
+    // The text shown is the recording at `recordingPath` (opened, or just downloaded), with its
+    // facts when it has a facts file: the chart then draws with the recording's interval and
+    // channels ("Voies et intervalle de l'enregistrement"), the field "Début" shows its start,
+    // and a change of the interval, of "Voies…" or of "Début" goes into its facts file as well
+    // (a recording without one gets one then).
+    void setRecording(const QString &recordingPath, const std::optional<RecordingFacts> &facts);
+    // The text shown is no recording of a file any more: the settings' interval and channels.
+    void clearRecording();
+    // The facts of the recording shown, or nothing.
+    const std::optional<RecordingFacts> &recordingFacts() const { return m_facts; }
+    // When each sample shown was measured: the recording's clock; unknown otherwise.
+    SampleClock clock() const;
+    QLineEdit *startField() const { return m_startField; }
     // Draws the channels with these settings, without saving them.
     void setChannels(const ChannelSettings &channels);
     // The name of the recording shown (empty: none), the exported image's title.
@@ -117,6 +136,13 @@ private:
     // Text that is no interval is refused when editing ends: it is said, and the interval in use
     // is shown again.
     void settleInterval();
+    // Shows `seconds` in the field and on the chart, without changing the settings' interval.
+    void showInterval(double seconds);
+    // "Début" typed: the recording's start, corrected; refused text is said and undone.
+    void settleStart();
+    // Writes the recording's facts file; a failure is said.
+    void saveFacts();
+    void showRecordingControls();
     void redrawSoon();
     void showStatistics();
     QString settingsPath() const;
@@ -138,6 +164,13 @@ private:
     QCheckBox *m_keepLive = nullptr;
     QTimer m_redraw;
     double m_interval = 0;
+    double m_settingsInterval = 0;
+    ChannelSettings m_settingsChannels;
+    QString m_recordingPath; // empty: the text is no recording of a file
+    std::optional<RecordingFacts> m_facts;
+    QLabel *m_recordingNote = nullptr;
+    QLabel *m_startLabel = nullptr;
+    QLineEdit *m_startField = nullptr;
     int m_liveCapacity = kDefaultLiveCapacity;
     bool m_live = false;
 };

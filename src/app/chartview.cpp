@@ -2,6 +2,7 @@
 
 #include "chart/sampleseries.h"
 #include "chart/statistics.h"
+#include "data/timetext.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,6 +43,12 @@ void ChartView::redraw() {
 
 void ChartView::setInterval(double seconds) {
     m_options.interval = seconds > 0 ? seconds : 0;
+    redraw();
+}
+
+void ChartView::setClock(const SampleClock &clock) {
+    if (clock == m_options.clock) return;
+    m_options.clock = clock;
     redraw();
 }
 
@@ -221,6 +228,9 @@ void ChartView::showValues(const QPoint &position, const QPoint &global) {
     QString text = m_options.interval > 0
                        ? QStringLiteral("Temps : %1 s").arg(plain.toString(where, 'g', 10))
                        : QStringLiteral("Échantillon %1").arg(qint64(where));
+    if (const QDateTime moment = m_options.clock.at(m_series.dropped() + sample); moment.isValid())
+        text +=
+            QStringLiteral("\nDate et heure : %1").arg(localDateTimeText(moment, m_options.locale));
     for (int c = 0; c < kChannels; ++c) {
         const qint16 value = m_series.value(c, sample);
         const ChannelSetting &setting = m_options.channels.channels[c];

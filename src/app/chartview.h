@@ -32,6 +32,8 @@ public:
 
     // Seconds between two samples; 0 counts samples on the x axis.
     void setInterval(double seconds);
+    // When each sample was measured: the x axis in time of day, the date and time in the tip.
+    void setClock(const SampleClock &clock);
     // The channels' names, units and calibrations: the curves, axes, legend and hover follow them.
     void setChannels(const ChannelSettings &channels);
     const chart::Options &options() const { return m_options; }

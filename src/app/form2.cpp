@@ -80,6 +80,7 @@ void Form2::wireEvents() {
     connect(&m_recordings, &RecordingActions::captionChanged, nom_fichier, &QLabel::setText);
     // The recording shown names the chart's exported image.
     connect(&m_recordings, &RecordingActions::recordingShown, graphique, &ChartPane::setTitle);
+    connect(&m_recordings, &RecordingActions::recordingOpened, this, &Form2::showRecordingFacts);
     connect(&m_recordings, &RecordingActions::converting, this, [this](bool waiting) {
         setBackColour(Command2, waiting ? colours::kLightCyan : colours::kButtonFace);
     });
@@ -87,7 +88,7 @@ void Form2::wireEvents() {
     connect(graphique, &ChartPane::measuresExportRequested, this, [this] {
         const ChartPane::ShownSamples shown = graphique->shownSamples();
         m_recordings.exportMeasures(graphique->channels(), graphique->interval(), shown.lines,
-                                    shown.first, shown.count);
+                                    shown.first, shown.count, graphique->clock());
     });
     connect(graphique->keepLiveBox(), &QCheckBox::toggled, this, &Form2::settleLiveFile);
     connect(&m_session, &Session::runningChanged, this, &Form2::settleLiveFile);
@@ -118,6 +119,7 @@ void Form2::wireReceivePath() {
     connect(&m_receive, &ReceivePath::receiveBufferReset, this, [this] {
         Text1->showBytes(m_receive.receiveBuffer());
         Text1_Change();
+        graphique->clearRecording(); // an opened recording says so once it is shown
         if (m_receive.ReplaceFlag)
             graphique->liveChunk(m_receive.receiveBuffer());
         else

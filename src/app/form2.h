@@ -2,6 +2,7 @@
 
 #include "app/recordingactions.h"
 #include "board/session.h"
+#include "data/facts.h"
 #include "data/livekeeper.h"
 #include "link/dialogue.h"
 #include "link/indicators.h"
@@ -154,6 +155,21 @@ private:
     void onSessionEnd(Session::Ending ending);
     // Sets the chart's interval from the period the board has just confirmed.
     void takeProgrammedInterval(quint16 periodValue);
+    // The board on the port in use, as param.ini notes its times: its entry, device, serial
+    // number, and the identity (serial number, else device, else entry) its keys are named by.
+    struct BoardOnPort {
+        QString port, device, serialNumber, identity;
+    };
+    BoardOnPort boardOnPort() const;
+    // Notes in param.ini what `change` sets of the board on the port; a failure is said.
+    void noteBoard(const std::function<void(BoardHistory &)> &change);
+    // Writes the facts file of a download just saved at `path`, and shows them on the chart.
+    void writeDownloadFacts(const QString &path, qint64 samples);
+    // An opened recording: the chart takes its facts; the file line and the status name its start
+    // and end.
+    void showRecordingFacts(const QString &path);
+    // " - du 06/12/2026 10:00:00 au 06/12/2026 14:03:12" for the recording shown, or nothing.
+    QString recordingSpan() const;
     // A chunk the board sent: kept while real-time reading runs with "Enregistrer la lecture"
     // ticked.
     void keepLiveChunk(const QByteArray &chunk);

@@ -10,7 +10,9 @@
 #include "data/profile.h"
 #include "data/recording.h"
 #include "data/settings.h"
+#include "data/timetext.h"
 #include "link/colours.h"
+#include "link/portmap.h"
 #include "link/serialtransport.h"
 
 #include <QApplication>
@@ -76,7 +78,7 @@ bool Form2::saveAtEnd(QString *problem) {
                               libre->text().toLatin1(),
                               Check1->isChecked(),
                               Combo3->currentIndex(),
-                              graphique->interval(),
+                              graphique->settingsInterval(),
                               graphique->boardSwitch()};
     return kept.save(profile, problem);
 }
@@ -131,7 +133,11 @@ void Form2::lecture_badge_MouseDown(Qt::MouseButton button) {
 }
 
 void Form2::Command1_Click() {
-    m_session.start(Session::Operation::Reset, [this] { memoryReset(m_dialogue); });
+    m_session.start(Session::Operation::Reset, [this] {
+        memoryReset(m_dialogue, [this] {
+            noteBoard([now = m_parts.now()](BoardHistory &board) { board.lastReset = now; });
+        });
+    });
 }
 
 void Form2::Command3_Click() {
@@ -142,18 +148,19 @@ void Form2::Command3_Click() {
                         [this](QString path, QByteArray content, QString reason) {
                             return m_recordings.saveElsewhere(path, content, reason);
                         },
-                        [this](const QString &path) {
+                        [this](const QString &path, qint64 samples) {
+                            writeDownloadFacts(path, samples);
                             // The receive area holds the recording now written there.
-                            nom_fichier->setText(recordingCaption(QFileInfo(path), m_parts.locale));
+                            nom_fichier->setText(recordingCaption(QFileInfo(path), m_parts.locale) +
+                                                 recordingSpan());
                         }});
     });
 }
 
 void Form2::Command8_Click() {
     m_session.start(Session::Operation::Period, [this] {
-        const std::optional<quint16> value =
-            selectPeriodValue(Combo3->currentIndex(), Check1->isChecked(), libre->text(),
-                              PeriodValue);
+        const std::optional<quint16> value = selectPeriodValue(
+            Combo3->currentIndex(), Check1->isChecked(), libre->text(), PeriodValue);
         if (!value) {
             m_indicators.setStatus(
                 QStringLiteral("Valeur libre « %1 » invalide : entrez un nombre de %2 à %3. "
@@ -164,8 +171,13 @@ void Form2::Command8_Click() {
             return;
         }
         PeriodValue = *value;
-        periodProgramming(m_dialogue, PeriodValue,
-                          [this, sent = PeriodValue] { takeProgrammedInterval(sent); });
+        periodProgramming(m_dialogue, PeriodValue, [this, sent = PeriodValue] {
+            takeProgrammedInterval(sent);
+            noteBoard([sent, now = m_parts.now()](BoardHistory &board) {
+                board.lastProgramming = now;
+                board.period = sent;
+            });
+        });
     });
 }
 
@@ -173,6 +185,78 @@ void Form2::takeProgrammedInterval(quint16 periodValue) {
     const int boardSwitch = graphique->boardSwitch();
     graphique->setProgrammedInterval(programmedInterval(periodValue, boardSwitch),
                                      programmedIntervalTip(periodValue, boardSwitch));
+}
+
+Form2::BoardOnPort Form2::boardOnPort() const {
+    const int number = m_parts.port->portNumber();
+    BoardOnPort board{QStringLiteral("COM%1").arg(number), m_parts.port->deviceName(), {}, {}};
+    if (m_parts.ports) {
+        const FoundPort chosen = m_parts.ports->chosenDevice(number);
+        if (!chosen.device.isEmpty()) board.device = chosen.device;
+        board.serialNumber = chosen.serialNumber;
+    }
+    board.identity = !board.serialNumber.isEmpty() ? board.serialNumber
+                     : !board.device.isEmpty()     ? board.device
+                                                   : board.port;
+    return board;
+}
+
+void Form2::noteBoard(const std::function<void(BoardHistory &)> &change) {
+    const QString identity = boardOnPort().identity;
+    Profile profile(settingsPath());
+    BoardHistory board = BoardHistory::read(profile, identity);
+    change(board);
+    QString problem;
+    if (!board.save(profile, identity, &problem))
+        m_indicators.setStatus(QStringLiteral("%1 ; l'heure n'a pas pu être notée : %2")
+                                   .arg(m_indicators.status(), problem));
+}
+
+void Form2::writeDownloadFacts(const QString &path, qint64 samples) {
+    const BoardOnPort board = boardOnPort();
+    const BoardHistory history = BoardHistory::read(Profile(settingsPath()), board.identity);
+    RecordingFacts facts;
+    facts.recorded = m_parts.now();
+    facts.port = board.port;
+    facts.device = board.device;
+    facts.serialNumber = board.serialNumber;
+    facts.periodCode = history.period;
+    facts.boardSwitch = graphique->boardSwitch();
+    facts.interval = graphique->settingsInterval();
+    std::tie(facts.start, facts.startOrigin) =
+        downloadStart(history.lastReset, facts.recorded, samples, facts.interval);
+    facts.channels = graphique->settingsChannels();
+    // A file of an earlier recording of that name has moved with it; one left without its
+    // recording is not this one's.
+    const QString file = factsPath(path);
+    QFile::remove(file);
+    QString problem;
+    if (!facts.save(file, &problem))
+        m_indicators.setStatus(
+            QStringLiteral("%1 ; informations de l'enregistrement non écrites : %2")
+                .arg(m_indicators.status(), problem));
+    graphique->setRecording(path, facts);
+}
+
+void Form2::showRecordingFacts(const QString &path) {
+    graphique->setRecording(path, RecordingFacts::read(factsPath(path)));
+    const QString span = recordingSpan();
+    if (span.isEmpty()) return;
+    nom_fichier->setText(nom_fichier->text() + span);
+    // What the opening found wrong stays said; otherwise the status names the span.
+    if (m_indicators.status() == indicator_texts::kNothing)
+        m_indicators.setStatus(QStringLiteral("« %1 »%2 (début : %3)")
+                                   .arg(QFileInfo(path).fileName(), span,
+                                        startOriginText(graphique->recordingFacts()->startOrigin)));
+}
+
+QString Form2::recordingSpan() const {
+    const SampleClock clock = graphique->clock();
+    const qint64 samples = graphique->series().size();
+    if (!clock.known() || samples == 0) return {};
+    return QStringLiteral(" - du %1 au %2")
+        .arg(localDateTimeText(clock.at(0), m_parts.locale),
+             localDateTimeText(clock.at(samples - 1), m_parts.locale));
 }
 
 void Form2::lecture_badge_Click() {

@@ -143,6 +143,7 @@ void Form2::buildReceiveAreas() {
     nom_fichier->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     graphique = new ChartPane(m_parts.desktop, m_parts.programDirectory, this);
+    graphique->setLocale(m_parts.locale); // its dates as the window writes them
 }
 
 void Form2::buildCommandsGroup() {

@@ -78,6 +78,7 @@ bool RecordingActions::open(const QString &path) {
     emit captionChanged(recordingCaption(QFileInfo(path), m_locale));
     emit recordingShown(QFileInfo(path).fileName());
     m_receive.setReceiveBuffer(text);
+    emit recordingOpened(path);
     if (shape.damage != RecordingDamage::None)
         m_indicators.setStatus(QStringLiteral("%1 « %2 » : %3.")
                                    .arg(QLatin1String(kOpenNote), QFileInfo(path).fileName(),
@@ -167,7 +168,8 @@ QCoro::Task<QString> RecordingActions::saveElsewhere(QString path, QByteArray co
 }
 
 QCoro::Task<> RecordingActions::exportMeasures(ChannelSettings channels, double interval,
-                                               QByteArray lines, qint64 firstRow, qint64 rows) {
+                                               QByteArray lines, qint64 firstRow, qint64 rows,
+                                               SampleClock clock) {
     const QString title = QStringLiteral("Exporter les mesures");
     const QString path = co_await m_desktop.chooseMeasuresLocation(
         m_dialogParent, QDir(m_directory).filePath(QStringLiteral("mesures.csv")));
@@ -180,7 +182,7 @@ QCoro::Task<> RecordingActions::exportMeasures(ChannelSettings channels, double 
         m_desktop.warn(m_dialogParent, title, filereason::cannotCreate(path, out.error()));
         co_return;
     }
-    writeMeasures(recording, out.device(), {channels, interval, m_locale, firstRow});
+    writeMeasures(recording, out.device(), {channels, interval, m_locale, firstRow, clock});
     if (!out.commit()) {
         m_desktop.warn(m_dialogParent, title, filereason::cannotWrite(path, out.error()));
         co_return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/channelsettings.h"
+#include "data/facts.h"
 
 #include <QLocale>
 #include <QObject>
@@ -48,8 +49,9 @@ public:
     // "Exporter les mesures…": asks where, then writes the samples the chart shows (`lines`, as
     // recording lines, `rows` of them, the first one row `firstRow` of the whole) as measures
     // (time, calibrated values in their units) and says where they went and how many rows.
+    // With a known `clock`, each row also gets its date and time.
     QCoro::Task<> exportMeasures(ChannelSettings channels, double interval, QByteArray lines,
-                                 qint64 firstRow, qint64 rows);
+                                 qint64 firstRow, qint64 rows, SampleClock clock = {});
     // Offers other places for a recording that could not be written; gives where it was saved,
     // or nothing when the user gave up.
     QCoro::Task<QString> saveElsewhere(QString path, QByteArray content, QString reason);
@@ -59,6 +61,8 @@ signals:
     void captionChanged(const QString &caption);
     // A recording was opened into the receive area: its file name.
     void recordingShown(const QString &name);
+    // The same, with the path it was opened from, once the receive area shows it.
+    void recordingOpened(const QString &path);
     // A conversion waits for its file (true) or has ended (false).
     void converting(bool waiting);
 

@@ -28,13 +28,13 @@ qint64 sampleCount(const QByteArray &recording) {
 // What the status line says once the recording is saved at `savedAt`. A collection ended by a stop
 // or a lost port never claims success; after a stop the board may still be sending the rest of
 // its memory, which the next operation would otherwise take for a silent board.
-QString endText(Dialogue::WaitEnd end, const QByteArray &recording, const QString &savedAt) {
+QString endText(Dialogue::WaitEnd end, const QByteArray &recording, qint64 samples,
+                const QString &savedAt) {
     const QString where = filereason::shownPath(savedAt);
     const qsizetype bytes = recording.size();
     switch (end) {
     case Dialogue::WaitEnd::Seen: {
         // An empty memory (after a RAZ) is a download too: the count says that nothing came.
-        const qint64 samples = sampleCount(recording);
         return QStringLiteral("Transfert Effecué, enregistré dans %1, %2 %3")
             .arg(where)
             .arg(samples)
@@ -84,14 +84,15 @@ QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target) {
 
     // Whatever ended the collection, what arrived is saved.
     const QByteArray recording = receive.receiveBuffer();
+    const qint64 samples = sampleCount(recording);
     if (problem.isEmpty() && writeRecording(path, recording, &problem)) {
-        dialogue.indicators().setStatus(endText(end, recording, path));
-        if (target.saved) target.saved(path);
+        dialogue.indicators().setStatus(endText(end, recording, samples, path));
+        if (target.saved) target.saved(path, samples);
         co_return;
     }
     if (!target.onWriteFailure) co_return;
     const QString savedAt = co_await target.onWriteFailure(path, recording, problem);
     if (savedAt.isEmpty()) co_return;
-    dialogue.indicators().setStatus(endText(end, recording, savedAt));
-    if (target.saved) target.saved(savedAt);
+    dialogue.indicators().setStatus(endText(end, recording, samples, savedAt));
+    if (target.saved) target.saved(savedAt, samples);
 }

@@ -7,7 +7,7 @@
 
 using namespace std::chrono_literals;
 
-QCoro::Task<> memoryReset(Dialogue &dialogue) {
+QCoro::Task<> memoryReset(Dialogue &dialogue, std::function<void()> confirmed) {
     Dialogue::Run run(dialogue);
     if (!dialogue.PrepareOperation(Dialogue::ClearFlags::None)) co_return;
     if (!co_await dialogue.AwaitBanner(15s)) co_return;
@@ -23,4 +23,5 @@ QCoro::Task<> memoryReset(Dialogue &dialogue) {
         end == Dialogue::WaitEnd::Seen
             ? QStringLiteral("RAZ Effectué")
             : QStringLiteral("RAZ envoyé, fin non confirmée par la platine"));
+    if (end == Dialogue::WaitEnd::Seen && confirmed) confirmed();
 }

@@ -17,8 +17,9 @@ class Dialogue;
 // ends the remaining waits after one pass; what arrived is kept, and the status line never claims
 // a success the board did not confirm.
 
-// "RAZ mémoire": erases the board's sample memory.
-QCoro::Task<> memoryReset(Dialogue &dialogue);
+// "RAZ mémoire": erases the board's sample memory. `confirmed` runs once the board has said the
+// erase is done, and only then.
+QCoro::Task<> memoryReset(Dialogue &dialogue, std::function<void()> confirmed = {});
 
 // "Lecture en temps réel": puts the board in real-time mode; from then on each chunk replaces the
 // receive area until a right press on the button.
@@ -40,13 +41,13 @@ QCoro::Task<> periodProgramming(Dialogue &dialogue, quint16 periodValue,
 // `directory`. When the recording cannot be written, `onWriteFailure` gets the bytes that should
 // have been written and the reason, so the window can offer to save them elsewhere; it gives the
 // path where they were saved, or nothing when they were not. The download ends only after it.
-// `saved` gets the path of the file that holds the recording once it is written, wherever that is.
-// The status line then says where it went and how many samples it holds ("..., 0 échantillon").
+// `saved` gets the path of the file that holds the recording once it is written, wherever that is,
+// and the samples it holds; the status line then says both ("..., 0 échantillon").
 struct DownloadTarget {
     QDir directory;
     QDate date;
     std::function<QCoro::Task<QString>(QString path, QByteArray content, QString reason)>
         onWriteFailure;
-    std::function<void(const QString &path)> saved = {};
+    std::function<void(const QString &path, qint64 samples)> saved = {};
 };
 QCoro::Task<> memoryDownload(Dialogue &dialogue, DownloadTarget target);

@@ -156,10 +156,20 @@ Curves layOut(Frame &frame, const QFontMetricsF &metrics, QSize size, const Samp
 void drawAxes(QPainter &painter, const Frame &frame, const XAxis &axis, double line,
               const QLocale &locale, QSize size) {
     const QRectF &plot = frame.plot;
+    qint64 labelledDay = std::numeric_limits<qint64>::min();
+    // A clock's tick gives the date where it changes: at the first tick and the first of a day.
+    const auto xLabel = [&](const XAxis &x, double shown, double step) {
+        if (!x.clock) return tickLabel(shown, step, locale);
+        const qint64 day = clockDay(shown);
+        const bool withDate = day != labelledDay;
+        labelledDay = day;
+        return clockLabel(shown, step, withDate, locale);
+    };
     const double shownFirst = axis.offset + axis.scale * frame.first;
     const double shownLast = axis.offset + axis.scale * frame.last;
     const double xStep =
-        niceStep(shownLast - shownFirst, plot.width() / kPixelsPerTick, axis.whole);
+        axis.clock ? clockStep(shownLast - shownFirst, plot.width() / kPixelsPerTick)
+                   : niceStep(shownLast - shownFirst, plot.width() / kPixelsPerTick, axis.whole);
     for (double shown : ticks(shownFirst, shownLast, xStep)) {
         const double x =
             plot.left() + (shown - shownFirst) / (shownLast - shownFirst) * plot.width();
@@ -169,7 +179,7 @@ void drawAxes(QPainter &painter, const Frame &frame, const XAxis &axis, double l
         painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + kTickLength));
         painter.setPen(kTextColour);
         painter.drawText(QRectF(x - 100, plot.bottom() + kTickLength + 1, 200, line),
-                         Qt::AlignHCenter | Qt::AlignTop, tickLabel(shown, xStep, locale));
+                         Qt::AlignHCenter | Qt::AlignTop, xLabel(axis, shown, xStep));
     }
     // The value labels end kLabelGap from the left axis's ticks, or start so from the right's.
     const double leftLabelsWidth = plot.left() - kTickLength - kLabelGap;

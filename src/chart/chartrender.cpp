@@ -26,8 +26,12 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
     const QFontMetricsF metrics(painter.font());
     Curves curves = layOut(frame, metrics, size, series, options);
     const double line = std::ceil(metrics.height());
-    drawAxes(painter, frame, xAxis(series.dropped(), frame.last - frame.first, options.interval),
-             line, options.locale, size);
+    // The time of day when the samples are timed from a start, one interval apart.
+    const QDateTime clockStart =
+        options.clock.arrivals.isEmpty() ? options.clock.start : QDateTime();
+    drawAxes(painter, frame,
+             xAxis(series.dropped(), frame.last - frame.first, options.interval, clockStart), line,
+             options.locale, size);
     drawCurves(painter, frame, curves);
     drawLegend(painter, options, line, frame);
     painter.restore();

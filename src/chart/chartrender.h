@@ -2,6 +2,7 @@
 
 #include "data/channels.h"
 #include "data/channelsettings.h"
+#include "data/facts.h"
 
 #include <QColor>
 #include <QImage>
@@ -53,6 +54,9 @@ struct Options {
     std::array<bool, kChannels> hidden{};
     // Seconds between two samples: the x axis shows elapsed time. 0: it counts samples.
     double interval = 0;
+    // When each sample was measured, when known: with a start and an interval, the x axis shows
+    // the time of day (with the date where it changes) instead of the elapsed time.
+    SampleClock clock;
     QLocale locale; // for the numbers on the axes
     // Names, units and calibrations; the defaults draw raw counts on one axis, as "Voie1" to
     // "Voie3".

@@ -115,6 +115,22 @@ std::optional<QDateTime> parseDateTimeText(const QString &text) {
     return QDateTime(date, time);
 }
 
+QString startOriginText(StartOrigin origin) {
+    switch (origin) {
+    case StartOrigin::LastReset:
+        return QStringLiteral("dernière RAZ");
+    case StartOrigin::CountedBack:
+        return QStringLiteral("compté à rebours depuis le téléchargement");
+    case StartOrigin::Corrected:
+        return QStringLiteral("corrigé");
+    case StartOrigin::Arrival:
+        return QStringLiteral("arrivée des mesures");
+    case StartOrigin::Unknown:
+        break;
+    }
+    return QStringLiteral("inconnu");
+}
+
 QDateTime countedOn(const QDateTime &moment, qint64 msecs) {
     constexpr qint64 kDay = 86'400'000;
     const qint64 total = moment.time().msecsSinceStartOfDay() + msecs;

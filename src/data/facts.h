@@ -42,10 +42,15 @@ struct SampleClock {
     QList<std::pair<qint64, QDateTime>> arrivals;
 
     bool known() const { return start.isValid() && (interval > 0 || !arrivals.isEmpty()); }
+    bool operator==(const SampleClock &) const = default;
     // The moment of sample `row` (from 0), counted on from the start (countedOn), or its chunk's
     // arrival; invalid when not known.
     QDateTime at(qint64 row) const;
 };
+
+// How a start was found, in French: "dernière RAZ", "compté à rebours depuis le téléchargement",
+// "corrigé", "arrivée des mesures"; "inconnu" when it is not known.
+QString startOriginText(StartOrigin origin);
 
 // What the program knows of a recording, kept beside it in a settings-format file of the same
 // name with the extension ".ini" (transfert_06122026.txt: transfert_06122026.ini). The recording

@@ -71,7 +71,8 @@ FoundPort describedComPort(const QString &name, const QString &friendlyName,
 QMap<int, QString> configuredPorts(const Profile &profile) {
     QMap<int, QString> lines;
     for (int number = 1; number <= PortMap::kEntries; ++number) {
-        const QByteArray device = profile.value(settingskeys::kPortsSection, "COM" + QByteArray::number(number));
+        const QByteArray device =
+            profile.value(settingskeys::kPortsSection, "COM" + QByteArray::number(number));
         // A device path, in the file system's encoding.
         if (!device.isEmpty()) lines.insert(number, QFile::decodeName(device));
     }
@@ -87,6 +88,12 @@ PortMap::PortMap(std::function<QMap<int, QString>()> configured,
 
 void PortMap::remember(int number) {
     if (number >= 1 && number <= kEntries) m_remembered[number - 1] = chosenPort(number);
+}
+
+FoundPort PortMap::chosenDevice(int number) const {
+    if (number < 1 || number > kEntries) return {};
+    const FoundPort &remembered = m_remembered[number - 1];
+    return remembered.device.isEmpty() ? chosenPort(number) : remembered;
 }
 
 FoundPort PortMap::chosenPort(int number) const {

@@ -81,6 +81,9 @@ public:
     // Entry `number` stands from now on for the device it stands for now (none included). Reads
     // no ports: call refresh() first for the system's ports of this moment.
     void remember(int number);
+    // The device entry `number` was chosen for (remember()), else the one it stands for now:
+    // what tells one board from another (its serial number, else its path).
+    FoundPort chosenDevice(int number) const;
     // Reads the ports again, then what entry `number` leads to. An entry remembered without a
     // device takes the device it has now, and keeps it.
     PortTarget target(int number);

@@ -24,8 +24,8 @@
 
 // The real window on a given serial device (every port entry leads there), with its files in a
 // temporary directory (or `programDirectory` when given), a stand-in desktop, 5 December 2026 as
-// today, no ending of the program (`exitProgram` instead), and `settings` as its param.ini when
-// given. Form_Load has run.
+// today (and `wallClock` as the time when a test sets it), no ending of the program (`exitProgram`
+// instead), and `settings` as its param.ini when given. Form_Load has run.
 //
 // With `found`, the entries lead where the port map puts them instead: its [ports] lines and
 // the ports in `found` at each moment, which a test changes to plug adapters in and out.
@@ -40,6 +40,9 @@ struct WindowRig {
         Form2Parts parts{&port, &clock, &desktop,
                          programDirectory.isEmpty() ? directory.path() : programDirectory};
         parts.today = [] { return QDate(2026, 12, 5); };
+        parts.now = [this] {
+            return wallClock.isValid() ? wallClock : QDateTime::currentDateTime();
+        };
         parts.exitProgram = [this] { exitProgram(); };
         parts.locale = locale;
         if (found) {
@@ -62,6 +65,7 @@ struct WindowRig {
     SerialTransport port;
     std::unique_ptr<Form2> window;
     std::function<void()> exitProgram = [] {}; // what "Quitter" does when it ends the program
+    QDateTime wallClock; // the window's time of day when valid, else the system's
 };
 
 // The window's elements, found by their element names.
