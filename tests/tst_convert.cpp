@@ -5,6 +5,7 @@
 #include "chart/sampleseries.h"
 #include "convert/convertoptions.h"
 #include "data/chartsettings.h"
+#include "data/facts.h"
 #include "data/measures.h"
 #include "data/profile.h"
 #include "data/sampleline.h"
@@ -235,9 +236,10 @@ private slots:
         ConvertOptions typed, help;
         typed.recordings = {"-b.txt"}, typed.output = "x.csv", typed.png = "c.png";
         typed.size = {800, 600}, typed.interval = 0.5, help.help = true;
+        typed.start = QDateTime(QDate(2026, 12, 6), QTime(14, 0));
         QTest::newRow("values after =, glued to -o or next; an interval as typed; --")
-            << QStringList{"-ox.csv",    "--png=c.png", "--size", "800X600",
-                           "--interval", " 0,5 ",       "--",     "-b.txt"}
+            << QStringList{"-ox.csv", "--png=c.png", "--size",           "800X600", "--interval",
+                           " 0,5 ",   "--debut",     "2026-12-06 14:00", "--",      "-b.txt"}
             << typed << QString();
         QTest::newRow("help wins over what makes no sense")
             << QStringList{"--tableur", "--help", "--size", "0"} << help << QString();
@@ -252,6 +254,9 @@ private slots:
         refused("empty value", {"-o=", "a"}, "l'option « -o » attend une valeur");
         refused("no interval of 0 s, the chart's own rule", {"--interval", "0", "a"},
                 "intervalle « 0 » invalide : un nombre de secondes supérieur à 0 est attendu");
+        refused("a start that is no moment", {"--debut", "06/12/2026", "a"},
+                "début « 06/12/2026 » invalide : une date et une heure « AAAA-MM-JJ HH:MM[:SS] » "
+                "sont attendues");
         refused("standard input", {"-"},
                 "les enregistrements se lisent dans des fichiers, pas sur l'entrée standard");
     }
@@ -314,6 +319,40 @@ private slots:
         run = convert({"--settings", profile.path(), recording});
         QCOMPARE(run.status, 2);
         QVERIFY(run.err.contains("--settings ne vaut qu'avec --mesures"));
+    }
+
+    // A recording's facts file gives its interval, channels and start where the options say
+    // nothing; --debut, --interval and --settings win; a damaged one is no error.
+    void aRecordingsFactsFileGivesWhatTheOptionsDoNot() {
+        QTemporaryDir dir;
+        const QString recording = dir.filePath("transfert_06122026.txt");
+        QVERIFY(writeFile(recording, sampleLine({1, 2, 3}) + sampleLine({4, 5, 6})));
+        RecordingFacts facts;
+        facts.interval = 90;
+        facts.start = QDateTime(QDate(2026, 12, 6), QTime(23, 59));
+        facts.channels.channels[1] = {"Lumière", "lx", {0, 0, 1, 10}};
+        QVERIFY(facts.save(factsPath(recording)));
+        const auto rows = [&](QStringList arguments) {
+            const Outcome run = convert(arguments << "--mesures"
+                                                  << "-o"
+                                                  << "-" << recording);
+            return run.status == 0 ? run.out.mid(3).split('\n').mid(0, 3)
+                                   : QByteArrayList{run.err.toUtf8()};
+        };
+        QCOMPARE(rows({}), QByteArrayList({"Temps (s);Date et heure;Voie1;Lumière (lx);Voie3\r",
+                                           "0;2026-12-06 23:59:00;1;20;3\r",
+                                           "90;2026-12-07 00:00:30;4;50;6\r"}));
+        QCOMPARE(
+            rows({"--debut", "2026-01-31 08:00:05", "--interval", "1"}).mid(1),
+            QByteArrayList({"0;2026-01-31 08:00:05;1;20;3\r", "1;2026-01-31 08:00:06;4;50;6\r"}));
+        Profile settings(dir.filePath("param.ini"));
+        QVERIFY(saveChartInterval(settings, 7));
+        QCOMPARE(
+            rows({"--settings", settings.path()}),
+            QByteArrayList({"Temps (s);Date et heure;Voie1;Voie2;Voie3\r",
+                            "0;2026-12-06 23:59:00;1;2;3\r", "90;2026-12-07 00:00:30;4;5;6\r"}));
+        QVERIFY(writeFile(factsPath(recording), "\0\xFF[[debut=="));
+        QCOMPARE(rows({}), QByteArrayList({"Voie1;Voie2;Voie3\r", "1;2;3\r", "4;5;6\r"}));
     }
 };
 

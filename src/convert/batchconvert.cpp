@@ -3,6 +3,7 @@
 #include "chart/chartrender.h"
 #include "chart/sampleseries.h"
 #include "data/chartsettings.h"
+#include "data/facts.h"
 #include "data/filereason.h"
 #include "data/measures.h"
 #include "data/outputfile.h"
@@ -47,10 +48,11 @@ public:
     int convert(const ConvertJob &job) {
         if (!claim(job.recording, job.spreadsheet) || !claim(job.recording, job.chart))
             return kConvertFailed;
+        const MeasuresLayout layout = layoutFor(job.recording);
         RecordingConversion conversion = convertRecording;
         if (m_options.measures)
-            conversion = [this](QIODevice &in, QIODevice &out) {
-                return writeMeasures(in, out, m_layout);
+            conversion = [&layout](QIODevice &in, QIODevice &out) {
+                return writeMeasures(in, out, layout);
             };
         const ConversionReport report =
             job.spreadsheet == QLatin1String("-")
@@ -72,11 +74,27 @@ public:
                 status = kConvertDoubtful;
             }
         }
-        if (!job.chart.isEmpty() && !drawChart(job)) status = kConvertFailed;
+        if (!job.chart.isEmpty() && !drawChart(job, layout)) status = kConvertFailed;
         return status;
     }
 
 private:
+    // What the options say, and what the recording's facts file (when there is one) gives where
+    // they say nothing: its interval (before that of --settings), its channels, its start and
+    // arrivals.
+    MeasuresLayout layoutFor(const QString &recording) const {
+        MeasuresLayout layout = m_layout;
+        const std::optional<RecordingFacts> facts = RecordingFacts::read(factsPath(recording));
+        if (facts) {
+            if (m_options.interval == 0 && facts->interval > 0) layout.interval = facts->interval;
+            if (m_options.settings.isEmpty()) layout.channels = facts->channels;
+            if (!m_options.start.isValid()) layout.clock = facts->clock();
+        }
+        if (m_options.start.isValid()) layout.clock = {m_options.start, 0, {}};
+        layout.clock.interval = layout.interval;
+        return layout;
+    }
+
     // Refuses to write over the recording being read or over a file this run already wrote (two
     // recordings of the same name from different folders into one output folder).
     bool claim(const QString &recording, const QString &output) {
@@ -109,7 +127,7 @@ private:
         return conversion(recording, m_standardOutput);
     }
 
-    bool drawChart(const ConvertJob &job) {
+    bool drawChart(const ConvertJob &job, const MeasuresLayout &layout) {
         QFile recording;
         if (!openForReading(recording, job.recording)) {
             say(job.recording, filereason::cannotRead(job.recording));
@@ -127,8 +145,9 @@ private:
         // A line end of its own closes a last line that has none; an empty line adds nothing.
         series.append("\r");
         chart::Options options;
-        options.interval = m_layout.interval;
-        options.channels = m_layout.channels;
+        options.interval = layout.interval;
+        options.channels = layout.channels;
+        options.clock = layout.clock;
         QString error;
         if (chart::savePng(chart::render(series, m_options.size, options), job.chart, &error))
             return true;
@@ -168,8 +187,8 @@ int runConversions(const ConvertOptions &options, QIODevice &standardOutput, QIO
     // Output folders are made when missing; one that can't be made shows in each file's reason.
     for (const QString &folder : {options.outputDir, options.pngDir})
         if (!folder.isEmpty()) QDir().mkpath(folder);
-    // The channels' settings and the interval: those of --settings, --interval winning; the
-    // interval also gives the charts their time axis.
+    // The channels' settings and the interval: those of --settings, --interval winning, else
+    // each recording's facts; the interval also gives the charts their time axis.
     MeasuresLayout layout;
     layout.interval = options.interval;
     layout.locale = QLocale::system();

@@ -2,6 +2,7 @@
 
 #include "data/channels.h"
 #include "data/chartsettings.h"
+#include "data/facts.h"
 
 #include <QCommandLineParser>
 #include <QHash>
@@ -65,6 +66,17 @@ QString setInterval(ConvertOptions &options, const QString &value) {
     return {};
 }
 
+// The first sample's moment, as the program's files write it.
+QString setStart(ConvertOptions &options, const QString &value) {
+    const std::optional<QDateTime> start = parseDateTimeText(value);
+    if (!start)
+        return QStringLiteral("début « %1 » invalide : une date et une heure "
+                              "« AAAA-MM-JJ HH:MM[:SS] » sont attendues")
+            .arg(value);
+    options.start = *start;
+    return {};
+}
+
 const OptionRow kOptionRows[] = {
     {{"o", "output"},
      "FICHIER",
@@ -106,6 +118,12 @@ const OptionRow kOptionRows[] = {
      "les noms, unités et étalonnages des voies, et\n"
      "l'intervalle sans --interval (sans elle : valeurs brutes)",
      setText<&ConvertOptions::settings>},
+    {{"debut"},
+     "DATE",
+     "la date et l'heure du premier échantillon, « AAAA-MM-JJ\n"
+     "HH:MM[:SS] » : avec un intervalle, --mesures ajoute la\n"
+     "colonne « Date et heure » et le graphique montre l'heure",
+     setStart},
     {{"h", "help"}, {}, "affiche cette aide", setSwitch<&ConvertOptions::help>, true},
     {{"V", "version"}, {}, "affiche la version", setSwitch<&ConvertOptions::version>, true},
 };
@@ -232,9 +250,13 @@ QString convertUsage() {
             "6 octets par échantillon : avec lui, un enregistrement de 1 Go prend environ\n"
             "350 Mio de mémoire.\n"
             "\n"
-            "Le tableur en mesures a les mêmes lignes : l'en-tête « Temps (s);%1 (V);... »\n"
-            "(le temps quand l'intervalle est connu), puis chaque échantillon, son temps et ses\n"
-            "valeurs étalonnées ; un champ invalide donne une cellule vide.\n"
+            "Le tableur en mesures a les mêmes lignes : l'en-tête « Temps (s);Date et heure;\n"
+            "%1 (V);... » (le temps quand l'intervalle est connu, la date et l'heure quand le\n"
+            "début l'est aussi), puis chaque échantillon, son temps, sa date et son heure et\n"
+            "ses valeurs étalonnées ; un champ invalide donne une cellule vide.\n"
+            "\n"
+            "Le fichier NOM.ini que la fenêtre écrit à côté d'un enregistrement (son\n"
+            "intervalle, ses voies, son début) vaut pour ce que les options ne donnent pas.\n"
             "\n"
             "Code de sortie : %2 tout va bien ; %3 des champs invalides (cellules vides) ou un\n"
             "enregistrement abîmé (fichiers écrits quand même) ; %4 erreur d'usage ou fichier\n"

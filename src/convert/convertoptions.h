@@ -2,6 +2,7 @@
 
 #include "chart/chartrender.h"
 
+#include <QDateTime>
 #include <QLatin1StringView>
 #include <QSize>
 #include <QString>
@@ -37,6 +38,7 @@ struct ConvertOptions {
                            // chart counts samples
     bool measures = false; // --mesures: the measures spreadsheet, <name>_mesures.csv by default
     QString settings;      // --settings: the param.ini holding the channels' settings
+    QDateTime start;       // --debut: the moment of the first sample; invalid: none given
     bool help = false;
     bool version = false;
 
