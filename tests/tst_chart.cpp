@@ -571,7 +571,8 @@ private slots:
     void limitsAreDashedLinesAndTheStatisticsCountTheSamplesOutsideThem() {
         QByteArray text;
         for (int n = 0; n < 40; ++n)
-            text += n == 2 ? QByteArray("ZZZZ 0096 012E .\r\n") : sampleLine({n * 25, 150, 300 + n});
+            text +=
+                n == 2 ? QByteArray("ZZZZ 0096 012E .\r\n") : sampleLine({n * 25, 150, 300 + n});
         SampleSeries series;
         series.setText(text);
         chart::Options options;
@@ -637,8 +638,10 @@ private slots:
         options.interval = 0;
         options.channels.channels[2].high.reset();
         QCOMPARE(outside(), QStringList({"15", "40", chart::kNoValue}));
-        options.first = 10, options.last = 35, options.interval = 600;
-        QCOMPARE(outside().first(), "3 (30 min)");
+        options.first = 10, options.last = 35, options.interval = 1242;
+        QCOMPARE(outside().first(), "3 (62,1 min)");
+        options.interval = 2500;
+        QCOMPARE(outside().first(), "3 (2,1 h)"); // 2,0833 h
 
         FakeDesktop desktop;
         ChartPane pane(&desktop, m_dir.path());
@@ -727,9 +730,8 @@ private slots:
         QVERIFY(run(pdfinfo, {path}).contains(QRegularExpression("\nPages: +1\n")));
         const QString nothing = run(pdftotext, {"-layout", empty, "-"});
         for (const char *expected :
-             {"Platine : inconnue", "Téléchargement : inconnu", "Début : inconnu",
-              "Fin : inconnue", "code inconnu, commutateur S inconnu, intervalle inconnu",
-              "Aucun échantillon"})
+             {"Platine : inconnue", "Téléchargement : inconnu", "Début : inconnu", "Fin : inconnue",
+              "code inconnu, commutateur S inconnu, intervalle inconnu", "Aucun échantillon"})
             QVERIFY2(nothing.contains(QString::fromUtf8(expected)), expected);
 
         // A4 at 150 dpi; where the chart is, every channel's colour among the curves.

@@ -23,10 +23,11 @@ class QPushButton;
 
 // The chart pane, "Graphique": the plot of the three channels of the text the window shows, in
 // their units; under it the minimum, maximum and mean of each visible channel over the visible
-// samples (and how many lie outside its limits, when a visible channel has some); the field "Intervalle (s)" (the board's sampling interval, which turns the x axis into
-// elapsed time), the button "Voies…" (Alt+V: the channels' names, units and calibrations) and the
-// button "Exporter l'image…". The window tells it what its text holds; the pane knows nothing of
-// the window. The pane keeps the samples; its view shows them and is told when they change.
+// samples (and how many lie outside its limits, when a visible channel has some); the field
+// "Intervalle (s)" (the board's sampling interval, which turns the x axis into elapsed time), the
+// button "Voies…" (Alt+V: the channels' names, units and calibrations) and the button "Exporter
+// l'image…". The window tells it what its text holds; the pane knows nothing of the window. The
+// pane keeps the samples; its view shows them and is told when they change.
 class ChartPane : public QWidget {
     Q_OBJECT
 public:

@@ -76,9 +76,8 @@ std::vector<StatisticsRow> statisticsRows(const SampleSeries &series, const Opti
 }
 
 bool showsOutside(const std::vector<StatisticsRow> &rows) {
-    return std::any_of(rows.begin(), rows.end(), [](const StatisticsRow &row) {
-        return row.limited;
-    });
+    return std::any_of(rows.begin(), rows.end(),
+                       [](const StatisticsRow &row) { return row.limited; });
 }
 
 int statisticsTableHeight(size_t rows, int row) {

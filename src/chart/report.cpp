@@ -41,6 +41,7 @@ constexpr double kHeadingPoints = 10.5;
 constexpr double kTextPoints = 9;
 constexpr double kTablePoints = 8.5;
 constexpr double kFooterPoints = 8;
+constexpr double kSmallestPoints = 5;
 
 const QString kUnknown = QStringLiteral("inconnu");
 
@@ -78,7 +79,8 @@ struct Cursor {
 };
 
 // A table under a bold header, a rule between them; a row led by a channel has its colour swatch
-// before its first cell. Too wide for the page, it takes a smaller font.
+// before its first cell. Too wide for the page, it takes a smaller font, down to kSmallestPoints;
+// a text still too wide for its cell is cut at the cell's edge.
 struct Table {
     QStringList header;
     std::vector<QStringList> rows;
@@ -106,7 +108,8 @@ void drawTable(Cursor &cursor, const Table &table) {
         for (double width : widths)
             total += width;
         if (total <= cursor.width) break;
-        font.setPointSizeF(font.pointSizeF() * cursor.width / total * 0.97);
+        font.setPointSizeF(
+            std::max(kSmallestPoints, font.pointSizeF() * cursor.width / total * 0.97));
         bold.setPointSizeF(font.pointSizeF());
     }
     QPainter &painter = cursor.painter;
@@ -151,11 +154,16 @@ QString momentText(const QDateTime &moment) {
 
 QString originText(StartOrigin origin) {
     switch (origin) {
-    case StartOrigin::LastReset: return QStringLiteral("dernière RAZ");
-    case StartOrigin::CountedBack: return QStringLiteral("compté à rebours");
-    case StartOrigin::Corrected: return QStringLiteral("corrigé");
-    case StartOrigin::Arrival: return QStringLiteral("arrivée des mesures");
-    case StartOrigin::Unknown: break;
+    case StartOrigin::LastReset:
+        return QStringLiteral("dernière RAZ");
+    case StartOrigin::CountedBack:
+        return QStringLiteral("compté à rebours");
+    case StartOrigin::Corrected:
+        return QStringLiteral("corrigé");
+    case StartOrigin::Arrival:
+        return QStringLiteral("arrivée des mesures");
+    case StartOrigin::Unknown:
+        break;
     }
     return {};
 }
@@ -181,12 +189,14 @@ QStringList factLines(const ReportContent &content, const SampleSeries &series) 
                                      : QStringLiteral("Téléchargé le %1").arg(recorded));
     const QString start = momentText(facts.start);
     const QString origin = originText(facts.startOrigin);
-    lines << QStringLiteral("Début : %1%2").arg(
-        orUnknown(start),
-        start.isEmpty() || origin.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(origin));
+    lines << QStringLiteral("Début : %1%2")
+                 .arg(orUnknown(start), start.isEmpty() || origin.isEmpty()
+                                            ? QString()
+                                            : QStringLiteral(" (%1)").arg(origin));
     const SampleClock clock = facts.clock();
     const qint64 samples = series.dropped() + series.size();
-    const QString end = clock.known() && samples > 0 ? momentText(clock.at(samples - 1)) : QString();
+    const QString end =
+        clock.known() && samples > 0 ? momentText(clock.at(samples - 1)) : QString();
     lines << QStringLiteral("Fin : %1").arg(orUnknown(end, QStringLiteral("inconnue")));
     lines << QStringLiteral("Période : %1, %2, %3")
                  .arg(facts.periodCode ? QStringLiteral("code %1").arg(*facts.periodCode)
@@ -194,9 +204,10 @@ QStringList factLines(const ReportContent &content, const SampleSeries &series) 
                       facts.boardSwitch > 0
                           ? QStringLiteral("commutateur S = %1").arg(facts.boardSwitch)
                           : QStringLiteral("commutateur S inconnu"),
-                      facts.interval > 0 ? QStringLiteral("intervalle %1").arg(valueText(
-                                               facts.interval, QStringLiteral("s"), locale))
-                                         : QStringLiteral("intervalle inconnu"));
+                      facts.interval > 0
+                          ? QStringLiteral("intervalle %1")
+                                .arg(valueText(facts.interval, QStringLiteral("s"), locale))
+                          : QStringLiteral("intervalle inconnu"));
     const auto [first, last] = content.options.visibleSamples(series.size());
     if (last >= first)
         lines << QStringLiteral("Plage affichée : échantillons %1 à %2 sur %3")
@@ -311,8 +322,7 @@ void drawPage(QPainter &painter, double width, double height, const ReportConten
     cursor.text(QStringLiteral("Voies"), fontOf(kHeadingPoints, true));
     drawTable(cursor, channelsTable(options, content.locale));
     cursor.skip(5);
-    cursor.text(QStringLiteral("Statistiques de la plage affichée"),
-                fontOf(kHeadingPoints, true));
+    cursor.text(QStringLiteral("Statistiques de la plage affichée"), fontOf(kHeadingPoints, true));
     drawTable(cursor, statisticsTable(content, series, options));
 
     // The footer, on the page's last line.

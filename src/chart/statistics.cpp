@@ -3,6 +3,7 @@
 #include "chart/sampleseries.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace chart {
@@ -86,10 +87,12 @@ QString valueText(double value, const QString &unit, const QLocale &locale) {
     return unit.isEmpty() ? number : QStringLiteral("%1 %2").arg(number, unit);
 }
 
+// Minutes and hours to a tenth, which says enough of a long time.
 QString durationText(double seconds, const QLocale &locale) {
+    const auto tenths = [](double value) { return std::round(value * 10) / 10; };
     if (seconds < 120) return valueText(seconds, QStringLiteral("s"), locale);
-    if (seconds < 7200) return valueText(seconds / 60, QStringLiteral("min"), locale);
-    return valueText(seconds / 3600, QStringLiteral("h"), locale);
+    if (seconds < 7200) return valueText(tenths(seconds / 60), QStringLiteral("min"), locale);
+    return valueText(tenths(seconds / 3600), QStringLiteral("h"), locale);
 }
 
 } // namespace chart

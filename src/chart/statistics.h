@@ -63,7 +63,8 @@ QString valueText(double value, const QLocale &locale);
 // The same followed by the unit, when there is one.
 QString valueText(double value, const QString &unit, const QLocale &locale);
 // A duration of `seconds` in the unit that reads best, as the x axis chooses it: seconds up to two
-// minutes, minutes up to two hours, hours beyond ("6 s", "2,5 min", "3 h").
+// minutes, minutes up to two hours, hours beyond, these two to a tenth ("6 s", "2,5 min",
+// "7,7 h").
 QString durationText(double seconds, const QLocale &locale);
 
 } // namespace chart
