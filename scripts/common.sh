@@ -6,9 +6,10 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${VOLTERNE_BUILD_DIR:-$ROOT/build}
 BUILD_OPTIONS=()
 
-# Packages for building and testing; the demo adds Xvfb and a screenshot tool.
+# Packages for building and testing (the tests read the PDF report back with poppler-utils); the
+# demo adds Xvfb and a screenshot tool.
 PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev qcoro-qt6-dev
-          libgl-dev qt6-translations-l10n)
+          libgl-dev qt6-translations-l10n poppler-utils)
 
 ensure_packages() {
     local missing=()

@@ -9,6 +9,7 @@
 #include "chart/axes.h"
 #include "chart/chartrender.h"
 #include "chart/reduction.h"
+#include "chart/report.h"
 #include "chart/sampleseries.h"
 #include "chart/statistics.h"
 #include "data/chartsettings.h"
@@ -24,14 +25,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
 
+#include <cerrno>
 #include <cmath>
 #include <map>
 
@@ -557,6 +562,195 @@ private slots:
                      points[p + 1].trimmed().replace(u',', u'.').toDouble());
         QCOMPARE(ChannelSettings::read(Profile(ini)), pane.channels());
         QVERIFY(desktop.messages.isEmpty());
+    }
+
+    // Limits are dashed lines in their channel's colour at their value on its scale, left out
+    // beyond the range shown, which they never widen. The statistics count the values outside them
+    // (gaps left out) with their duration, and the window's table shows that column only while a
+    // visible channel has limits.
+    void limitsAreDashedLinesAndTheStatisticsCountTheSamplesOutsideThem() {
+        QByteArray text;
+        for (int n = 0; n < 40; ++n)
+            text +=
+                n == 2 ? QByteArray("ZZZZ 0096 012E .\r\n") : sampleLine({n * 25, 150, 300 + n});
+        SampleSeries series;
+        series.setText(text);
+        chart::Options options;
+        options.channels = volts(); // 0 to 5 V; a falling calibration, raw 150 at 25 °C
+        options.channels.channels[0].low = 1;
+        options.channels.channels[0].high = 4;
+        options.channels.channels[1].low = -80; // beyond the range shown
+        options.channels.channels[1].high = 0;
+        options.channels.channels[2].high = 5000; // on a fitted scale of its own
+        options.values[chart::kLeftScale] = {0, 5};
+        options.values[chart::kRightScale] = {-50, 50};
+        options.interval = 0.5;
+        QImage image(500, 300, QImage::Format_RGB32);
+        QPainter painter(&image);
+        const chart::Frame frame = chart::paint(painter, image.size(), series, options);
+        // Whether a row of the plot holds a dashed line of the channel's colour: many runs of it
+        // covering much of the row, but not all.
+        const auto dashedRow = [&](int channel, int y) {
+            int coloured = 0, runs = 0;
+            bool before = false;
+            for (int x = int(frame.plot.left()) + 1; x < int(frame.plot.right()); ++x) {
+                const bool on = image.pixelColor(x, y) == chart::kColours[channel];
+                coloured += on;
+                runs += on && !before;
+                before = on;
+            }
+            return runs > 20 && coloured > frame.plot.width() / 3 &&
+                   coloured < frame.plot.width() * 0.9;
+        };
+        const auto dashedAt = [&](int channel, double value, int scale) {
+            const chart::ValueRange &range = frame.values[scale];
+            const double y = frame.plot.bottom() -
+                             (value - range.low) / (range.high - range.low) * frame.plot.height();
+            return dashedRow(channel, int(y) - 1) || dashedRow(channel, int(y)) ||
+                   dashedRow(channel, int(y) + 1);
+        };
+        QVERIFY(dashedAt(0, 1, chart::kLeftScale));
+        QVERIFY(dashedAt(0, 4, chart::kLeftScale));
+        QVERIFY(dashedAt(1, 0, chart::kRightScale));
+        QVERIFY(!dashedAt(0, 2.5, chart::kLeftScale));
+        QVERIFY(frame.values[chart::kOwnScale].high < 400);
+        int dashedRows = 0;
+        for (int y = int(frame.plot.top()); y <= int(frame.plot.bottom()); ++y)
+            for (int c = 0; c < kChannels; ++c)
+                dashedRows += dashedRow(c, y);
+        QCOMPARE(dashedRows, 3);
+
+        // Below 1 V: samples 0 to 8 but the gap; above 4 V: 33 to 39; all of channel 2.
+        const auto &settings = options.channels.channels;
+        QCOMPARE(chart::outsideCount(series, 0, settings[0], 0, 39), 15);
+        QCOMPARE(chart::outsideCount(series, 0, settings[0], 10, 35), 3);
+        QCOMPARE(chart::outsideCount(series, 0, settings[0], -5, 100), 15);
+        QCOMPARE(chart::outsideCount(series, 1, settings[1], 0, 39), 40);
+        QCOMPARE(chart::outsideCount(series, 2, settings[2], 0, 39), 0);
+        QCOMPARE(chart::outsideCount(series, 2, ChannelSetting{}, 0, 39), 0);
+        const auto outside = [&] {
+            QStringList cells;
+            for (const chart::StatisticsRow &row : chart::statisticsRows(series, options))
+                cells << row.outside;
+            return cells;
+        };
+        QCOMPARE(outside(), QStringList({"15 (7,5 s)", "40 (20 s)", "0"}));
+        options.interval = 0;
+        options.channels.channels[2].high.reset();
+        QCOMPARE(outside(), QStringList({"15", "40", chart::kNoValue}));
+        options.first = 10, options.last = 35, options.interval = 1242;
+        QCOMPARE(outside().first(), "3 (62,1 min)");
+        options.interval = 2500;
+        QCOMPARE(outside().first(), "3 (2,1 h)"); // 2,0833 h
+
+        FakeDesktop desktop;
+        ChartPane pane(&desktop, m_dir.path());
+        pane.setChannels(options.channels);
+        pane.setInterval(0.5);
+        pane.showText(text);
+        QCOMPARE(pane.statisticsText().section('\n', 0, 0),
+                 "Tension (V)\t0 V\t4,7654 V\t2,43753 V\t15 (7,5 s)");
+        QCOMPARE(pane.statisticsText().section('\n', 2), "Voie3\t300\t339\t319,5\t—");
+        pane.view()->setChannelHidden(0, true);
+        pane.view()->setChannelHidden(1, true);
+        QCOMPARE(pane.statisticsText(), "Voie3\t300\t339\t319,5");
+    }
+
+    // The report: one A4 page of the recording's facts, the chart of the shown range and the
+    // figures of its channels, the times of their extremes, in the locale; the unknown said so;
+    // or false with the French reason, nothing written.
+    void theReportIsOnePageOfTheFactsTheChartAndTheFiguresOrSaysWhyNot() {
+        QByteArray text;
+        for (int n = 0; n < 20; ++n)
+            text += sampleLine({n == 13 ? 50 : 500 + n, 100 + 10 * n, 1023});
+        SampleSeries series;
+        series.setText(text);
+        chart::ReportContent content;
+        content.name = "transfert_06122026.txt";
+        content.facts.port = "COM1";
+        content.facts.device = "/dev/ttyUSB0";
+        content.facts.serialNumber = "A10K1ABC";
+        content.facts.recorded = QDateTime(QDate(2026, 12, 6), QTime(14, 3, 12));
+        content.facts.start = QDateTime(QDate(2026, 12, 6), QTime(12, 0));
+        content.facts.startOrigin = StartOrigin::LastReset;
+        content.facts.periodCode = 150;
+        content.facts.boardSwitch = 3;
+        content.facts.interval = 0.5;
+        content.series = &series;
+        content.options.channels = volts();
+        content.options.channels.channels[0].low = 0.5;
+        content.options.channels.channels[0].high = 30;
+        content.version = "1.2.3";
+        content.moment = QDateTime(QDate(2026, 12, 7), QTime(9, 30));
+
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(!chart::writeReport(dir.path(), content, &error));
+        QCOMPARE(error, filereason::cannotCreate(dir.path(), EISDIR));
+        QVERIFY(error.contains("est un dossier"));
+        QVERIFY(!chart::writeReport(dir.filePath("absent/rapport.pdf"), content, &error));
+        QCOMPARE(error, "Le dossier de « rapport.pdf » n'existe pas.");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), {});
+        const QString path = dir.filePath("rapport.pdf");
+        QVERIFY2(chart::writeReport(path, content, &error), qPrintable(error));
+        const QString empty = dir.filePath("vide.pdf");
+        QVERIFY2(chart::writeReport(empty, {}, &error), qPrintable(error));
+        QVERIFY(readFile(path).startsWith("%PDF-"));
+
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        const QString pdfinfo = QStandardPaths::findExecutable("pdfinfo");
+        const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+        if (pdftotext.isEmpty() || pdfinfo.isEmpty() || pdftoppm.isEmpty())
+            QSKIP("pdftotext, pdfinfo or pdftoppm (Debian: poppler-utils) is not installed");
+        const auto run = [](const QString &program, const QStringList &arguments) {
+            QProcess process;
+            process.start(program, arguments);
+            process.waitForFinished(-1);
+            return QString::fromUtf8(process.readAllStandardOutput());
+        };
+        const QString page = run(pdftotext, {"-layout", path, "-"});
+        for (const char *expected :
+             {"transfert_06122026.txt", "Platine : COM1 — /dev/ttyUSB0 — n° A10K1ABC",
+              "Téléchargé le 2026-12-06 14:03:12", "Début : 2026-12-06 12:00:00 (dernière RAZ)",
+              "Fin : 2026-12-06 12:00:09.500",
+              "Période : code 150, commutateur S = 3, intervalle 0,5 s",
+              "Plage affichée : échantillons 1 à 20 sur 20", "0 → 0 ; 1023 → 5",
+              "100 → 50 ; 300 → -50", "bas 0,5 / haut 30", "Volterne 1.2.3",
+              "Rapport établi le 2026-12-07 09:30:00"})
+            QVERIFY2(page.contains(QString::fromUtf8(expected)), expected);
+        // Each extreme with the time of its first sample: a falling calibration's maximum is
+        // its lowest raw value; the time outside limits, the one sample below 0,5 V.
+        for (const char *row :
+             {"Tension \\(V\\) +0,244379 V +2026-12-06 12:00:06.500 +2,53666 V +"
+              "2026-12-06 12:00:09.500 +2,37708 V +1 \\(0,5 s\\)",
+              "Température \\(°C\\) +-45 °C +2026-12-06 12:00:09.500 +50 °C +"
+              "2026-12-06 12:00:00 +2,5 °C +—",
+              "Voie3 +1023 +2026-12-06 12:00:00 +1023 +2026-12-06 12:00:00 +1023 +—"})
+            QVERIFY2(page.contains(QRegularExpression(QString::fromUtf8(row))), row);
+        QVERIFY(run(pdfinfo, {path}).contains(QRegularExpression("\nPages: +1\n")));
+        const QString nothing = run(pdftotext, {"-layout", empty, "-"});
+        for (const char *expected :
+             {"Platine : inconnue", "Téléchargement : inconnu", "Début : inconnu", "Fin : inconnue",
+              "code inconnu, commutateur S inconnu, intervalle inconnu", "Aucun échantillon"})
+            QVERIFY2(nothing.contains(QString::fromUtf8(expected)), expected);
+
+        // A4 at 150 dpi; where the chart is, every channel's colour among the curves.
+        run(pdftoppm, {"-r", "150", "-png", "-singlefile", path, dir.filePath("page")});
+        const QImage image(dir.filePath("page.png"));
+        QVERIFY(std::abs(image.width() - 1240) <= 1 && std::abs(image.height() - 1754) <= 1);
+        const int mm = 150 / 25.4;
+        std::array<int, kChannels> coloured{};
+        for (int y = 70 * mm; y < 150 * mm; ++y)
+            for (int x = 20 * mm; x < 190 * mm; ++x)
+                for (int c = 0; c < kChannels; ++c) {
+                    const QColor pixel = image.pixelColor(x, y), colour = chart::kColours[c];
+                    coloured[c] += std::abs(pixel.red() - colour.red()) +
+                                       std::abs(pixel.green() - colour.green()) +
+                                       std::abs(pixel.blue() - colour.blue()) <
+                                   40;
+                }
+        for (int c = 0; c < kChannels; ++c)
+            QVERIFY2(coloured[c] > 100, qPrintable(QString::number(coloured[c])));
     }
 };
 

@@ -93,6 +93,10 @@ void ChartPane::buildStatistics() {
                                   m_statistics);
         header->setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
         table->addWidget(header, 0, column + 1);
+        if (column == chart::kOutsideColumn) {
+            m_outsideHeader = header;
+            header->hide(); // until a visible channel has limits
+        }
     }
     for (int c = 0; c < kChannels; ++c) {
         auto *swatch = new QLabel(
@@ -107,6 +111,7 @@ void ChartPane::buildStatistics() {
             cell->setAlignment(column == 0 ? Qt::AlignLeft : Qt::AlignRight);
             m_statisticsRows[c][column + 1] = cell;
             table->addWidget(cell, c + 1, column + 1);
+            if (column == chart::kOutsideColumn) cell->hide();
         }
     }
     table->setColumnStretch(chart::kStatisticsColumns + 1, 1);
@@ -311,17 +316,21 @@ void ChartPane::editChannels() {
 // laid out again.
 void ChartPane::showStatistics() {
     std::array<bool, kChannels> shown{};
-    for (const chart::StatisticsRow &row : chart::statisticsRows(m_series, m_view->options())) {
+    const auto rows = chart::statisticsRows(m_series, m_view->options());
+    m_showsOutside = chart::showsOutside(rows);
+    for (const chart::StatisticsRow &row : rows) {
         shown[row.channel] = true;
-        const QString cells[] = {row.title, row.minimum, row.maximum, row.mean};
+        const auto cells = row.cells();
         for (int column = 0; column < chart::kStatisticsColumns; ++column)
             if (QLabel *cell = m_statisticsRows[row.channel][column + 1];
                 cell->text() != cells[column])
                 cell->setText(cells[column]);
     }
+    m_outsideHeader->setVisible(m_showsOutside);
     for (int c = 0; c < kChannels; ++c)
-        for (QLabel *cell : m_statisticsRows[c])
-            cell->setVisible(shown[c]);
+        for (int column = 0; column <= chart::kStatisticsColumns; ++column)
+            m_statisticsRows[c][column]->setVisible(
+                shown[c] && (column != chart::kOutsideColumn + 1 || m_showsOutside));
 }
 
 ChartPane::ShownSamples ChartPane::shownSamples() const {
@@ -336,7 +345,8 @@ QString ChartPane::statisticsText() const {
         if (m_view->isChannelHidden(c)) continue;
         QStringList cells;
         for (int column = 1; column <= chart::kStatisticsColumns; ++column)
-            cells << m_statisticsRows[c][column]->text();
+            if (column != chart::kOutsideColumn + 1 || m_showsOutside)
+                cells << m_statisticsRows[c][column]->text();
         rows << cells.join(QLatin1Char('\t'));
     }
     return rows.join(QLatin1Char('\n'));

@@ -24,10 +24,11 @@ class QPushButton;
 
 // The chart pane, "Graphique": the plot of the three channels of the text the window shows, in
 // their units; under it the minimum, maximum and mean of each visible channel over the visible
-// samples; the field "Intervalle (s)" (the board's sampling interval, which turns the x axis into
-// elapsed time), the button "Voies…" (Alt+V: the channels' names, units and calibrations) and the
-// button "Exporter l'image…". The window tells it what its text holds; the pane knows nothing of
-// the window. The pane keeps the samples; its view shows them and is told when they change.
+// samples (and how many lie outside its limits, when a visible channel has some); the field
+// "Intervalle (s)" (the board's sampling interval, which turns the x axis into elapsed time), the
+// button "Voies…" (Alt+V: the channels' names, units and calibrations) and the button "Exporter
+// l'image…". The window tells it what its text holds; the pane knows nothing of the window. The
+// pane keeps the samples; its view shows them and is told when they change.
 class ChartPane : public QWidget {
     Q_OBJECT
 public:
@@ -107,7 +108,7 @@ public:
     };
     ShownSamples shownSamples() const;
     // The statistics table as shown, a line for each visible channel: its title, minimum, maximum
-    // and mean, separated by tabulations.
+    // and mean, and its time outside limits when that column shows, separated by tabulations.
     QString statisticsText() const;
     QSpinBox *switchBox() const { return m_switch; }
     QCheckBox *keepLiveBox() const { return m_keepLive; }
@@ -156,6 +157,9 @@ private:
     QWidget *m_statistics = nullptr;
     // For each channel its swatch, then its cells.
     std::array<std::array<QLabel *, chart::kStatisticsColumns + 1>, kChannels> m_statisticsRows{};
+    // "Hors limites" shows only when a visible channel has limits (chart::showsOutside).
+    QLabel *m_outsideHeader = nullptr;
+    bool m_showsOutside = false;
     QLineEdit *m_intervalField = nullptr;
     QPushButton *m_channelsButton = nullptr;
     QPushButton *m_export = nullptr;

@@ -87,6 +87,7 @@ void drawCurves(QPainter &painter, const Frame &frame, Curves &curves) {
     const bool dense = frame.last - frame.first > plot.width() / 2;
     painter.setRenderHint(QPainter::Antialiasing, !dense);
     const double xScale = plot.width() / int(plot.width());
+    const bool scaled = painter.worldTransform().isScaling();
     for (int c = 0; c < kChannels; ++c) {
         if (curves[c].empty()) continue;
         const ValueRange &range = frame.values[frame.scales.scaleOf[c]];
@@ -96,7 +97,9 @@ void drawCurves(QPainter &painter, const Frame &frame, Curves &curves) {
                                 (point.y() - range.low) / (range.high - range.low) * plot.height());
         QPen pen(kColours[c], dense ? 1 : kCurveWidth, Qt::SolidLine,
                  dense ? Qt::SquareCap : Qt::RoundCap, Qt::RoundJoin);
-        pen.setCosmetic(dense);
+        // A thin line is one pixel of the device, or one of the chart when it is drawn scaled onto
+        // a page, whose device pixels are far smaller.
+        pen.setCosmetic(dense && !scaled);
         painter.setPen(pen);
         drawCurve(painter, curves[c], dense);
     }

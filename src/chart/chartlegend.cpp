@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace chart {
@@ -60,40 +61,53 @@ std::vector<StatisticsRow> statisticsRows(const SampleSeries &series, const Opti
         const auto text = [&](double value) {
             return shown.count > 0 ? valueText(value, setting.unit, options.locale) : kNoValue;
         };
+        QString outside = kNoValue;
+        if (setting.hasLimits()) {
+            const qint64 count = outsideCount(series, c, setting, first, last);
+            outside = QString::number(count);
+            if (count > 0 && options.interval > 0)
+                outside += QStringLiteral(" (%1)").arg(
+                    durationText(double(count) * options.interval, options.locale));
+        }
         rows.push_back({c, options.channels.title(c), text(shown.minimum), text(shown.maximum),
-                        text(shown.mean)});
+                        text(shown.mean), outside, setting.hasLimits()});
     }
     return rows;
+}
+
+bool showsOutside(const std::vector<StatisticsRow> &rows) {
+    return std::any_of(rows.begin(), rows.end(),
+                       [](const StatisticsRow &row) { return row.limited; });
 }
 
 int statisticsTableHeight(size_t rows, int row) {
     return int(rows + 1) * row + 2 * kTableMargin;
 }
 
-// Columns: the channels' titles from `left`, after their swatches, then the three figures, each
-// as wide as its widest text and right-aligned, as numbers read best. A rule parts the header
-// from the channels.
+// Columns: the channels' titles from `left`, after their swatches, then the figures, each as wide
+// as its widest text and right-aligned, as numbers read best; "Hors limites" only when a channel
+// has limits. A rule parts the header from the channels.
 void drawStatisticsTable(QPainter &painter, const std::vector<StatisticsRow> &rows, double left,
                          const QFontMetricsF &metrics, int row) {
-    constexpr int kColumns = kStatisticsColumns;
-    std::array<double, kColumns> widths{};
+    const int columns = showsOutside(rows) ? kStatisticsColumns : kOutsideColumn;
+    std::array<double, kStatisticsColumns> widths{};
     const auto widen = [&](int column, const QString &text) {
         widths[column] =
             std::max(widths[column], std::ceil(metrics.horizontalAdvance(text)) + kCellPadding);
     };
-    for (int column = 0; column < kColumns; ++column)
+    for (int column = 0; column < columns; ++column)
         widen(column, kStatisticsHeader[column]);
     for (const StatisticsRow &channel : rows) {
-        widen(0, channel.title);
-        widen(1, channel.minimum);
-        widen(2, channel.maximum);
-        widen(3, channel.mean);
+        const auto cells = channel.cells();
+        for (int column = 0; column < columns; ++column)
+            widen(column, cells[column]);
     }
     widths[0] += kSwatchColumn;
-    const auto drawRow = [&](int y, const std::array<QString, kColumns> &cells, int channel) {
+    const auto drawRow = [&](int y, const std::array<QString, kStatisticsColumns> &cells,
+                             int channel) {
         double x = left;
         if (channel >= 0) painter.fillRect(swatch(x, y, row), kColours[channel]);
-        for (int column = 0; column < kColumns; ++column) {
+        for (int column = 0; column < columns; ++column) {
             const double indent = column == 0 ? kSwatchColumn : 0;
             painter.drawText(QRectF(x + indent, y, widths[column] - indent, row),
                              (column == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
@@ -105,13 +119,14 @@ void drawStatisticsTable(QPainter &painter, const std::vector<StatisticsRow> &ro
     painter.setPen(kTextColour);
     drawRow(y, kStatisticsHeader, -1);
     painter.setPen(kFrameColour);
-    painter.drawLine(QPointF(left, y + row),
-                     QPointF(left + widths[0] + widths[1] + widths[2] + widths[3], y + row));
+    double width = 0;
+    for (int column = 0; column < columns; ++column)
+        width += widths[column];
+    painter.drawLine(QPointF(left, y + row), QPointF(left + width, y + row));
     painter.setPen(kTextColour);
     for (const StatisticsRow &channel : rows) {
         y += row;
-        drawRow(y, {channel.title, channel.minimum, channel.maximum, channel.mean},
-                channel.channel);
+        drawRow(y, channel.cells(), channel.channel);
     }
 }
 

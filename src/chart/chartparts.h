@@ -28,6 +28,10 @@ void drawAxes(QPainter &painter, const Frame &frame, const XAxis &axis, double l
 // chartcurves.cpp. The curves, mapped onto the plot and clipped to it.
 void drawCurves(QPainter &painter, const Frame &frame, Curves &curves);
 
+// chartlimits.cpp. Each visible channel's limits, dashed lines across the plot in its colour on its
+// scale; a limit beyond the scale's range is not drawn.
+void drawLimits(QPainter &painter, const Frame &frame, const Options &options);
+
 // chartlegend.cpp. The legend above the plot, each entry's place noted in the frame.
 void drawLegend(QPainter &painter, const Options &options, double line, Frame &frame);
 // The statistics table's height for `rows` channels, its header included, with `row` the height of

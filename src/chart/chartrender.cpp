@@ -1,5 +1,6 @@
 // paint(): the chart put together from its parts, the frame and its axes (chartlayout.cpp), the
-// curves (chartcurves.cpp) and the legend (chartlegend.cpp); chartimage.cpp makes images of it.
+// curves (chartcurves.cpp), the channels' limits over them (chartlimits.cpp) and the legend
+// (chartlegend.cpp); chartimage.cpp makes images of it, report.cpp a page.
 #include "chart/chartrender.h"
 
 #include "chart/chartgeometry.h"
@@ -33,6 +34,7 @@ Frame paint(QPainter &painter, QSize size, const SampleSeries &series, const Opt
              xAxis(series.dropped(), frame.last - frame.first, options.interval, clockStart), line,
              options.locale, size);
     drawCurves(painter, frame, curves);
+    drawLimits(painter, frame, options);
     drawLegend(painter, options, line, frame);
     painter.restore();
     return frame;

@@ -123,18 +123,31 @@ inline constexpr QSize kDefaultImageSize(1200, 600);
 QImage render(const SampleSeries &series, QSize size, const Options &options = {});
 
 // The statistics table: for each visible channel, its minimum, maximum and mean over the visible
-// samples, in its unit, or kNoValue when they hold no value (all gaps).
+// samples, in its unit, or kNoValue when they hold no value (all gaps); and, for a channel with
+// limits, how many of those samples lie outside them, with their duration when the interval is
+// known ("12 (6 s)", "0"), kNoValue for a channel without limits. That last column, "Hors
+// limites", shows only when a visible channel has limits (showsOutside), so that a table of
+// channels without limits keeps its four columns.
 inline const QString kNoValue = QStringLiteral("—");
-inline constexpr int kStatisticsColumns = 4;
+inline constexpr int kStatisticsColumns = 5;
+inline constexpr int kOutsideColumn = 4;
 inline const std::array<QString, kStatisticsColumns> kStatisticsHeader = {
     QStringLiteral("Voie"), QStringLiteral("Minimum"), QStringLiteral("Maximum"),
-    QStringLiteral("Moyenne")};
+    QStringLiteral("Moyenne"), QStringLiteral("Hors limites")};
 struct StatisticsRow {
     int channel = 0;
     QString title; // the legend's: "Voie1", "Tension (V)"
     QString minimum, maximum, mean;
+    QString outside;      // "12 (6 s)", "0", or kNoValue without limits
+    bool limited = false; // the channel has limits
+
+    std::array<QString, kStatisticsColumns> cells() const {
+        return {title, minimum, maximum, mean, outside};
+    }
 };
 std::vector<StatisticsRow> statisticsRows(const SampleSeries &series, const Options &options);
+// Whether the table shows its column "Hors limites": when one of its channels has limits.
+bool showsOutside(const std::vector<StatisticsRow> &rows);
 
 // What the window exports: `title` (the recording's name; nothing when empty) above the chart of
 // `size`, drawn exactly as render() draws it, and the statistics table below it.

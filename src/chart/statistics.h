@@ -31,6 +31,22 @@ struct RawStatistics {
 std::array<RawStatistics, kChannels> statistics(const SampleSeries &series, qint64 first,
                                                 qint64 last);
 
+// Where each channel's extremes lie over the samples first to last (positions, clamped to the
+// series): the first sample holding its smallest raw value and the first holding its largest, or
+// -1 when the range holds no value. A falling calibration turns the raw minimum into the maximum
+// in the unit.
+struct RawExtremes {
+    qint64 minimum = -1;
+    qint64 maximum = -1;
+};
+std::array<RawExtremes, kChannels> extremes(const SampleSeries &series, qint64 first, qint64 last);
+
+// How many values of `channel` over the samples first to last (positions, both included, clamped
+// to the series) lie outside the limits of `setting`, through its calibration: the time spent
+// outside is that count times the interval. Gaps are not counted; 0 for a channel without limits.
+qint64 outsideCount(const SampleSeries &series, int channel, const ChannelSetting &setting,
+                    qint64 first, qint64 last);
+
 // The same in a channel's unit: a calibration is a straight line, so the extremes map onto the
 // extremes (swapped when it falls) and the mean onto the mean.
 struct Statistics {
@@ -46,5 +62,9 @@ Statistics calibrated(const RawStatistics &raw, const Calibration &calibration);
 QString valueText(double value, const QLocale &locale);
 // The same followed by the unit, when there is one.
 QString valueText(double value, const QString &unit, const QLocale &locale);
+// A duration of `seconds` in the unit that reads best, as the x axis chooses it: seconds up to two
+// minutes, minutes up to two hours, hours beyond, these two to a tenth ("6 s", "2,5 min",
+// "7,7 h").
+QString durationText(double seconds, const QLocale &locale);
 
 } // namespace chart
