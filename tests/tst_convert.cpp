@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -351,6 +352,23 @@ private slots:
             rows({"--settings", settings.path()}),
             QByteArrayList({"Temps (s);Date et heure;Voie1;Voie2;Voie3\r",
                             "0;2026-12-06 23:59:00;1;2;3\r", "90;2026-12-07 00:00:30;4;5;6\r"}));
+
+        // The report tells the facts and the options' start.
+        const QString pdf = dir.filePath("rapport.pdf");
+        QCOMPARE(convert({"--pdf", pdf, "--debut", "2026-12-06 08:00", recording}).status, 0);
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (!pdftotext.isEmpty()) {
+            QProcess text;
+            text.start(pdftotext, {"-layout", pdf, "-"});
+            QVERIFY(text.waitForFinished());
+            const QString page = QString::fromUtf8(text.readAllStandardOutput());
+            QVERIFY2(page.contains("transfert_06122026.txt") &&
+                         page.contains("2026-12-06 08:00:00") && page.contains("Lumière"),
+                     qPrintable(page));
+        }
+        QVERIFY(convert({"--pdf", pdf, recording, recording})
+                    .err.contains("--pdf ne vaut que pour un seul enregistrement"));
+
         QVERIFY(writeFile(factsPath(recording), "\0\xFF[[debut=="));
         QCOMPARE(rows({}), QByteArrayList({"Voie1;Voie2;Voie3\r", "1;2;3\r", "4;5;6\r"}));
     }

@@ -1,6 +1,7 @@
 #include "convert/batchconvert.h"
 
 #include "chart/chartrender.h"
+#include "chart/report.h"
 #include "chart/sampleseries.h"
 #include "data/chartsettings.h"
 #include "data/facts.h"
@@ -46,7 +47,8 @@ public:
     }
 
     int convert(const ConvertJob &job) {
-        if (!claim(job.recording, job.spreadsheet) || !claim(job.recording, job.chart))
+        if (!claim(job.recording, job.spreadsheet) || !claim(job.recording, job.chart) ||
+            !claim(job.recording, job.report))
             return kConvertFailed;
         const MeasuresLayout layout = layoutFor(job.recording);
         RecordingConversion conversion = convertRecording;
@@ -75,6 +77,7 @@ public:
             }
         }
         if (!job.chart.isEmpty() && !drawChart(job, layout)) status = kConvertFailed;
+        if (!job.report.isEmpty() && !writeReportOf(job, layout)) status = kConvertFailed;
         return status;
     }
 
@@ -127,11 +130,12 @@ private:
         return conversion(recording, m_standardOutput);
     }
 
-    bool drawChart(const ConvertJob &job, const MeasuresLayout &layout) {
+    // The samples of the whole recording, or nothing when it cannot be read (said).
+    std::optional<SampleSeries> readSeries(const QString &path) {
         QFile recording;
-        if (!openForReading(recording, job.recording)) {
-            say(job.recording, filereason::cannotRead(job.recording));
-            return false;
+        if (!openForReading(recording, path)) {
+            say(path, filereason::cannotRead(path));
+            return std::nullopt;
         }
         SampleSeries series;
         QByteArray block(kReadBlock, Qt::Uninitialized);
@@ -139,18 +143,53 @@ private:
         while ((got = recording.read(block.data(), block.size())) > 0)
             series.append(QByteArrayView(block.constData(), got));
         if (got < 0) {
-            say(job.recording, filereason::cannotRead(job.recording));
-            return false;
+            say(path, filereason::cannotRead(path));
+            return std::nullopt;
         }
         // A line end of its own closes a last line that has none; an empty line adds nothing.
         series.append("\r");
+        return series;
+    }
+
+    static chart::Options chartOptions(const MeasuresLayout &layout) {
         chart::Options options;
         options.interval = layout.interval;
         options.channels = layout.channels;
         options.clock = layout.clock;
+        return options;
+    }
+
+    bool drawChart(const ConvertJob &job, const MeasuresLayout &layout) {
+        const std::optional<SampleSeries> series = readSeries(job.recording);
+        if (!series) return false;
         QString error;
-        if (chart::savePng(chart::render(series, m_options.size, options), job.chart, &error))
+        if (chart::savePng(chart::render(*series, m_options.size, chartOptions(layout)), job.chart,
+                           &error))
             return true;
+        say(job.recording, error);
+        return false;
+    }
+
+    // The report of the whole recording: its facts file's facts, with what the options give.
+    bool writeReportOf(const ConvertJob &job, const MeasuresLayout &layout) {
+        const std::optional<SampleSeries> series = readSeries(job.recording);
+        if (!series) return false;
+        chart::ReportContent content;
+        content.name = QFileInfo(job.recording).fileName();
+        content.facts = RecordingFacts::read(factsPath(job.recording)).value_or(RecordingFacts());
+        content.facts.interval = layout.interval;
+        content.facts.channels = layout.channels;
+        if (m_options.start.isValid()) {
+            content.facts.start = m_options.start;
+            content.facts.startOrigin = StartOrigin::Corrected;
+        }
+        content.series = &*series;
+        content.options = chartOptions(layout);
+        content.version = QStringLiteral(VOLTERNE_VERSION);
+        content.moment = QDateTime::currentDateTime();
+        content.locale = layout.locale;
+        QString error;
+        if (chart::writeReport(job.report, content, &error)) return true;
         say(job.recording, error);
         return false;
     }
@@ -172,7 +211,7 @@ private:
 QList<ConvertJob> convertJobs(const ConvertOptions &options) {
     QList<ConvertJob> jobs;
     for (const QString &recording : options.recordings) {
-        ConvertJob job{recording, options.output, options.png};
+        ConvertJob job{recording, options.output, options.png, options.pdf};
         if (job.spreadsheet.isEmpty())
             job.spreadsheet = derivedPath(recording, options.outputDir,
                                           options.measures ? kMeasuresSuffix : kSpreadsheetSuffix);

@@ -12,6 +12,7 @@ struct ConvertJob {
     QString recording;
     QString spreadsheet;
     QString chart;
+    QString report; // the PDF report, when asked
 };
 
 // Where each recording's files go: -o or --png for the one recording; <name>.csv (with --mesures

@@ -94,6 +94,11 @@ const OptionRow kOptionRows[] = {
      "DOSSIER",
      QStringLiteral("NOM%1 de chaque enregistrement dans DOSSIER").arg(kChartSuffix),
      setText<&ConvertOptions::pngDir>},
+    {{"pdf"},
+     "FICHIER",
+     "le rapport d'une page A4 de l'unique enregistrement :\n"
+     "ses informations, son graphique, ses voies et statistiques",
+     setText<&ConvertOptions::pdf>},
     {{"size"},
      "LxH",
      QStringLiteral("taille du graphique en pixels (%1x%2 par défaut)")
@@ -159,10 +164,14 @@ QString combinationFault(const ConvertOptions &options) {
     if (options.recordings.size() > 1 && !options.png.isEmpty())
         return QStringLiteral("--png ne vaut que pour un seul enregistrement ; pour "
                               "plusieurs, utilisez --png-dir");
+    if (options.recordings.size() > 1 && !options.pdf.isEmpty())
+        return QStringLiteral("--pdf ne vaut que pour un seul enregistrement");
     if (!options.settings.isEmpty() && !options.measures && !options.wantsCharts())
-        return QStringLiteral("--settings ne vaut qu'avec --mesures, --png ou --png-dir");
+        return QStringLiteral("--settings ne vaut qu'avec --mesures, --png, --png-dir ou --pdf");
     if (options.png == QLatin1String("-"))
         return QStringLiteral("le graphique ne peut pas aller sur la sortie standard");
+    if (options.pdf == QLatin1String("-"))
+        return QStringLiteral("le rapport ne peut pas aller sur la sortie standard");
     if (options.recordings.contains(QStringLiteral("-")))
         return QStringLiteral("les enregistrements se lisent dans des fichiers, pas sur "
                               "l'entrée standard");

@@ -33,6 +33,7 @@ struct ConvertOptions {
     QString outputDir; // --output-dir: <name>.csv of each recording there
     QString png;       // --png: the chart of the one recording
     QString pngDir;    // --png-dir: <name>.png of each recording there
+    QString pdf;       // --pdf: the one-page report of the one recording
     QSize size = chart::kDefaultImageSize; // unless --size gives one
     double interval = 0;   // --interval: seconds between two samples, above 0; 0: none given, the
                            // chart counts samples
@@ -42,7 +43,7 @@ struct ConvertOptions {
     bool help = false;
     bool version = false;
 
-    bool wantsCharts() const { return !png.isEmpty() || !pngDir.isEmpty(); }
+    bool wantsCharts() const { return !png.isEmpty() || !pngDir.isEmpty() || !pdf.isEmpty(); }
     bool operator==(const ConvertOptions &) const = default;
 };
 
