@@ -18,6 +18,8 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
@@ -228,6 +230,22 @@ private slots:
         QCOMPARE(std::tuple(kept->start, kept->startOrigin, kept->interval, kept->channels),
                  std::tuple(QDateTime(QDate(2026, 12, 5), QTime(8, 15)), StartOrigin::Corrected,
                             300.0, facts.channels));
+
+        // "Rapport PDF…" reports what the window shows, proposed beside the recordings.
+        rig.desktop.nextReportLocation = rig.path("rapport.pdf");
+        pane.reportButton()->click();
+        QTRY_COMPARE(ui(w).Label1->text(),
+                     "Rapport enregistré dans " + filereason::shownPath(rig.path("rapport.pdf")));
+        if (const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+            !pdftotext.isEmpty()) {
+            QProcess text;
+            text.start(pdftotext, {"-layout", rig.path("rapport.pdf"), "-"});
+            QVERIFY(text.waitForFinished());
+            const QString page = QString::fromUtf8(text.readAllStandardOutput());
+            QVERIFY2(page.contains(kRecordingName) && page.contains("2026-12-05 08:15:00") &&
+                         page.contains("Température") && page.contains("300 s"),
+                     qPrintable(page));
+        }
 
         // Without facts, and with a damaged file: what the settings say, no start.
         const QString other = rig.path("transfert_04122026.txt");

@@ -4,6 +4,7 @@
 #include "app/chartview.h"
 #include "app/desktop.h"
 #include "app/silence.h"
+#include "chart/report.h"
 #include "data/chartsettings.h"
 #include "data/filereason.h"
 #include "data/period.h"
@@ -13,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -134,6 +136,12 @@ void ChartPane::buildControls() {
     m_exportMeasures->setToolTip(QStringLiteral("Un tableur du temps et des valeurs dans leurs "
                                                 "unités"));
     connect(m_exportMeasures, &QPushButton::clicked, this, &ChartPane::measuresExportRequested);
+    m_report = new QPushButton(QStringLiteral("Rapport PDF…"), this);
+    m_report->setObjectName(QStringLiteral("rapport"));
+    m_report->setToolTip(QStringLiteral("Une page A4 à imprimer : les informations de "
+                                        "l'enregistrement, le graphique affiché, les voies et "
+                                        "leurs statistiques"));
+    connect(m_report, &QPushButton::clicked, this, [this] { exportReport(); });
     auto *switchBox = new SwitchBox(this);
     switchBox->refused = [this, switchBox](const QString &text) {
         const QString sentence =
@@ -198,6 +206,7 @@ void ChartPane::buildControls() {
     liveControls->addStretch(1);
     liveControls->addWidget(m_recordingNote);
     liveControls->addWidget(m_exportMeasures);
+    liveControls->addWidget(m_report);
     layout->addLayout(liveControls);
 }
 
@@ -477,5 +486,32 @@ QCoro::Task<bool> ChartPane::exportImage() {
         co_return false;
     }
     emit said(QStringLiteral("Image enregistrée dans %1").arg(filereason::shownPath(path)));
+    co_return true;
+}
+
+QCoro::Task<bool> ChartPane::exportReport() {
+    const QString base = m_title.isEmpty()
+                             ? QStringLiteral("rapport")
+                             : QFileInfo(m_title).completeBaseName() + QStringLiteral("_rapport");
+    const QString path = co_await m_desktop->chooseReportLocation(
+        this, QDir(m_directory).filePath(base + QStringLiteral(".pdf")));
+    if (path.isEmpty()) co_return false;
+    chart::ReportContent content;
+    content.name = m_title;
+    if (m_facts) content.facts = *m_facts;
+    content.facts.interval = m_interval;
+    content.facts.channels = m_channels;
+    content.series = &m_series;
+    content.options = m_view->options();
+    content.version = QStringLiteral(VOLTERNE_VERSION);
+    content.moment = QDateTime::currentDateTime();
+    content.locale = locale();
+    content.locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString problem;
+    if (!chart::writeReport(path, content, &problem)) {
+        m_desktop->warn(this, QStringLiteral("Rapport PDF"), problem);
+        co_return false;
+    }
+    emit said(QStringLiteral("Rapport enregistré dans %1").arg(filereason::shownPath(path)));
     co_return true;
 }

@@ -97,6 +97,7 @@ public:
     QLineEdit *intervalField() const { return m_intervalField; }
     QPushButton *exportButton() const { return m_export; }
     QPushButton *exportMeasuresButton() const { return m_exportMeasures; }
+    QPushButton *reportButton() const { return m_report; }
     QPushButton *channelsButton() const { return m_channelsButton; }
     // The samples the chart shows (after a zoom those in view; during and after a real-time
     // reading those of its rolling window), as recording lines, and the number of the first in
@@ -121,6 +122,9 @@ public:
     // and writes it as a PNG; a failure is told to the user with its reason. True when the image
     // was written.
     QCoro::Task<bool> exportImage();
+    // "Rapport PDF…": asks where, then writes the one-page report of the recording shown over the
+    // range shown; a failure is told to the user with its reason. True when it was written.
+    QCoro::Task<bool> exportReport();
 
 signals:
     // The user typed another valid interval (0: none).
@@ -164,6 +168,7 @@ private:
     QPushButton *m_channelsButton = nullptr;
     QPushButton *m_export = nullptr;
     QPushButton *m_exportMeasures = nullptr;
+    QPushButton *m_report = nullptr;
     QSpinBox *m_switch = nullptr;
     QCheckBox *m_keepLive = nullptr;
     QTimer m_redraw;

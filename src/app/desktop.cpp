@@ -75,6 +75,13 @@ QCoro::Task<QString> SystemDesktop::chooseMeasuresLocation(QWidget *parent,
                                             QStringLiteral("csv")));
 }
 
+QCoro::Task<QString> SystemDesktop::chooseReportLocation(QWidget *parent,
+                                                         const QString &suggestedPath) {
+    co_return co_await runDialog(saveDialog(parent, QStringLiteral("Rapport PDF"), suggestedPath,
+                                            QStringLiteral("Documents PDF (*.pdf)"),
+                                            QStringLiteral("pdf")));
+}
+
 void SystemDesktop::inform(QWidget *parent, const QString &title, const QString &text,
                            const QString &details) {
     QMessageBox *box = showBox(parent, QMessageBox::Information, title, text);

@@ -28,6 +28,9 @@ public:
     // Asks where to save a spreadsheet of measures, proposing `suggestedPath`; empty on cancel.
     virtual QCoro::Task<QString> chooseMeasuresLocation(QWidget *parent,
                                                         const QString &suggestedPath) = 0;
+    // Asks where to save a PDF report, proposing `suggestedPath`; empty on cancel.
+    virtual QCoro::Task<QString> chooseReportLocation(QWidget *parent,
+                                                      const QString &suggestedPath) = 0;
     // An informative message box (the About box, a problem the user must know of), with
     // `details` in smaller print under the message when given.
     virtual void inform(QWidget *parent, const QString &title, const QString &text,
@@ -48,6 +51,8 @@ public:
                                              const QString &suggestedPath) override;
     QCoro::Task<QString> chooseMeasuresLocation(QWidget *parent,
                                                 const QString &suggestedPath) override;
+    QCoro::Task<QString> chooseReportLocation(QWidget *parent,
+                                              const QString &suggestedPath) override;
     void inform(QWidget *parent, const QString &title, const QString &text,
                 const QString &details = {}) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;

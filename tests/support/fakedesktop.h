@@ -41,6 +41,10 @@ public:
     QCoro::Task<QString> chooseMeasuresLocation(QWidget *, const QString &) override {
         co_return std::exchange(nextMeasuresLocation, QString());
     }
+    QString nextReportLocation; // answer of the next report save dialog; empty = cancelled
+    QCoro::Task<QString> chooseReportLocation(QWidget *, const QString &) override {
+        co_return std::exchange(nextReportLocation, QString());
+    }
     QCoro::Task<QString> chooseImageLocation(QWidget *, const QString &suggestedPath) override {
         ++imageQuestions;
         lastImageSuggestion = suggestedPath;
