@@ -496,36 +496,55 @@ private slots:
         QVERIFY(!blank(QRect(image.width() - 14, middle - 20, 14, 40)));
     }
 
-    // The calibration points typed in the dialog: bad ones are refused with their reason and
-    // nothing is saved; good ones, with commas, points or blanks, are drawn and saved.
+    // The calibration points and limits typed in the dialog: bad ones are refused with their
+    // reason and nothing is saved; good ones, with commas, points or blanks, are drawn and saved.
     void theChannelsDialogReadsOrRefusesTheCalibrationWithTheReason_data() {
         QTest::addColumn<QStringList>("points"); // raw and value of point 1, then of point 2
         QTest::addColumn<QString>("shown");      // the dialog's line for the channel
+        QTest::addColumn<QStringList>("limits"); // low and high as typed
+        QTest::addColumn<QString>("refusal");    // why the limits are refused
+        const QStringList line{"0", "0", "1023", "5"};
+        const QString fine = "Facteur 0,00488759 ; décalage 0";
+        QTest::newRow("limits, one empty") << line << fine << QStringList{" 1,5 ", ""} << QString();
+        QTest::newRow("limits, low above high")
+            << line << fine << QStringList{"4", "3,5"}
+            << "La limite basse (4) dépasse la limite haute (3,5).";
+        QTest::newRow("a limit that is no number")
+            << line << fine << QStringList{"", "haut"}
+            << "La limite haute n'est pas un nombre : « haut ».";
         QTest::newRow("commas, points, blanks")
-            << QStringList{"0", " 0,0 ", "1023", "5.0"} << "Facteur 0,00488759 ; décalage 0";
+            << QStringList{"0", " 0,0 ", "1023", "5.0"} << "Facteur 0,00488759 ; décalage 0"
+            << QStringList{"", ""} << QString();
         QTest::newRow("an offset")
-            << QStringList{"10", "1", "20", "3"} << "Facteur 0,2 ; décalage -1";
-        QTest::newRow("not a number")
-            << QStringList{"abc", "0", "1023", "5"}
-            << "La valeur brute du point 1 n'est pas un nombre : « abc ».";
+            << QStringList{"10", "1", "20", "3"} << "Facteur 0,2 ; décalage -1"
+            << QStringList{"", ""} << QString();
+        QTest::newRow("not a number") << QStringList{"abc", "0", "1023", "5"}
+                                      << "La valeur brute du point 1 n'est pas un nombre : « abc »."
+                                      << QStringList{"", ""} << QString();
         QTest::newRow("equal raw values")
             << QStringList{"512", "0", "512,0", "5"}
             << "Les deux points ont la même valeur brute (512) : il faut deux valeurs brutes "
-               "différentes.";
+               "différentes."
+            << QStringList{"", ""} << QString();
         QTest::newRow("group separator")
             << QStringList{"0", "1 000", "1023", "5"}
-            << "La valeur physique du point 1 n'est pas un nombre : « 1 000 ».";
+            << "La valeur physique du point 1 n'est pas un nombre : « 1 000 »."
+            << QStringList{"", ""} << QString();
         QTest::newRow("empty") << QStringList{"0", "0", "", "5"}
-                               << "La valeur brute du point 2 est vide.";
+                               << "La valeur brute du point 2 est vide." << QStringList{"", ""}
+                               << QString();
         QTest::newRow("too steep")
             << QStringList{"0", "-1e308", "1e-300", "1e308"}
             << "Ces deux points donnent une droite trop raide : rapprochez les valeurs physiques "
-               "ou écartez les valeurs brutes.";
+               "ou écartez les valeurs brutes."
+            << QStringList{"", ""} << QString();
     }
 
     void theChannelsDialogReadsOrRefusesTheCalibrationWithTheReason() {
         QFETCH(QStringList, points);
         QFETCH(QString, shown);
+        QFETCH(QStringList, limits);
+        QFETCH(QString, refusal);
         QTemporaryDir dir;
         const QByteArray before = "[graphique]\r\nintervalle=0.5\r\n";
         const QString ini = dir.filePath("param.ini");
@@ -544,11 +563,14 @@ private slots:
         dialog->unitField(0)->setText("V");
         for (int p = 0; p < ChannelsDialog::kPoints; ++p)
             dialog->pointField(0, p)->setText(points[p]);
+        dialog->lowField(0)->setText(limits[0]);
+        dialog->highField(0)->setText(limits[1]);
         QCOMPARE(dialog->lineLabel(0)->text(), shown);
         dialog->accept();
-        if (!shown.startsWith("Facteur")) {
+        if (!shown.startsWith("Facteur") || !refusal.isEmpty()) {
             QVERIFY(dialog->isVisible());
-            QCOMPARE(dialog->problemLabel()->text(), "Voie1 : " + shown);
+            QCOMPARE(dialog->problemLabel()->text(),
+                     "Voie1 : " + (refusal.isEmpty() ? shown : refusal));
             dialog->reject();
             QVERIFY(pane.channels().isDefault());
             QCOMPARE(readFile(ini), before);
@@ -560,6 +582,9 @@ private slots:
         for (int p : {0, 2})
             QCOMPARE(pane.channels().channels[0].calibration(points[p].toInt()),
                      points[p + 1].trimmed().replace(u',', u'.').toDouble());
+        QCOMPARE(std::pair(pane.channels().channels[0].low, pane.channels().channels[0].high),
+                 std::pair(limits[0].isEmpty() ? std::nullopt : std::optional(1.5),
+                           std::optional<double>()));
         QCOMPARE(ChannelSettings::read(Profile(ini)), pane.channels());
         QVERIFY(desktop.messages.isEmpty());
     }

@@ -25,9 +25,10 @@ ChannelsDialog::ChannelsDialog(const ChannelSettings &channels, QWidget *parent)
     setObjectName(QStringLiteral("voies"));
     setWindowTitle(QStringLiteral("Voies"));
     auto *grid = new QGridLayout;
-    const QStringList headers = {QStringLiteral("Nom"),    QStringLiteral("Unité"),
-                                 QStringLiteral("Brut 1"), QStringLiteral("Valeur 1"),
-                                 QStringLiteral("Brut 2"), QStringLiteral("Valeur 2")};
+    const QStringList headers = {QStringLiteral("Nom"),          QStringLiteral("Unité"),
+                                 QStringLiteral("Brut 1"),       QStringLiteral("Valeur 1"),
+                                 QStringLiteral("Brut 2"),       QStringLiteral("Valeur 2"),
+                                 QStringLiteral("Limite basse"), QStringLiteral("Limite haute")};
     for (int column = 0; column < headers.size(); ++column)
         grid->addWidget(new QLabel(headers[column], this), 0, column + 1);
     for (int c = 0; c < kChannels; ++c) {
@@ -52,6 +53,11 @@ ChannelsDialog::ChannelsDialog(const ChannelSettings &channels, QWidget *parent)
             fields.points[p] = field(pointText(points[p]), headers[2 + p], 3 + p);
             connect(fields.points[p], &QLineEdit::textChanged, this, [this, c] { showLine(c); });
         }
+        const auto limit = [](const std::optional<double> &value) {
+            return value ? pointText(*value) : QString();
+        };
+        fields.low = field(limit(setting.low), headers[6], 7);
+        fields.high = field(limit(setting.high), headers[7], 8);
         fields.line = new QLabel(this);
         grid->addWidget(fields.line, 2 * c + 2, 1, 1, headers.size());
         showLine(c);
@@ -65,7 +71,8 @@ ChannelsDialog::ChannelsDialog(const ChannelSettings &channels, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &ChannelsDialog::reject);
     auto *layout = new QVBoxLayout(this);
     auto *help = new QLabel(QStringLiteral("Étalonnage : deux points, valeur brute de la platine "
-                                           "→ valeur physique (virgule ou point décimal)."),
+                                           "→ valeur physique (virgule ou point décimal). "
+                                           "Limites dans l'unité de la voie, vides : aucune."),
                             this);
     help->setWordWrap(true);
     layout->addWidget(help);
@@ -100,9 +107,16 @@ void ChannelsDialog::accept() {
             m_fields[c].points[0]->setFocus();
             return;
         }
+        const std::optional<Limits> limits =
+            parseLimits(m_fields[c].low->text(), m_fields[c].high->text(), &reason);
+        if (!limits) {
+            m_problem->setText(QStringLiteral("%1 : %2").arg(kChannelNames[c], reason));
+            m_fields[c].low->setFocus();
+            return;
+        }
         const QString name = m_fields[c].name->text().trimmed();
         typed.channels[c] = {name.isEmpty() ? QString(kChannelNames[c]) : name,
-                             m_fields[c].unit->text().trimmed(), *line};
+                             m_fields[c].unit->text().trimmed(), *line, limits->low, limits->high};
     }
     m_problem->clear();
     m_channels = typed;

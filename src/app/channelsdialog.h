@@ -10,8 +10,10 @@ class QLabel;
 class QLineEdit;
 
 // "Voies…": for each of the three channels its name, its unit and its calibration as two points
-// (raw value → physical value), the factor and offset they give shown as they are typed. Numbers
-// take a "," or a "." as decimal separator. OK is refused while a calibration does not read, with
+// (raw value → physical value), the factor and offset they give shown as they are typed, and its
+// low and high limits in its unit (either may be empty). Numbers
+// take a "," or a "." as decimal separator. OK is refused while a calibration or a limit does not
+// read, with
 // the reason under the fields; nothing leaves the dialog then. The owner opens it with open() and
 // takes channels() once it is accepted.
 class ChannelsDialog : public QDialog {
@@ -28,6 +30,8 @@ public:
     QLineEdit *nameField(int channel) const { return m_fields[channel].name; }
     QLineEdit *unitField(int channel) const { return m_fields[channel].unit; }
     QLineEdit *pointField(int channel, int point) const { return m_fields[channel].points[point]; }
+    QLineEdit *lowField(int channel) const { return m_fields[channel].low; }
+    QLineEdit *highField(int channel) const { return m_fields[channel].high; }
     // "Facteur 0,00489 ; décalage 0", or what is wrong with the points typed.
     QLabel *lineLabel(int channel) const { return m_fields[channel].line; }
     // Why OK was refused; empty while it was not.
@@ -41,6 +45,8 @@ private:
         QLineEdit *name = nullptr;
         QLineEdit *unit = nullptr;
         std::array<QLineEdit *, kPoints> points{};
+        QLineEdit *low = nullptr;
+        QLineEdit *high = nullptr;
         QLabel *line = nullptr;
     };
     std::optional<Calibration> calibration(int channel, QString *reason) const;

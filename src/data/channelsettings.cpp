@@ -148,3 +148,27 @@ std::optional<Calibration> parseCalibration(const QString &rawA, const QString &
                                      "les valeurs physiques ou écartez les valeurs brutes."));
     return calibration;
 }
+
+std::optional<Limits> parseLimits(const QString &low, const QString &high, QString *reason) {
+    Limits limits;
+    const std::pair<const QString *, const char *> typed[] = {{&low, "La limite basse"},
+                                                              {&high, "La limite haute"}};
+    std::optional<double> *const values[] = {&limits.low, &limits.high};
+    for (int i = 0; i < 2; ++i) {
+        if (typed[i].first->trimmed().isEmpty()) continue;
+        *values[i] = parseNumber(*typed[i].first);
+        if (!*values[i]) {
+            if (reason)
+                *reason = QStringLiteral("%1 n'est pas un nombre : « %2 ».")
+                              .arg(QString::fromUtf8(typed[i].second), *typed[i].first);
+            return std::nullopt;
+        }
+    }
+    if (limits.low && limits.high && *limits.low > *limits.high) {
+        if (reason)
+            *reason = QStringLiteral("La limite basse (%1) dépasse la limite haute (%2).")
+                          .arg(low.trimmed(), high.trimmed());
+        return std::nullopt;
+    }
+    return limits;
+}

@@ -73,3 +73,11 @@ struct ChannelSettings {
 std::optional<Calibration> parseCalibration(const QString &rawA, const QString &valueA,
                                             const QString &rawB, const QString &valueB,
                                             QString *reason = nullptr);
+
+// The limits as typed: each empty (no limit) or a number; nothing, with the French reason in
+// *reason, when one is not a number or the low limit is above the high one.
+struct Limits {
+    std::optional<double> low, high;
+};
+std::optional<Limits> parseLimits(const QString &low, const QString &high,
+                                  QString *reason = nullptr);
