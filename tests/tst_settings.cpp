@@ -9,6 +9,8 @@
 #include "data/channelsettings.h"
 #include "data/chartsettings.h"
 #include "data/facts.h"
+#include "data/limitwatch.h"
+#include "data/livekeeper.h"
 #include "data/measures.h"
 #include "data/period.h"
 #include "data/profile.h"
@@ -434,6 +436,51 @@ private slots:
         const SampleClock arrived{moment, 0, {{0, moment}, {3, moment.addSecs(5)}}};
         QCOMPARE(QList<QDateTime>({arrived.at(0), arrived.at(2), arrived.at(3), arrived.at(9)}),
                  QList<QDateTime>({moment, moment, moment.addSecs(5), moment.addSecs(5)}));
+    }
+
+    // A reading's excursions out of its limits are said once each, and the return too, whatever
+    // the chunks; a kept reading's facts file holds its arrivals and what was said.
+    void excursionsAreSaidOnceAndAKeptReadingKeepsItsArrivals() {
+        ChannelSettings channels;
+        channels.channels[0] = {"Température", "°C", {0, 0, 100, 10}, 5.5, 30};
+        LimitWatch watch(channels, QLocale(QLocale::French));
+        const QTime at(14, 3, 12);
+        // Raw 310 is 31 °C, 0040 is 4 °C; channel 2 has no limits; an invalid field says nothing.
+        QCOMPARE(watch.feed("0100 0999 0000 .\r\n0136 0001", at), QStringList());
+        QCOMPARE(watch.feed(" 0002 .\r\n0140 0001 0002 .\r\nzzzz 0001 0002 .\r\n", at),
+                 QStringList({"Température au-dessus de 30 °C depuis 14:03:12"}));
+        QCOMPARE(watch.feed("0028 0000 0000 .\r\n0100 0000 0000 .\r\n", at.addSecs(8)),
+                 QStringList({"Température au-dessous de 5,5 °C depuis 14:03:20",
+                              "Température de nouveau dans ses limites depuis 14:03:20"}));
+        QCOMPARE(watch.samples(), 6);
+        watch.restart(ChannelSettings());
+        QCOMPARE(watch.feed("7FFF 0000 0000 .\r\n", at), QStringList());
+
+        QTemporaryDir dir;
+        QDateTime now(QDate(2026, 12, 6), QTime(14, 0, 0));
+        LiveKeeper keeper(dir.path(), [&] { return now; });
+        RecordingFacts facts;
+        facts.port = "COM2";
+        facts.interval = 1;
+        keeper.setFacts(facts);
+        QVERIFY(keeper.append("Temps reel\r\n0001 0002 0003 .\r\n0004"));
+        const QString kept = factsPath(keeper.path());
+        QCOMPARE(RecordingFacts::read(kept)->start, now); // written as the file starts
+        now = now.addSecs(2);
+        QVERIFY(keeper.append(" 0005 0006 .\r\n")); // the line of the second sample ends
+        now = now.addSecs(3);
+        QVERIFY(keeper.append("0007 0008 0009 .\r\n"));
+        keeper.note("Voie1 au-dessus de 5 depuis 14:00:05");
+        QVERIFY(keeper.close());
+        const std::optional<RecordingFacts> read = RecordingFacts::read(kept);
+        QVERIFY(read);
+        QCOMPARE(std::tuple(read->live, read->port, read->startOrigin, read->excursions),
+                 std::tuple(true, QString("COM2"), StartOrigin::Arrival,
+                            QStringList{"Voie1 au-dessus de 5 depuis 14:00:05"}));
+        const QDateTime first(QDate(2026, 12, 6), QTime(14, 0, 0));
+        QCOMPARE(read->arrivals, (QList<std::pair<qint64, QDateTime>>{
+                                     {0, first}, {1, first.addSecs(2)}, {2, first.addSecs(5)}}));
+        QCOMPARE(read->clock().at(1), first.addSecs(2));
     }
 
     // "Date et heure" follows the time: each row's moment, across midnight and from the first

@@ -564,7 +564,9 @@ private slots:
                                                   "--keep-memory", "--fault", "split-end",
                                                   "--live-ms", "100"});
         QVERIFY2(board.isRunning(), qPrintable(board.errorString()));
-        WindowRig rig(board.devicePath(), "[commutateur]\r\nvaleur=3\r\n");
+        // Voie1 rises above 800 at its 10th live sample and falls back at its 17th.
+        WindowRig rig(board.devicePath(),
+                      "[commutateur]\r\nvaleur=3\r\n[voies]\r\nlimites1=;800\r\n");
         Form2 &w = *rig.window;
         const SampleSeries &shown = ui(w).graphique->series();
         const auto samplesOf = [](const QByteArray &text) {
@@ -652,15 +654,30 @@ private slots:
         connect(&w.receive(), &ReceivePath::chunkReceived, this, [&](const QByteArray &chunk) {
             if (w.receive().ReplaceFlag) stream += chunk;
         });
+        QStringList statuses;
+        connect(&w.indicators(), &Indicators::changed, this, [&] {
+            if (statuses.value(statuses.size() - 1) != w.indicators().status())
+                statuses << w.indicators().status();
+        });
         ui(w).graphique->keepLiveBox()->setChecked(true);
         QTRY_VERIFY_WITH_TIMEOUT(
             stream.count('.') > 12 && w.receive().receiveBuffer().endsWith(" .\r\n"), patience);
         QCOMPARE(w.receive().receiveBuffer(), w.receive().latestChunk());
         const QString kept = w.liveKeeper().path();
-        QVERIFY(ui(w).Label1->text().endsWith(filereason::shownPath(kept)));
+        QCOMPARE(statuses.value(0),
+                 "Temps reel actif, lecture enregistrée dans " + filereason::shownPath(kept));
         QVERIFY(QRegularExpression("/temps_reel_\\d{8}_\\d{6}\\.txt$").match(kept).hasMatch());
+        // Out of its limit and back, each said once, in the status line, on the chart and in the
+        // reading's facts.
+        const QStringList excursion{"Voie1 au-dessus de 800 depuis 14:00:00",
+                                    "Voie1 de nouveau dans ses limites depuis 14:00:00"};
+        QTRY_COMPARE_WITH_TIMEOUT(ui(w).graphique->chartNote()->text(), excursion[1], patience);
+        QCOMPARE(statuses.mid(1), excursion);
         QTest::mousePress(ui(w).lecture_badge, Qt::RightButton);
         QVERIFY(!w.liveKeeper().isOpen());
+        const std::optional<RecordingFacts> liveFacts = RecordingFacts::read(factsPath(kept));
+        QVERIFY(liveFacts && liveFacts->live && !liveFacts->arrivals.isEmpty());
+        QCOMPARE(liveFacts->excursions, excursion);
         // The chart held a rolling window of the last samples of the stream, not just the last
         // chunk.
         SampleSeries expected = samplesOf(stream);

@@ -172,6 +172,10 @@ void ChartPane::buildControls() {
     m_recordingNote = new QLabel(QStringLiteral("Voies et intervalle de l'enregistrement"), this);
     m_recordingNote->setObjectName(QStringLiteral("voies_enregistrement"));
     m_recordingNote->hide();
+    m_chartNote = new QLabel(this);
+    m_chartNote->setObjectName(QStringLiteral("alerte"));
+    m_chartNote->setStyleSheet(QStringLiteral("color: #B00000"));
+    m_chartNote->hide();
     m_startField = new QLineEdit(this);
     m_startField->setObjectName(QStringLiteral("debut"));
     m_startField->setAccessibleName(QStringLiteral("Début"));
@@ -195,6 +199,7 @@ void ChartPane::buildControls() {
     controls->addWidget(m_export);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_chartNote);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_statistics);
     layout->addLayout(controls);
@@ -366,7 +371,13 @@ ChartPane::~ChartPane() {
     delete m_view; // before the series it shows
 }
 
+void ChartPane::sayOnChart(const QString &sentence) {
+    m_chartNote->setText(sentence);
+    m_chartNote->setVisible(!sentence.isEmpty());
+}
+
 void ChartPane::showText(const QByteArray &text) {
+    m_chartNote->hide();
     m_live = false;
     m_redraw.stop();
     m_series.setCapacity(0);

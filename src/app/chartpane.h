@@ -78,6 +78,10 @@ public:
     // When each sample shown was measured: the recording's clock; unknown otherwise.
     SampleClock clock() const;
     QLineEdit *startField() const { return m_startField; }
+    // A sentence shown over the chart until the next text (none: nothing): an excursion out of a
+    // channel's limits.
+    void sayOnChart(const QString &sentence);
+    QLabel *chartNote() const { return m_chartNote; }
     // Draws the channels with these settings, without saving them.
     void setChannels(const ChannelSettings &channels);
     // The name of the recording shown (empty: none), the exported image's title.
@@ -178,6 +182,7 @@ private:
     QString m_recordingPath; // empty: the text is no recording of a file
     std::optional<RecordingFacts> m_facts;
     QLabel *m_recordingNote = nullptr;
+    QLabel *m_chartNote = nullptr;
     QLabel *m_startLabel = nullptr;
     QLineEdit *m_startField = nullptr;
     int m_liveCapacity = kDefaultLiveCapacity;

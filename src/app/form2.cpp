@@ -10,6 +10,7 @@
 #include "app/qtcolours.h"
 #include "app/silence.h"
 #include "data/filereason.h"
+#include "data/profile.h"
 #include "data/settings.h"
 #include "link/serialtransport.h"
 
@@ -134,22 +135,59 @@ void Form2::wireReceivePath() {
 
 void Form2::keepLiveChunk(const QByteArray &chunk) {
     settleLiveFile();
+    const QStringList said = watchLimits(chunk);
     if (!m_receive.ReplaceFlag || !graphique->keepsLive()) return;
     const bool starting = !m_liveKeeper.isOpen();
+    if (starting) {
+        const BoardOnPort board = boardOnPort();
+        RecordingFacts facts;
+        facts.port = board.port;
+        facts.device = board.device;
+        facts.serialNumber = board.serialNumber;
+        facts.periodCode = BoardHistory::read(Profile(settingsPath()), board.identity).period;
+        facts.boardSwitch = graphique->boardSwitch();
+        facts.interval = graphique->settingsInterval();
+        facts.channels = graphique->settingsChannels();
+        m_liveKeeper.setFacts(facts);
+    }
     QString problem;
     if (!m_liveKeeper.append(chunk, &problem)) {
         // Unticked, so that the next chunk does not try again: the user ticks it once the folder
         // can take the file.
         graphique->keepLiveBox()->setChecked(false);
         m_indicators.setStatus(QStringLiteral("Lecture non enregistrée : %1").arg(problem));
-    } else if (starting) {
+    } else if (starting && said.isEmpty()) {
         m_indicators.setStatus(QStringLiteral("Temps reel actif, lecture enregistrée dans %1")
                                    .arg(filereason::shownPath(m_liveKeeper.path())));
     }
+    for (const QString &sentence : said)
+        m_liveKeeper.note(sentence);
 }
 
 void Form2::settleLiveFile() {
-    if (!m_receive.ReplaceFlag || !graphique->keepsLive()) m_liveKeeper.close();
+    if (m_receive.ReplaceFlag && graphique->keepsLive()) return;
+    QString problem;
+    if (!m_liveKeeper.close(&problem))
+        m_indicators.setStatus(
+            QStringLiteral("Informations de la lecture non enregistrées : %1").arg(problem));
+}
+
+QStringList Form2::watchLimits(const QByteArray &chunk) {
+    if (!m_receive.ReplaceFlag) {
+        m_watchingLimits = false;
+        return {};
+    }
+    if (!m_watchingLimits) {
+        m_limitWatch.restart(graphique->channels());
+        m_watchingLimits = true;
+        graphique->sayOnChart({});
+    }
+    const QStringList said = m_limitWatch.feed(chunk, m_parts.now().time());
+    for (const QString &sentence : said) {
+        m_indicators.setStatus(sentence);
+        graphique->sayOnChart(sentence);
+    }
+    return said;
 }
 
 void Form2::wireLists() {

@@ -3,6 +3,7 @@
 #include "app/recordingactions.h"
 #include "board/session.h"
 #include "data/facts.h"
+#include "data/limitwatch.h"
 #include "data/livekeeper.h"
 #include "link/dialogue.h"
 #include "link/indicators.h"
@@ -175,6 +176,9 @@ private:
     void keepLiveChunk(const QByteArray &chunk);
     // Ends the kept file once real-time reading has stopped or the box was unticked.
     void settleLiveFile();
+    // Real-time reading: what the chunk's samples say of the channels' limits, said in the status
+    // line and on the chart.
+    QStringList watchLimits(const QByteArray &chunk);
     QCoro::Task<> quit();
     // What "Quitter" and closing the window do before the end, whichever comes first: the port
     // closed, the kept real-time reading ended, the settings written to param.ini. False, with
@@ -200,6 +204,8 @@ private:
     Dialogue m_dialogue;
     RecordingActions m_recordings;
     LiveKeeper m_liveKeeper;
+    LimitWatch m_limitWatch;
+    bool m_watchingLimits = false;
     QTimer *m_timer1 = nullptr;
     QHash<const QObject *, Presses> m_presses;
     // The end's save is done (or was tried): "Quitter" closes the window without saving again.

@@ -26,14 +26,30 @@ bool LiveKeeper::start(QString *error) {
         path = folder.filePath(QString(name).insert(name.size() - 4, QStringLiteral("-%1").arg(n)));
     m_file.setFileName(path);
     errno = 0;
-    if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) return true;
-    if (error) *error = filereason::cannotCreate(path, errno);
-    return false;
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        if (error) *error = filereason::cannotCreate(path, errno);
+        return false;
+    }
+    m_facts = m_template;
+    m_facts.live = true;
+    m_facts.recorded = m_facts.start = m_now();
+    m_facts.startOrigin = StartOrigin::Arrival;
+    m_facts.arrivals.clear();
+    m_facts.excursions.clear();
+    m_decoder = SampleDecoder();
+    m_samples = 0;
+    // Written at once, so that a reading cut short by a crash still says when it began.
+    QFile::remove(factsPath(path));
+    m_facts.save(factsPath(path));
+    return true;
 }
 
 bool LiveKeeper::append(QByteArrayView chunk, QString *error) {
     if (chunk.isEmpty()) return true;
     if (!m_file.isOpen() && !start(error)) return false;
+    const qint64 before = m_samples;
+    m_decoder.feed(chunk, [this](const SampleField &field) { m_samples += field.column == 0; });
+    if (m_samples > before) m_facts.arrivals.append({before, m_now()});
     errno = 0;
     if (m_file.write(chunk.data(), chunk.size()) == chunk.size()) return true;
     if (error) *error = filereason::cannotWrite(m_file.fileName(), errno);
@@ -41,6 +57,12 @@ bool LiveKeeper::append(QByteArrayView chunk, QString *error) {
     return false;
 }
 
-void LiveKeeper::close() {
+bool LiveKeeper::close(QString *error) {
+    if (!m_file.isOpen()) return true;
     m_file.close();
+    return m_facts.save(factsPath(m_file.fileName()), error);
+}
+
+void LiveKeeper::note(const QString &sentence) {
+    if (m_file.isOpen()) m_facts.excursions.append(sentence);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "data/facts.h"
+#include "data/sampledecoder.h"
+
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QFile>
@@ -28,8 +31,17 @@ public:
     // open. False, with a French reason in *error, when the file cannot be made or written: it is
     // then closed, with what it received until then.
     bool append(QByteArrayView chunk, QString *error = nullptr);
-    // Ends the file; the next chunk starts another one.
-    void close();
+    // Ends the file; the next chunk starts another one. False, with the French reason in *error,
+    // when its facts file could not be written.
+    bool close(QString *error = nullptr);
+
+    // What is known of the readings kept from now on (port, board, interval, channels): each file
+    // gets a facts file beside it (RecordingFacts, factsPath), written when the file starts and
+    // again when it ends, its start the arrival of the first chunk and its samples timed by the
+    // arrival of their chunks.
+    void setFacts(const RecordingFacts &facts) { m_template = facts; }
+    // A sentence said of the reading's limits, kept in its facts file.
+    void note(const QString &sentence);
 
     bool isOpen() const { return m_file.isOpen(); }
     // The file being written, or the last one written; empty before the first.
@@ -41,6 +53,10 @@ private:
     QString m_directory;
     Now m_now;
     QFile m_file;
+    RecordingFacts m_template;
+    RecordingFacts m_facts; // of the file being written
+    SampleDecoder m_decoder;
+    qint64 m_samples = 0;
 };
 
 // The name of a live file started at `moment`: "temps_reel_05122026_143005.txt".
