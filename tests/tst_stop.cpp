@@ -210,8 +210,9 @@ private slots:
         QVERIFY2(lost.contains("Port COM12 (" + device + ") perdu"), qPrintable(lost));
         QCOMPARE(backColour(ui(w).Command10), colours::kButtonFace); // green means open
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
-        const QStringList liveFiles = QDir(rig.directory.path()).entryList({"temps_reel_*"});
-        QCOMPARE(liveFiles.size(), live ? 1 : 0);
+        const QStringList liveFiles = QDir(rig.directory.path()).entryList({"temps_reel_*.txt"});
+        QCOMPARE(liveFiles.size(), live ? 1 : 0); // and beside it, its facts
+        QCOMPARE(QDir(rig.directory.path()).entryList({"temps_reel_*.ini"}).size(), live ? 1 : 0);
         QVERIFY(!w.liveKeeper().isOpen());
         if (live) {
             QCOMPARE(readFile(rig.path(liveFiles[0])), last); // delivered as the port went
