@@ -238,6 +238,34 @@ private slots:
         QCOMPARE(chart::tickLabel(0.25, 0.05, QLocale::c()), "0.25");
     }
 
+    // Timed from a start, the x axis tells the time of day: ticks on round times, the date before
+    // the first one and where the day changes.
+    void theClockAxisFallsOnRoundTimesAndDatesTheDayItChanges() {
+        const QDateTime start(QDate(2026, 12, 6), QTime(23, 58, 30));
+        const chart::XAxis axis = chart::xAxis(2, 100, 30, start);
+        QVERIFY(axis.clock && !axis.whole);
+        QCOMPARE(axis.title, "Heure");
+        QCOMPARE(axis.scale, 30.0);
+        const QLocale french(QLocale::French, QLocale::France);
+        QCOMPARE(chart::clockLabel(axis.offset, 30, true, french), "06/12 23:59:30");
+        QCOMPARE(chart::clockLabel(axis.offset + 30, 60, false, french), "00:00");
+        QCOMPARE(chart::clockLabel(axis.offset + 30, 60, true, french), "07/12 00:00");
+        QCOMPARE(chart::clockDay(axis.offset + 29) + 1, chart::clockDay(axis.offset + 30));
+        QCOMPARE(QList<double>({chart::clockStep(50, 10), chart::clockStep(3600, 10),
+                                chart::clockStep(3 * 86400, 2)}),
+                 QList<double>({5, 600, 2 * 86400}));
+        // Arrivals of a live reading are no steady clock: its chart keeps the elapsed time.
+        SampleSeries series;
+        series.setText(sampleLine({1, 2, 3}) + sampleLine({4, 5, 6}));
+        chart::Options options;
+        options.interval = 30;
+        const QImage elapsed = chart::render(series, QSize(400, 200), options);
+        options.clock = {start, 30, {}};
+        QVERIFY(chart::render(series, QSize(400, 200), options) != elapsed);
+        options.clock.arrivals = {{0, start}};
+        QCOMPARE(chart::render(series, QSize(400, 200), options), elapsed);
+    }
+
     void theMouseZoomsHidesChannelsAndResetsAndTheExportSavesAPngOrSaysWhyNot() {
         FakeDesktop desktop;
         ChartPane pane(&desktop, m_dir.path());
