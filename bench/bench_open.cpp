@@ -1,8 +1,10 @@
 // Speed of "Ouvrir" on a 10 MB recording, in the real window: the file read as text lines, shown
 // in the receive area with the caret moved to its end, with the channels' default settings and
 // then with the three channels calibrated in three units (the chart's statistics are computed in
-// both). Also the file reading alone.
+// both), then with a facts file beside it (its start, interval and channels: a clock axis). Also
+// the file reading alone.
 #include "app/byteview.h"
+#include "data/facts.h"
 #include "data/recording.h"
 #include "rig.h"
 
@@ -46,7 +48,18 @@ int main(int argc, char *argv[]) {
                                   "etalonnage2=100;50;300;-50\r\nunite3=hPa\r\n"
                                   "etalonnage3=0;900;1023;1100\r\n";
     bool whole = true;
-    for (const QByteArray &settings : {QByteArray(), calibrated}) {
+    const char *const cases[] = {"default channels", "calibrated channels",
+                                 "calibrated channels, with its facts file"};
+    for (const char *label : cases) {
+        const QByteArray settings = label == cases[0] ? QByteArray() : calibrated;
+        if (label == cases[2]) {
+            RecordingFacts facts;
+            facts.interval = 30;
+            facts.start = QDateTime(QDate(2026, 12, 1), QTime(8, 0));
+            facts.startOrigin = StartOrigin::LastReset;
+            facts.channels.channels[0] = {"Tension", "V", {0, 0, 1023, 5}, 1, 4};
+            if (!facts.save(factsPath(path))) return 1;
+        }
         WindowRig rig(QStringLiteral("/dev/volterne-unused"), settings);
         Form2 &window = *rig.window;
         window.show();
@@ -60,8 +73,7 @@ int main(int argc, char *argv[]) {
         });
         const bool same = window.receive().receiveBuffer() == text && !text.isEmpty();
         whole = whole && same;
-        std::printf("Ouvrir, shown, %s: %.3f s (target under 2 s) %s\n",
-                    settings.isEmpty() ? "default channels" : "calibrated channels", open,
+        std::printf("Ouvrir, shown, %s: %.3f s (target under 2 s) %s\n", label, open,
                     same ? "OK" : "MISMATCH");
     }
     return whole ? 0 : 1;
