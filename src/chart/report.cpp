@@ -152,22 +152,6 @@ QString momentText(const QDateTime &moment) {
     return moment.isValid() ? dateTimeText(moment) : QString();
 }
 
-QString originText(StartOrigin origin) {
-    switch (origin) {
-    case StartOrigin::LastReset:
-        return QStringLiteral("dernière RAZ");
-    case StartOrigin::CountedBack:
-        return QStringLiteral("compté à rebours");
-    case StartOrigin::Corrected:
-        return QStringLiteral("corrigé");
-    case StartOrigin::Arrival:
-        return QStringLiteral("arrivée des mesures");
-    case StartOrigin::Unknown:
-        break;
-    }
-    return {};
-}
-
 // The recording's facts, a line each.
 QStringList factLines(const ReportContent &content, const SampleSeries &series) {
     const RecordingFacts &facts = content.facts;
@@ -188,11 +172,11 @@ QStringList factLines(const ReportContent &content, const SampleSeries &series) 
         lines << (recorded.isEmpty() ? QStringLiteral("Téléchargement : inconnu")
                                      : QStringLiteral("Téléchargé le %1").arg(recorded));
     const QString start = momentText(facts.start);
-    const QString origin = originText(facts.startOrigin);
     lines << QStringLiteral("Début : %1%2")
-                 .arg(orUnknown(start), start.isEmpty() || origin.isEmpty()
-                                            ? QString()
-                                            : QStringLiteral(" (%1)").arg(origin));
+                 .arg(orUnknown(start),
+                      start.isEmpty() || facts.startOrigin == StartOrigin::Unknown
+                          ? QString()
+                          : QStringLiteral(" (%1)").arg(startOriginText(facts.startOrigin)));
     const SampleClock clock = facts.clock();
     const qint64 samples = series.dropped() + series.size();
     const QString end =
