@@ -618,6 +618,15 @@ private slots:
                             facts->device, facts->boardSwitch),
                  std::tuple(reset.addSecs(5 * 3600), reset, StartOrigin::LastReset,
                             QString("COM12"), board.devicePath(), 3)); // the entry in use
+        // Given an interval, each row of the measures has its date and time from the RAZ on.
+        QTest::keyClicks(ui(w).graphique->intervalField(), "2");
+        rig.desktop.nextMeasuresLocation = rig.path("mesures.csv");
+        ui(w).graphique->exportMeasuresButton()->click();
+        QTRY_VERIFY(QFileInfo::exists(rig.path("mesures.csv")));
+        const QByteArrayList rows = readFile(rig.path("mesures.csv")).split('\n');
+        QCOMPARE(rows.mid(1, 2), QByteArrayList({"0;2026-12-05 09:00:00;0;0;4095\r",
+                                                 "2;2026-12-05 09:00:02;1;2;4094\r"}));
+        QCOMPARE(RecordingFacts::read(rig.path("transfert_05122026.ini"))->interval, 2.0);
         // The chart grew chunk by chunk into the samples of the whole recording.
         QVERIFY(shown.size() >= 300 && sameSamples(shown, samplesOf(w.receive().receiveBuffer())));
 
@@ -625,7 +634,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogue().busy(), patience);
         QCOMPARE(ui(w).Label1->text(), QStringLiteral("Transfert EEPROM Interne Effecué"));
         QVERIFY(w.receive().receiveBuffer().contains("eeprom"));
-        QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 4); // no file of its own
+        QCOMPARE(QDir(rig.directory.path()).entryList(QDir::Files).size(), 5); // no file of its own
         QVERIFY(shown.isEmpty()); // the read-out holds no sample line
         QCOMPARE(ui(w).nom_fichier->text(), QString("..."));
 
