@@ -17,8 +17,11 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDateTime>
+#include <QLayout>
 #include <QMimeData>
 #include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -204,6 +207,12 @@ private slots:
         QCOMPARE(std::tuple(pane.interval(), pane.channels(), pane.startField()->text()),
                  std::tuple(30.0, facts.channels, QString("05/12/2026 23:59:30")));
         QVERIFY(pane.findChild<QLabel *>("voies_enregistrement")->isVisibleTo(&pane));
+        // Its controls widen nothing: the window at its default size does not scroll.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::sendPostedEvents();
+        w.layout()->activate();
+        QCOMPARE(w.findChild<QScrollArea *>()->horizontalScrollBar()->maximum(), 0);
         const QString span = " - du 05/12/2026 23:59:30 au 06/12/2026 00:00:30";
         QVERIFY2(ui(w).nom_fichier->text().endsWith(span), qPrintable(ui(w).nom_fichier->text()));
         QCOMPARE(ui(w).Label1->text(),
@@ -248,6 +257,8 @@ private slots:
         }
 
         // Without facts, and with a damaged file: what the settings say, no start.
+        w.openRecording(path); // its span said again
+        QVERIFY(ui(w).Label1->text().contains(" - du "));
         const QString other = rig.path("transfert_04122026.txt");
         QVERIFY(writeFile(other, "0001 0002 0003 .\r\n"));
         for (const QByteArray &damaged :
@@ -257,6 +268,7 @@ private slots:
             QCOMPARE(pane.channels(), ChannelSettings());
             QVERIFY(pane.startField()->text().isEmpty());
             QVERIFY(!ui(w).nom_fichier->text().contains(" - du "));
+            QVERIFY(!ui(w).Label1->text().contains(" - du ")); // nor the status, of the other one
             QVERIFY(!pane.findChild<QLabel *>("voies_enregistrement")->isVisibleTo(&pane) ||
                     !damaged.isNull());
         }

@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QLayout>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest/qtestspontaneevent.h>
 #include <QtTest>
 
@@ -523,6 +525,16 @@ private slots:
                 .arg(QString(20, 'd'), QString(80, 'x'), QString("mot ").repeated(60));
         // It fits a 1024 × 600 screen with its title bar; smaller, it scrolls and clips nothing.
         QVERIFY(w.minimumWidth() <= 1024 && w.minimumHeight() <= 560);
+        // At its default size, nothing scrolls.
+        QCoreApplication::sendPostedEvents();
+        w.layout()->activate();
+        for (const QScrollArea *area : w.findChildren<QScrollArea *>())
+            QVERIFY2(area->horizontalScrollBar()->maximum() == 0 &&
+                         area->verticalScrollBar()->maximum() == 0,
+                     qPrintable(QStringLiteral("%1: %2 × %3 beyond")
+                                    .arg(area->objectName())
+                                    .arg(area->horizontalScrollBar()->maximum())
+                                    .arg(area->verticalScrollBar()->maximum())));
         for (const QSize size : {w.size(), w.minimumSize(), QSize(1024, 560), QSize(800, 500)}) {
             w.resize(size);
             w.indicators().setStatus("...");

@@ -192,14 +192,18 @@ void ChartPane::buildControls() {
     auto *controls = new QHBoxLayout;
     controls->addWidget(label);
     controls->addWidget(m_intervalField);
-    controls->addWidget(m_startLabel);
-    controls->addWidget(m_startField);
     controls->addStretch(1);
     controls->addWidget(m_channelsButton);
     controls->addWidget(m_export);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_chartNote);
+    // Above the chart, what it draws: a recording's own settings, or a live reading's excursion
+    // (never both: a live reading shows no recording).
+    auto *notes = new QHBoxLayout;
+    notes->addWidget(m_recordingNote);
+    notes->addWidget(m_chartNote);
+    notes->addStretch(1);
+    layout->addLayout(notes);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_statistics);
     layout->addLayout(controls);
@@ -209,10 +213,15 @@ void ChartPane::buildControls() {
     liveControls->addWidget(m_switch);
     liveControls->addWidget(m_keepLive);
     liveControls->addStretch(1);
-    liveControls->addWidget(m_recordingNote);
     liveControls->addWidget(m_exportMeasures);
-    liveControls->addWidget(m_report);
     layout->addLayout(liveControls);
+    // The recording shown: its start, and its report.
+    auto *recordingControls = new QHBoxLayout;
+    recordingControls->addWidget(m_startLabel);
+    recordingControls->addWidget(m_startField);
+    recordingControls->addStretch(1);
+    recordingControls->addWidget(m_report);
+    layout->addLayout(recordingControls);
 }
 
 QString ChartPane::settingsPath() const {

@@ -69,7 +69,7 @@ public:
     // facts when it has a facts file: the chart then draws with the recording's interval and
     // channels ("Voies et intervalle de l'enregistrement"), the field "Début" shows its start,
     // and a change of the interval, of "Voies…" or of "Début" goes into its facts file as well
-    // (a recording without one gets one then).
+    // (a correction of "Début" gives a recording without one its facts file).
     void setRecording(const QString &recordingPath, const std::optional<RecordingFacts> &facts);
     // The text shown is no recording of a file any more: the settings' interval and channels.
     void clearRecording();

@@ -204,6 +204,7 @@ private:
     Dialogue m_dialogue;
     RecordingActions m_recordings;
     LiveKeeper m_liveKeeper;
+    QString m_spanSaid; // the status naming the span of the recording last opened
     LimitWatch m_limitWatch;
     bool m_watchingLimits = false;
     QTimer *m_timer1 = nullptr;

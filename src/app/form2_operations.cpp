@@ -135,7 +135,8 @@ void Form2::lecture_badge_MouseDown(Qt::MouseButton button) {
 void Form2::Command1_Click() {
     m_session.start(Session::Operation::Reset, [this] {
         memoryReset(m_dialogue, [this] {
-            noteBoard([now = m_parts.now()](BoardHistory &board) { board.lastReset = now; });
+            noteBoard(
+                [now = wholeSecond(m_parts.now())](BoardHistory &board) { board.lastReset = now; });
         });
     });
 }
@@ -173,7 +174,7 @@ void Form2::Command8_Click() {
         PeriodValue = *value;
         periodProgramming(m_dialogue, PeriodValue, [this, sent = PeriodValue] {
             takeProgrammedInterval(sent);
-            noteBoard([sent, now = m_parts.now()](BoardHistory &board) {
+            noteBoard([sent, now = wholeSecond(m_parts.now())](BoardHistory &board) {
                 board.lastProgramming = now;
                 board.period = sent;
             });
@@ -216,7 +217,7 @@ void Form2::writeDownloadFacts(const QString &path, qint64 samples) {
     const BoardOnPort board = boardOnPort();
     const BoardHistory history = BoardHistory::read(Profile(settingsPath()), board.identity);
     RecordingFacts facts;
-    facts.recorded = m_parts.now();
+    facts.recorded = wholeSecond(m_parts.now());
     facts.port = board.port;
     facts.device = board.device;
     facts.serialNumber = board.serialNumber;
@@ -240,14 +241,19 @@ void Form2::writeDownloadFacts(const QString &path, qint64 samples) {
 
 void Form2::showRecordingFacts(const QString &path) {
     graphique->setRecording(path, RecordingFacts::read(factsPath(path)));
+    // The status names the span; what the opening finds wrong follows and replaces it. The span
+    // said of a recording opened before says nothing of this one.
     const QString span = recordingSpan();
-    if (span.isEmpty()) return;
+    if (span.isEmpty()) {
+        if (!m_spanSaid.isEmpty() && m_indicators.status() == m_spanSaid)
+            m_indicators.setStatus(indicator_texts::kNothing);
+        return;
+    }
     nom_fichier->setText(nom_fichier->text() + span);
-    // What the opening found wrong stays said; otherwise the status names the span.
-    if (m_indicators.status() == indicator_texts::kNothing)
-        m_indicators.setStatus(QStringLiteral("« %1 »%2 (début : %3)")
-                                   .arg(QFileInfo(path).fileName(), span,
-                                        startOriginText(graphique->recordingFacts()->startOrigin)));
+    m_spanSaid = QStringLiteral("« %1 »%2 (début : %3)")
+                     .arg(QFileInfo(path).fileName(), span,
+                          startOriginText(graphique->recordingFacts()->startOrigin));
+    m_indicators.setStatus(m_spanSaid);
 }
 
 QString Form2::recordingSpan() const {

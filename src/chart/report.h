@@ -23,7 +23,8 @@ struct ReportContent {
     Options options;
     QString version;  // the program's, in the footer
     QDateTime moment; // when the report is made, in the footer
-    // Every number of the report, the chart's included: a decimal comma, no group separator.
+    // Every number of the report, the chart's included: this locale's decimal separator (a comma
+    // in French), no group separator.
     QLocale locale = QLocale(QLocale::French, QLocale::France);
 };
 

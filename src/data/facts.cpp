@@ -101,6 +101,10 @@ QString dateTimeText(const QDateTime &moment) {
                                        : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+QDateTime wholeSecond(const QDateTime &moment) {
+    return moment.addMSecs(-moment.time().msec());
+}
+
 std::optional<QDateTime> parseDateTimeText(const QString &text) {
     static const QRegularExpression form(QStringLiteral(
         R"(^(\d{4})-(\d{2})-(\d{2})[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:[.,](\d{1,3}))?)?$)"));

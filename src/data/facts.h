@@ -15,6 +15,9 @@ class Profile;
 // blank between date and time, which spreadsheets read as a date, "2026-12-06 14:03:12"; the
 // milliseconds follow only when there are some, "2026-12-06 14:03:12.500".
 QString dateTimeText(const QDateTime &moment);
+// A moment of the clock without its milliseconds, as the program notes the moments it records:
+// a start taken from them gives whole seconds in every "Date et heure".
+QDateTime wholeSecond(const QDateTime &moment);
 // A moment as typed or stored: "2026-12-06 14:03:12", "2026-12-06 14:03", "2026-12-06T14:03:12",
 // milliseconds allowed, blanks around; local time. Nothing when the text is no such moment.
 std::optional<QDateTime> parseDateTimeText(const QString &text);

@@ -32,7 +32,7 @@ bool LiveKeeper::start(QString *error) {
     }
     m_facts = m_template;
     m_facts.live = true;
-    m_facts.recorded = m_facts.start = m_now();
+    m_facts.recorded = m_facts.start = wholeSecond(m_now());
     m_facts.startOrigin = StartOrigin::Arrival;
     m_facts.arrivals.clear();
     m_facts.excursions.clear();

@@ -30,7 +30,8 @@ inline constexpr char kLimitsKey[] = "limites";
 // The devices the port names stand for: "COM1=/dev/ttyUSB0".
 inline constexpr char kPortsSection[] = "ports";
 
-// What the program knows of each board it talked to, by its identity (serial number, else device):
+// What the program knows of each board it talked to, by its identity: the serial number of its
+// USB adapter, else its device, else its port entry ("COM1"):
 // "A10K1ABC.raz", "A10K1ABC.programmation" (date and time) and "A10K1ABC.periode" (the code sent).
 inline constexpr char kBoardsSection[] = "platines";
 inline constexpr char kResetKey[] = "raz";
