@@ -524,7 +524,7 @@ QCoro::Task<bool> ChartPane::exportReport() {
     content.series = &m_series;
     content.options = m_view->options();
     content.version = QStringLiteral(VOLTERNE_VERSION);
-    content.moment = QDateTime::currentDateTime();
+    content.moment = wholeSecond(QDateTime::currentDateTime());
     content.locale = locale();
     content.locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QString problem;

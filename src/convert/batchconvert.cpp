@@ -186,7 +186,7 @@ private:
         content.series = &*series;
         content.options = chartOptions(layout);
         content.version = QStringLiteral(VOLTERNE_VERSION);
-        content.moment = QDateTime::currentDateTime();
+        content.moment = wholeSecond(QDateTime::currentDateTime());
         content.locale = layout.locale;
         QString error;
         if (chart::writeReport(job.report, content, &error)) return true;
