@@ -1,6 +1,7 @@
 // The window's recording handlers, offscreen: Ouvrir, dropping a recording, exporting measures,
 // Conversion Fichier, handing the receive area to the desktop, the dump of the latest chunk, a
 // download whose recording cannot be written, and a full disk under every file the program writes.
+#include "app/channelsdialog.h"
 #include "app/chartpane.h"
 #include "app/chartview.h"
 #include "link/colours.h"
@@ -10,6 +11,7 @@
 #include "data/facts.h"
 #include "data/filereason.h"
 #include "data/measures.h"
+#include "data/profile.h"
 #include "data/recording.h"
 #include "data/spreadsheet.h"
 
@@ -240,6 +242,16 @@ private slots:
                  std::tuple(QDateTime(QDate(2026, 12, 5), QTime(8, 15)), StartOrigin::Corrected,
                             300.0, facts.channels));
 
+        // "Voies…" on it: its facts and the settings take the channels.
+        pane.editChannels();
+        QTRY_VERIFY(pane.findChild<ChannelsDialog *>());
+        ChannelsDialog *dialog = pane.findChild<ChannelsDialog *>();
+        dialog->highField(0)->setText("3");
+        dialog->accept();
+        facts.channels.channels[0].high = 3;
+        QCOMPARE(RecordingFacts::read(factsPath(path))->channels, facts.channels);
+        QCOMPARE(ChannelSettings::read(Profile(rig.path("param.ini"))), facts.channels);
+
         // "Rapport PDF…" reports what the window shows, proposed beside the recordings.
         rig.desktop.nextReportLocation = rig.path("rapport.pdf");
         pane.reportButton()->click();
@@ -265,7 +277,7 @@ private slots:
              {QByteArray(), QByteArray("\xFF[enregistrement\r\ndebut=x")}) {
             if (!damaged.isNull()) QVERIFY(writeFile(factsPath(other), damaged));
             w.openRecording(other);
-            QCOMPARE(pane.channels(), ChannelSettings());
+            QCOMPARE(pane.channels(), facts.channels); // as "Voies…" left the settings
             QVERIFY(pane.startField()->text().isEmpty());
             QVERIFY(!ui(w).nom_fichier->text().contains(" - du "));
             QVERIFY(!ui(w).Label1->text().contains(" - du ")); // nor the status, of the other one
