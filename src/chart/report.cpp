@@ -260,16 +260,17 @@ Table statisticsTable(const ReportContent &content, const SampleSeries &series,
                 {},
                 {false, true, false, true, false, true, true}};
     const auto [first, last] = options.visibleSamples(series.size());
-    const auto positions = extremes(series, first, last);
+    const auto raw = statistics(series, first, last);
     const SampleClock clock = content.facts.clock();
     for (const StatisticsRow &row : statisticsRows(series, options)) {
-        RawExtremes at = positions[size_t(row.channel)];
+        qint64 minimumAt = raw[size_t(row.channel)].minimumAt;
+        qint64 maximumAt = raw[size_t(row.channel)].maximumAt;
         if (options.channels.channels[size_t(row.channel)].calibration.factor() < 0)
-            std::swap(at.minimum, at.maximum); // a falling calibration
+            std::swap(minimumAt, maximumAt); // a falling calibration
         table.rows.push_back(
             {row.title, row.minimum,
-             sampleTime(series, at.minimum, clock, options.interval, content.locale), row.maximum,
-             sampleTime(series, at.maximum, clock, options.interval, content.locale), row.mean,
+             sampleTime(series, minimumAt, clock, options.interval, content.locale), row.maximum,
+             sampleTime(series, maximumAt, clock, options.interval, content.locale), row.mean,
              row.outside});
         table.channels.push_back(row.channel);
     }

@@ -19,34 +19,16 @@ std::array<RawStatistics, kChannels> statistics(const SampleSeries &series, qint
         qint16 high = -1;
         qint64 sum = 0;
         qint64 count = 0;
+        qint64 lowAt = -1, highAt = -1;
         for (qint64 i = first; i <= last; ++i) {
             const qint16 value = values[i];
             if (!SampleSeries::holdsValue(value)) continue;
-            low = std::min(low, value);
-            high = std::max(high, value);
+            if (value < low) low = value, lowAt = i;
+            if (value > high) high = value, highAt = i;
             sum += value;
             ++count;
         }
-        if (count > 0) result[c] = {count, low, high, sum};
-    }
-    return result;
-}
-
-std::array<RawExtremes, kChannels> extremes(const SampleSeries &series, qint64 first, qint64 last) {
-    std::array<RawExtremes, kChannels> result;
-    first = std::max<qint64>(first, 0);
-    last = std::min<qint64>(last, series.size() - 1);
-    for (int c = 0; c < kChannels; ++c) {
-        const qint16 *values = series.channel(c);
-        qint16 low = std::numeric_limits<qint16>::max();
-        qint16 high = -1;
-        RawExtremes &at = result[c];
-        for (qint64 i = first; i <= last; ++i) {
-            const qint16 value = values[i];
-            if (!SampleSeries::holdsValue(value)) continue;
-            if (value < low) low = value, at.minimum = i;
-            if (value > high) high = value, at.maximum = i;
-        }
+        if (count > 0) result[c] = {count, low, high, sum, lowAt, highAt};
     }
     return result;
 }

@@ -21,6 +21,11 @@ struct RawStatistics {
     qint16 minimum = 0;
     qint16 maximum = 0;
     qint64 sum = 0; // exact: at most 2^15 a value
+    // The first sample (its position in the series) holding the smallest raw value, and the first
+    // holding the largest; -1 when the range holds no value. A falling calibration turns the raw
+    // minimum into the maximum in the unit.
+    qint64 minimumAt = -1;
+    qint64 maximumAt = -1;
 
     double mean() const { return count > 0 ? double(sum) / double(count) : 0; }
 };
@@ -30,16 +35,6 @@ struct RawStatistics {
 // value: about 1 ms a million values; the result does not depend on the plot or its size.
 std::array<RawStatistics, kChannels> statistics(const SampleSeries &series, qint64 first,
                                                 qint64 last);
-
-// Where each channel's extremes lie over the samples first to last (positions, clamped to the
-// series): the first sample holding its smallest raw value and the first holding its largest, or
-// -1 when the range holds no value. A falling calibration turns the raw minimum into the maximum
-// in the unit.
-struct RawExtremes {
-    qint64 minimum = -1;
-    qint64 maximum = -1;
-};
-std::array<RawExtremes, kChannels> extremes(const SampleSeries &series, qint64 first, qint64 last);
 
 // How many values of `channel` over the samples first to last (positions, both included, clamped
 // to the series) lie outside the limits of `setting`, through its calibration: the time spent
