@@ -10,7 +10,6 @@
 #include "app/qtcolours.h"
 #include "app/silence.h"
 #include "data/filereason.h"
-#include "data/profile.h"
 #include "data/settings.h"
 #include "link/serialtransport.h"
 
@@ -138,18 +137,7 @@ void Form2::keepLiveChunk(const QByteArray &chunk) {
     const QStringList said = watchLimits(chunk);
     if (!m_receive.ReplaceFlag || !graphique->keepsLive()) return;
     const bool starting = !m_liveKeeper.isOpen();
-    if (starting) {
-        const BoardOnPort board = boardOnPort();
-        RecordingFacts facts;
-        facts.port = board.port;
-        facts.device = board.device;
-        facts.serialNumber = board.serialNumber;
-        facts.periodCode = BoardHistory::read(Profile(settingsPath()), board.identity).period;
-        facts.boardSwitch = graphique->boardSwitch();
-        facts.interval = graphique->settingsInterval();
-        facts.channels = graphique->settingsChannels();
-        m_liveKeeper.setFacts(facts);
-    }
+    if (starting) m_liveKeeper.setFacts(factsOfBoard());
     QString problem;
     if (!m_liveKeeper.append(chunk, &problem)) {
         // Unticked, so that the next chunk does not try again: the user ticks it once the folder

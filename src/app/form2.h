@@ -164,6 +164,9 @@ private:
     BoardOnPort boardOnPort() const;
     // Notes in param.ini what `change` sets of the board on the port; a failure is said.
     void noteBoard(const std::function<void(BoardHistory &)> &change);
+    // What a recording from the board on the port gets to know of it now: the board, its last
+    // period sent, the switch, interval and channels set; that board's history into *history.
+    RecordingFacts factsOfBoard(BoardHistory *history = nullptr) const;
     // Writes the facts file of a download just saved at `path`, and shows them on the chart.
     void writeDownloadFacts(const QString &path, qint64 samples);
     // An opened recording: the chart takes its facts; the file line and the status name its start

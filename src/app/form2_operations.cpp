@@ -213,20 +213,27 @@ void Form2::noteBoard(const std::function<void(BoardHistory &)> &change) {
                                    .arg(m_indicators.status(), problem));
 }
 
-void Form2::writeDownloadFacts(const QString &path, qint64 samples) {
+RecordingFacts Form2::factsOfBoard(BoardHistory *history) const {
     const BoardOnPort board = boardOnPort();
-    const BoardHistory history = BoardHistory::read(Profile(settingsPath()), board.identity);
+    const BoardHistory known = BoardHistory::read(Profile(settingsPath()), board.identity);
+    if (history) *history = known;
     RecordingFacts facts;
-    facts.recorded = wholeSecond(m_parts.now());
     facts.port = board.port;
     facts.device = board.device;
     facts.serialNumber = board.serialNumber;
-    facts.periodCode = history.period;
+    facts.periodCode = known.period;
     facts.boardSwitch = graphique->boardSwitch();
     facts.interval = graphique->settingsInterval();
+    facts.channels = graphique->settingsChannels();
+    return facts;
+}
+
+void Form2::writeDownloadFacts(const QString &path, qint64 samples) {
+    BoardHistory history;
+    RecordingFacts facts = factsOfBoard(&history);
+    facts.recorded = wholeSecond(m_parts.now());
     std::tie(facts.start, facts.startOrigin) =
         downloadStart(history.lastReset, facts.recorded, samples, facts.interval);
-    facts.channels = graphique->settingsChannels();
     // A file of an earlier recording of that name has moved with it; one left without its
     // recording is not this one's.
     const QString file = factsPath(path);
