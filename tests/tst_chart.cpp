@@ -17,6 +17,7 @@
 #include "data/profile.h"
 #include "data/sampleline.h"
 #include "fakedesktop.h"
+#include "letters.h"
 
 #include <QApplication>
 #include <QDir>
@@ -103,12 +104,6 @@ ChannelSettings volts() {
     channels.channels[0] = {"Tension", "V", {0, 0, 1023, 5}};
     channels.channels[1] = {"Température", "°C", {100, 50, 300, -50}}; // falling
     return channels;
-}
-
-// Whether the platform has a font with letters: Qt's offscreen platform on Windows has none and
-// draws a box for each character.
-bool lettersAreDrawn() {
-    return QFontMetrics(QFont()).inFont(QLatin1Char('V'));
 }
 
 } // namespace
