@@ -481,6 +481,20 @@ private slots:
         QCOMPARE(read->arrivals, (QList<std::pair<qint64, QDateTime>>{
                                      {0, first}, {1, first.addSecs(2)}, {2, first.addSecs(5)}}));
         QCOMPARE(read->clock().at(1), first.addSecs(2));
+
+        // A long reading: its arrivals come back whole, and fewer of them later replace them all;
+        // the other sections stay.
+        RecordingFacts day = *read;
+        day.arrivals.clear();
+        for (int i = 0; i < 30000; ++i)
+            day.arrivals.append({i, first.addMSecs(1500LL * i)});
+        QVERIFY(day.save(kept));
+        QCOMPARE(RecordingFacts::read(kept)->arrivals, day.arrivals);
+        day.arrivals.resize(2);
+        day.excursions.clear();
+        QVERIFY(day.save(kept));
+        QCOMPARE(RecordingFacts::read(kept), day);
+        QVERIFY(!readFile(kept).contains("\r\n3=") && readFile(kept).contains("[enregistrement]"));
     }
 
     // "Date et heure" follows the time: each row's moment, across midnight and from the first

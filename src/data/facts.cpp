@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -177,10 +178,17 @@ std::optional<RecordingFacts> RecordingFacts::read(const QString &path) {
     facts.startOrigin =
         facts.start.isValid() ? readOrigin(value(kOriginKey)) : StartOrigin::Unknown;
     facts.channels = ChannelSettings::read(text);
-    const int arrivals = text.value(kArrivalsSection, kCountKey).toInt();
+    // Numbered lines, read in one pass each: a long reading has tens of thousands of arrivals.
+    const auto numbered = [&](const char *section) {
+        QHash<QByteArray, QByteArray> lines;
+        for (const auto &[key, value] : text.section(section))
+            lines.insert(key, value);
+        return lines;
+    };
+    const QHash<QByteArray, QByteArray> arrivalLines = numbered(kArrivalsSection);
+    const int arrivals = arrivalLines.value(kCountKey).toInt();
     for (int i = 1; i <= arrivals; ++i) {
-        const QList<QByteArray> parts =
-            text.value(kArrivalsSection, QByteArray::number(i)).split(';');
+        const QList<QByteArray> parts = arrivalLines.value(QByteArray::number(i)).split(';');
         bool ok = false;
         const qint64 row = parts.value(0).toLongLong(&ok);
         const QDateTime when = readMoment(parts.value(1));
@@ -190,9 +198,10 @@ std::optional<RecordingFacts> RecordingFacts::read(const QString &path) {
             break;
         facts.arrivals.append({row, when});
     }
-    const int excursions = text.value(kExcursionsSection, kCountKey).toInt();
+    const QHash<QByteArray, QByteArray> excursionLines = numbered(kExcursionsSection);
+    const int excursions = excursionLines.value(kCountKey).toInt();
     for (int i = 1; i <= excursions; ++i)
-        facts.excursions.append(fromUtf8(text.value(kExcursionsSection, QByteArray::number(i))));
+        facts.excursions.append(fromUtf8(excursionLines.value(QByteArray::number(i))));
     return facts;
 }
 
@@ -217,22 +226,21 @@ bool RecordingFacts::save(const QString &path, QString *error) const {
             };
             for (const auto &[key, v] : values)
                 if (!set(kSection, key, v)) return false;
-            if (!arrivals.isEmpty() || !text.value(kArrivalsSection, kCountKey).isEmpty()) {
-                if (!set(kArrivalsSection, kCountKey, QByteArray::number(arrivals.size())))
-                    return false;
-                for (int i = 0; i < arrivals.size(); ++i)
-                    if (!set(kArrivalsSection, QByteArray::number(i + 1),
-                             QByteArray::number(arrivals[i].first) + ';' +
-                                 moment(arrivals[i].second)))
-                        return false;
-            }
-            if (!excursions.isEmpty() || !text.value(kExcursionsSection, kCountKey).isEmpty()) {
-                if (!set(kExcursionsSection, kCountKey, QByteArray::number(excursions.size())))
-                    return false;
-                for (int i = 0; i < excursions.size(); ++i)
-                    if (!set(kExcursionsSection, QByteArray::number(i + 1), oneLine(excursions[i])))
-                        return false;
-            }
+            // Numbered lines, each section written in one pass.
+            const auto numbered = [&](const char *section, const QList<QByteArray> &values) {
+                if (values.isEmpty() && text.section(section).isEmpty()) return true;
+                Profile::Entries lines{{kCountKey, QByteArray::number(values.size())}};
+                for (int i = 0; i < values.size(); ++i)
+                    lines.append({QByteArray::number(i + 1), values[i]});
+                return text.setSection(section, lines, reason);
+            };
+            QList<QByteArray> arrived, said;
+            for (const auto &[row, when] : arrivals)
+                arrived.append(QByteArray::number(row) + ';' + moment(when));
+            for (const QString &sentence : excursions)
+                said.append(oneLine(sentence));
+            if (!numbered(kArrivalsSection, arrived) || !numbered(kExcursionsSection, said))
+                return false;
             // The channels as param.ini keeps them, in the same text: one replacement for all.
             return channels.save(text, reason);
         },

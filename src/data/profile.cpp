@@ -104,18 +104,89 @@ QByteArray Profile::value(const QByteArray &section, const QByteArray &key) cons
     return {};
 }
 
-bool Profile::setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value,
-                       QString *error) {
-    // A line break or a NUL in a value would split it into lines of its own, which could change
-    // other keys or sections of the file when it is read back.
-    if (value.contains('\r') || value.contains('\n') || value.contains('\0')) {
-        setReason(error,
-                  QStringLiteral("La valeur de « %1 » contient un saut de ligne ou un octet nul : "
-                                 "elle n'a pas été enregistrée.")
-                      .arg(QString::fromLatin1(section)));
+namespace {
+// A line break or a NUL in a value would split it into lines of its own, which could change
+// other keys or sections of the file when it is read back.
+bool refusedValue(const QByteArray &section, const QByteArray &value, QString *error) {
+    if (!value.contains('\r') && !value.contains('\n') && !value.contains('\0')) return false;
+    setReason(error,
+              QStringLiteral("La valeur de « %1 » contient un saut de ligne ou un octet nul : "
+                             "elle n'a pas été enregistrée.")
+                  .arg(QString::fromLatin1(section)));
+    return true;
+}
+} // namespace
+
+Profile::Entries Profile::section(const QByteArray &section) const {
+    QByteArray content;
+    if (m_memory) {
+        content = *m_memory;
+    } else {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        content = file.readAll();
+    }
+    Entries entries;
+    bool inSection = false;
+    Lines lines(content);
+    for (QByteArrayView line; lines.next(&line);) {
+        if (const auto name = sectionName(line)) {
+            if (inSection) break; // only the first section of that name counts
+            inSection = sameName(*name, section);
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (inSection && equals >= 0)
+            entries.append({trimmedBlanks(line.first(equals)).toByteArray(),
+                            trimmedBlanks(line.sliced(equals + 1)).toByteArray()});
+    }
+    return entries;
+}
+
+bool Profile::setSection(const QByteArray &section, const Entries &entries, QString *error) {
+    for (const auto &entry : entries)
+        if (refusedValue(section, entry.second, error)) return false;
+    if (!m_unreadable.isEmpty()) {
+        setReason(error, m_unreadable);
         return false;
     }
+    QByteArray content;
+    if (m_memory)
+        content = *m_memory;
+    else if (!readContent(&content, error))
+        return false;
+    QByteArray lines = '[' + section + "]\r\n";
+    for (const auto &[key, value] : entries)
+        lines.append(key).append('=').append(value).append("\r\n");
+    QByteArray text;
+    text.reserve(content.size() + lines.size() + 8);
+    if (content.startsWith(kByteOrderMark)) text.append(kByteOrderMark);
+    enum { Before, Inside, After } place = Before;
+    Lines all(content);
+    for (QByteArrayView line; all.next(&line);) {
+        if (const auto name = sectionName(line); name && place != After) {
+            if (place == Inside) {
+                place = After;
+            } else if (sameName(*name, section)) {
+                place = Inside;
+                text.append(lines);
+                continue;
+            }
+        }
+        if (place != Inside) text.append(line).append("\r\n");
+    }
+    if (place == Before) text.append(lines);
+    if (m_memory) {
+        m_memory = text;
+        m_changed = true;
+        return true;
+    }
+    return writeContent(text, error);
+}
 
+bool Profile::setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value,
+                       QString *error) {
+    if (refusedValue(section, value, error)) return false;
     if (!m_unreadable.isEmpty()) {
         setReason(error, m_unreadable);
         return false;

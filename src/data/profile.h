@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 // Reads and writes the sectioned settings text file (param.ini): "[section]" header lines,
 // "key=value" lines without blanks around "=", CR LF line ends.
@@ -31,6 +33,15 @@ public:
     // written. The file is replaced atomically: a failed write leaves it as it was.
     bool setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value,
                   QString *error = nullptr);
+
+    // The keys and values of a section, in the order of the file (the first section of that name);
+    // empty when it is missing. One reading of the file, whatever the section's length.
+    using Entries = QList<std::pair<QByteArray, QByteArray>>;
+    Entries section(const QByteArray &section) const;
+    // Replaces the lines of a section with `entries` ("key=value" each), keeping every other line;
+    // adds the section at the end when it is missing. One pass, whatever the section's length.
+    // Refused as setValue refuses a value, with the reason in *error.
+    bool setSection(const QByteArray &section, const Entries &entries, QString *error = nullptr);
 
     // Sets several keys with setValue on `text`, stopping at the first that fails.
     using Changes = std::function<bool(Profile &text, QString *error)>;
