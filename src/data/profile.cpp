@@ -58,12 +58,10 @@ std::optional<QByteArrayView> sectionName(QByteArrayView line) {
     return trimmedBlanks(trimmed.sliced(1, close - 1));
 }
 
-// Whether a line sets the given key; the value part goes to *value.
-bool isKeyLine(QByteArrayView line, QByteArrayView key, QByteArray *value = nullptr) {
+// Whether a line sets the given key.
+bool isKeyLine(QByteArrayView line, QByteArrayView key) {
     const qsizetype equals = line.indexOf('=');
-    if (equals < 0 || !sameName(trimmedBlanks(line.first(equals)), key)) return false;
-    if (value) *value = trimmedBlanks(line.sliced(equals + 1)).toByteArray();
-    return true;
+    return equals >= 0 && sameName(trimmedBlanks(line.first(equals)), key);
 }
 
 void setReason(QString *error, const QString &reason) {
@@ -82,25 +80,8 @@ Profile Profile::inMemory(QByteArray content) {
 }
 
 QByteArray Profile::value(const QByteArray &section, const QByteArray &key) const {
-    QByteArray content;
-    if (m_memory) {
-        content = *m_memory;
-    } else {
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        content = file.readAll();
-    }
-    bool inSection = false;
-    Lines lines(content);
-    for (QByteArrayView line; lines.next(&line);) {
-        if (const auto name = sectionName(line)) {
-            if (inSection) return {}; // only the first section of that name counts
-            inSection = sameName(*name, section);
-            continue;
-        }
-        QByteArray found;
-        if (inSection && isKeyLine(line, key, &found)) return found;
-    }
+    for (const auto &[name, value] : this->section(section))
+        if (sameName(name, key)) return value;
     return {};
 }
 
@@ -123,7 +104,7 @@ Profile::Entries Profile::section(const QByteArray &section) const {
         content = *m_memory;
     } else {
         QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly)) return {};
+        if (!file.open(QIODevice::ReadOnly)) return {}; // an unreadable file reads as empty
         content = file.readAll();
     }
     Entries entries;
@@ -146,15 +127,8 @@ Profile::Entries Profile::section(const QByteArray &section) const {
 bool Profile::setSection(const QByteArray &section, const Entries &entries, QString *error) {
     for (const auto &entry : entries)
         if (refusedValue(section, entry.second, error)) return false;
-    if (!m_unreadable.isEmpty()) {
-        setReason(error, m_unreadable);
-        return false;
-    }
     QByteArray content;
-    if (m_memory)
-        content = *m_memory;
-    else if (!readContent(&content, error))
-        return false;
+    if (!contentToChange(&content, error)) return false;
     QByteArray lines = '[' + section + "]\r\n";
     for (const auto &[key, value] : entries)
         lines.append(key).append('=').append(value).append("\r\n");
@@ -176,26 +150,14 @@ bool Profile::setSection(const QByteArray &section, const Entries &entries, QStr
         if (place != Inside) text.append(line).append("\r\n");
     }
     if (place == Before) text.append(lines);
-    if (m_memory) {
-        m_memory = text;
-        m_changed = true;
-        return true;
-    }
-    return writeContent(text, error);
+    return replaceContent(text, error);
 }
 
 bool Profile::setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value,
                        QString *error) {
     if (refusedValue(section, value, error)) return false;
-    if (!m_unreadable.isEmpty()) {
-        setReason(error, m_unreadable);
-        return false;
-    }
     QByteArray content;
-    if (m_memory)
-        content = *m_memory;
-    else if (!readContent(&content, error))
-        return false;
+    if (!contentToChange(&content, error)) return false;
     qsizetype sectionStart = -1; // the section's header line
     qsizetype insertAt = -1;     // the section's last non-blank line, which the key follows
     qsizetype replaceAt = -1;    // the key's line
@@ -233,12 +195,7 @@ bool Profile::setValue(const QByteArray &section, const QByteArray &key, const Q
         if (at == insertAt && replaceAt < 0) text.append(keyLine).append("\r\n");
     }
     if (sectionStart < 0) text.append('[' + section + "]\r\n" + keyLine + "\r\n");
-    if (m_memory) {
-        m_memory = text;
-        m_changed = true;
-        return true;
-    }
-    return writeContent(text, error);
+    return replaceContent(text, error);
 }
 
 bool Profile::save(const Changes &changes, QString *error) {
@@ -248,12 +205,24 @@ bool Profile::save(const Changes &changes, QString *error) {
     if (!m_memory) readContent(&*text.m_memory, &text.m_unreadable);
     if (!changes(text, error)) return false;
     if (!text.m_changed) return true;
-    if (m_memory) {
-        m_memory = text.m_memory;
-        m_changed = true;
-        return true;
+    return replaceContent(*text.m_memory, error);
+}
+
+bool Profile::contentToChange(QByteArray *content, QString *error) const {
+    if (!m_unreadable.isEmpty()) {
+        setReason(error, m_unreadable);
+        return false;
     }
-    return writeContent(*text.m_memory, error);
+    if (!m_memory) return readContent(content, error);
+    *content = *m_memory;
+    return true;
+}
+
+bool Profile::replaceContent(const QByteArray &text, QString *error) {
+    if (!m_memory) return writeContent(text, error);
+    m_memory = text;
+    m_changed = true;
+    return true;
 }
 
 bool Profile::readContent(QByteArray *content, QString *error) const {

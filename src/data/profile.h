@@ -59,6 +59,11 @@ private:
     bool readContent(QByteArray *content, QString *error) const;
     // Replaces the file with `text`.
     bool writeContent(const QByteArray &text, QString *error) const;
+    // The text a change starts from: that of the memory, or the file's; false, with the reason,
+    // when the file (or the one a save works on) cannot be read.
+    bool contentToChange(QByteArray *content, QString *error) const;
+    // Puts the changed text in place: in memory (and notes the change), or as the file.
+    bool replaceContent(const QByteArray &text, QString *error);
 
     QString m_path;
     std::optional<QByteArray> m_memory;
